@@ -1,0 +1,18 @@
+// The rename rule: a pattern of placeholders and a tag make a file name.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class CId3v1Tag;
+
+// %1 artist, %2 title, %3 album, %4 year, %5 genre, %6 comment; ".mp3" is
+// always appended; characters file names cannot hold are mapped afterwards.
+std::string MakeFileName(std::string_view pattern, const CId3v1Tag& tag);
+
+// Steps 1 and 2 of the rule with the given six values and no mapping
+// (the settings dialog's example).
+std::string FillPattern(std::string_view pattern, const std::string (&values)[6]);
+
+// Replaces every occurrence of what in text, left to right, without overlap.
+void ReplaceAll(std::string& text, std::string_view what, std::string_view with);

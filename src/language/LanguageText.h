@@ -1,0 +1,14 @@
+// Captions and messages by text number from a language table.
+#pragma once
+
+#include <string>
+
+class CTableFile;
+
+// The Text field of the first row whose ID is number ("%d"), or "".
+std::string GetText(CTableFile& table, int number);
+
+// Reads "LangPath" and "Language" from HKEY_LOCAL_MACHINE\Software\Velmora
+// and loads langPath\language.qzd into table. A missing or over-long value
+// counts as empty.
+bool LoadLanguage(CTableFile& table, std::string& langPath, std::string& language);

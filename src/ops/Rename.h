@@ -1,0 +1,25 @@
+// Renaming files from their tags: one file, and a folder tree.
+#pragma once
+
+#include "FileOutcome.h"
+
+#include <functional>
+#include <string>
+
+// Asked for a file without a tag when prompting is on; returns true when the
+// user saved a tag (the tag editor's changed flag).
+using MissingTagPrompt = std::function<bool(const std::string& path)>;
+
+struct RenameOptions {
+    std::string pattern;
+    MissingTagPrompt prompt;  // empty: files without a tag are passed over
+    bool dryRun = false;      // build the names, move nothing
+};
+
+// Returns true when a move was attempted (counted by Rename all).
+bool RenameOneFile(const std::string& folder, const std::string& name, const RenameOptions& options,
+                   const OutcomeSink& sink = {});
+// Renames every lower-case ".mp3" file of folder, with its subfolders when
+// recurse; returns the number of attempted moves.
+int RenameFolderTree(const std::string& folder, bool recurse, const RenameOptions& options,
+                     const OutcomeSink& sink = {});

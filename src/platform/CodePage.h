@@ -1,0 +1,37 @@
+// The machine's 8-bit code page and its conversions to and from UTF-8.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace platform {
+
+// A single-byte Windows code page (1252, 1250, 1251, 437, 850, 28591 ...).
+// Conversions go through iconv once, at construction, into two tables, so a
+// conversion never fails: a character the page cannot hold becomes '?', and
+// a byte the page leaves undefined becomes U+FFFD.
+class CodePage {
+public:
+    explicit CodePage(int number = 1252);
+
+    int Number() const { return m_number; }
+    // False when iconv knows no such page; the page then acts as cp1252.
+    bool IsKnown() const { return m_known; }
+
+    std::string ToUtf8(std::string_view system) const;
+    std::string FromUtf8(std::string_view utf8) const;
+    // True when every character of the UTF-8 text has a byte in this page.
+    bool CanHold(std::string_view utf8) const;
+
+private:
+    void Build(int number);
+
+    int m_number = 1252;
+    bool m_known = false;
+    std::array<char32_t, 256> m_toUnicode{};
+    std::unordered_map<char32_t, unsigned char> m_fromUnicode;
+};
+
+}  // namespace platform

@@ -1,0 +1,48 @@
+// Drive letters and the host folders they stand for.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+class CHive;
+class CodePage;
+
+enum class DriveType { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
+
+struct Drive {
+    char letter = 'C';   // upper case
+    std::string root;    // host directory (UTF-8), no trailing slash except "/"
+    std::string label;   // volume label as a host (UTF-8) text, may be empty
+};
+
+// Maps drive letters to host roots. Read from the hive key
+// System\MountedDevices (values "\DosDevices\X:"), or made from the mounts
+// of the moment when that key is missing.
+class DriveTable {
+public:
+    DriveTable() = default;
+    explicit DriveTable(std::vector<Drive> drives);
+
+    static DriveTable FromHive(const CHive& hive);  // falls back to Default()
+    static DriveTable Default();
+
+    const std::vector<Drive>& Drives() const { return m_drives; }
+    const Drive* Find(char letter) const;  // case-insensitive letter
+
+    // "C:\a\b" -> "<root>/a/b" with each component converted to UTF-8.
+    // A path without a drive ("\x") is taken on C:. Empty on an unmapped drive.
+    std::optional<std::string> ToHost(std::string_view systemPath, const CodePage& cp) const;
+    // Host path -> system path on the drive whose root is the longest prefix.
+    std::optional<std::string> ToSystem(std::string_view hostPath, const CodePage& cp) const;
+
+    DriveType TypeOf(char letter) const;  // NoRootDir when unmapped or missing
+
+private:
+    std::vector<Drive> m_drives;
+};
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+// A file opened through a system path, with the Windows exclusive-access rule.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace platform {
+
+// Raised by CFile for a failure after a successful open. The one exception
+// type of the program; callers catch it at the command level.
+class CFileException : public std::runtime_error {
+public:
+    CFileException(std::string path, int osError, const std::string& what);
+    const std::string& Path() const { return m_path; }
+    int OsError() const { return m_osError; }  // errno value
+
+private:
+    std::string m_path;
+    int m_osError;
+};
+
+// While open, the file holds a non-blocking flock(LOCK_EX), so a second
+// opener (in this or another process) fails to open it, as on Windows.
+class CFile {
+public:
+    enum OpenFlags : unsigned {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        modeCreate = 0x1000,      // create, or empty an existing file
+        modeNoTruncate = 0x2000,  // with modeCreate: keep an existing file's bytes
+    };
+    enum SeekPosition { begin = 0, current = 1, end = 2 };
+
+    CFile() = default;
+    ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+    CFile(CFile&& other) noexcept;
+    CFile& operator=(CFile&& other) noexcept;
+
+    // systemPath is a system path ("C:\x\y.mp3"). Fails (false) for a missing
+    // file without modeCreate, a folder, a file another opener holds, an
+    // unmapped drive. The errno value of the failure is kept in LastError().
+    bool Open(const std::string& systemPath, unsigned flags);
+    // Same, for a host path (UTF-8); used by tools that work outside drives.
+    bool OpenHost(const std::string& hostPath, unsigned flags);
+    int LastError() const { return m_lastError; }
+    bool IsOpen() const { return m_fd >= 0; }
+
+    std::uint64_t GetLength() const;
+    void SetLength(std::uint64_t length);
+    std::uint64_t Seek(std::int64_t offset, SeekPosition from);
+    std::uint64_t SeekToEnd() { return Seek(0, end); }
+    // Reads up to count bytes; returns how many were read (0 at end of file).
+    std::size_t Read(void* buffer, std::size_t count);
+    // Writes all bytes or throws.
+    void Write(const void* buffer, std::size_t count);
+    void Flush();  // fsync
+    void Close();
+
+    const std::string& GetFilePath() const { return m_path; }
+
+private:
+    [[noreturn]] void Fail(const char* what) const;
+
+    int m_fd = -1;
+    int m_lastError = 0;
+    std::string m_path;
+};
+
+}  // namespace platform

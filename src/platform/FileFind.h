@@ -1,0 +1,52 @@
+// Folder enumeration by a Windows wildcard, in a sorted, repeatable order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// True when name matches the Windows wildcard pattern (* and ?),
+// case-insensitively; "*.*" also matches names without a dot.
+bool MatchesWildcard(const std::string& pattern, const std::string& name);
+
+// Usage follows the framework's finder:
+//   CFileFind f; bool more = f.FindFile("C:\\Musik\\*.mp3");
+//   while (more) { more = f.FindNextFile(); use f.GetFileName() ... }
+// Entries come sorted by name compared case-insensitively, with "." and ".."
+// first in every folder but a drive's root. A symbolic link to a folder is a
+// folder. A host name that a system path cannot carry (a backslash in it) is
+// not reported. All names are system strings (code page).
+class CFileFind {
+public:
+    struct Entry {
+        std::string name;         // system string
+        bool directory = false;
+        std::uint64_t length = 0;
+    };
+
+    // pattern: a system path of a folder, a backslash and a wildcard.
+    // False when the folder cannot be read or nothing matches.
+    bool FindFile(const std::string& pattern);
+    // Moves to the next entry; returns false when the entry it moved to is the last.
+    bool FindNextFile();
+    void Close();
+
+    std::string GetFileName() const;
+    std::string GetFilePath() const;  // folder, backslash, name
+    std::string GetRoot() const;      // the folder part of the pattern
+    bool IsDirectory() const;
+    bool IsDots() const;
+    std::uint64_t GetLength() const;
+
+private:
+    const Entry& Current() const;
+
+    std::string m_folder;
+    std::vector<Entry> m_entries;
+    std::size_t m_next = 0;  // index of the entry FindNextFile moves to
+    bool m_started = false;
+};
+
+}  // namespace platform

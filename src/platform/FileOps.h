@@ -1,0 +1,25 @@
+// Whole-file operations on system paths: move, delete, drive queries.
+#pragma once
+
+#include "DriveTable.h"
+
+#include <string>
+
+namespace platform {
+
+// Never overwrites: renameat2(RENAME_NOREPLACE), or link+unlink where the
+// filesystem lacks it. Rejects a new name holding < > : " / \ | ? * or a
+// byte below 0x20 (EINVAL). False on failure; the errno value is in GetLastError().
+bool MoveFileA(const std::string& from, const std::string& to);
+// Unlinks a file, never a folder.
+bool DeleteFileA(const std::string& path);
+// root: "X:\"; NoRootDir when the drive is unmapped or its root is missing.
+DriveType GetDriveTypeA(const std::string& root);
+// The volume label of "X:\"; false when the drive does not exist.
+bool GetVolumeInformationA(const std::string& root, std::string& label);
+
+// errno value of the last failed call of this thread.
+int GetLastError();
+void SetLastError(int error);
+
+}  // namespace platform

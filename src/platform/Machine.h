@@ -1,0 +1,32 @@
+// The machine the program runs on: its code page and its drive table.
+//
+// Windows keeps both as machine-wide state; so do we. They are read once at
+// start (InstallMachineFromHive) and fixed for the run. Tests install their own.
+#pragma once
+
+#include "CodePage.h"
+#include "DriveTable.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct Machine {
+    CodePage codePage{1252};
+    DriveTable drives;
+};
+
+const Machine& CurrentMachine();
+void InstallMachine(Machine machine);
+// Reads "ACP" and the drive table from the hive file (see Registry.h).
+void InstallMachineFromHive();
+
+// Shorthands on the current machine.
+std::optional<std::string> HostPath(std::string_view systemPath);
+std::optional<std::string> SystemPath(std::string_view hostPath);
+std::string ToUtf8(std::string_view system);
+std::string FromUtf8(std::string_view utf8);
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+// A table of named fixed-width text columns kept in a hex envelope (".qzd").
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CTableFile {
+public:
+    explicit CTableFile(std::string path = {});
+    virtual ~CTableFile() = default;
+    CTableFile(const CTableFile&) = delete;
+    CTableFile& operator=(const CTableFile&) = delete;
+
+    bool Load(const std::string& path = {});
+    bool IsLoaded() const;
+    bool Close();
+    int GetRowCount();
+    bool MoveNext();
+    bool FindFirst(const std::string& condition);
+    int GetColumnIndex(const std::string& name) const;
+    std::string GetField(int column);
+    std::string GetField(const std::string& columnName);
+
+    int GetLastError() const { return m_nLastError; }
+    const std::string& GetPath() const { return m_strPath; }
+
+    // For tools that build a table from scratch: set the columns and rows, then Close.
+    void Create(const std::string& path, std::vector<std::string> names, std::vector<std::string> widths,
+                std::vector<std::string> rows);
+
+private:
+    std::string m_strPath;
+    std::string m_strTempPath;
+    std::vector<std::string> m_astrNames;
+    std::vector<std::string> m_astrWidths;
+    std::vector<std::string> m_astrRows;
+    int m_nCurrentRow = -1;
+    int m_nLastError = 0;
+    int m_nRecordWidth = 0;
+};
