@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test, twice: a normal build and a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+run_build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" "$@"
+  cmake --build "$dir" -j"$jobs"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600)
+}
+
+run_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSONADEX_SANITIZE=ON
+echo "All tests passed in the normal and the sanitizer build."
