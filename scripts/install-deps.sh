@@ -11,7 +11,7 @@ packages=(
   # interop oracles and test helpers
   id3v2 eyed3 python3-mutagen lame sox poppler-utils
   # running the window under a virtual display
-  xvfb xauth xdg-utils
+  xvfb xauth xdg-utils desktop-file-utils
 )
 
 missing=()
