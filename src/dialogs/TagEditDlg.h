@@ -4,6 +4,7 @@
 #include "tag/Id3v1Tag.h"
 
 #include <QDialog>
+#include <array>
 #include <string>
 
 class CTableFile;
@@ -20,13 +21,44 @@ public:
     // Runs the dialog modally; QDialog::Accepted or QDialog::Rejected. Callers act on m_changed.
     int DoModal();
 
-    bool m_changed = false;  // a Save, or a Rename of a tagged file, happened
+    bool m_changed = false; // a Save, or a Rename of a tagged file, happened
     const std::string& FilePath() const { return m_filePath; }
 
     // ... controls, handlers and the rest are private to the dialog.
 private:
+    // Rows of the form, in template order; the index picks label and edit.
+    enum Row { kArtist, kTitle, kAlbum, kYear, kGenre, kComment, kRowCount };
+
+    void CreateControls();
+    void LayOutControls();
+    // Start-up after the controls exist; false when the file cannot be opened.
+    bool InitDialog();
+    void ApplyTexts();
+    void FillGenreBox();
+    void FillFromTag();
+    void ExchangeToControls();
+    void ExchangeFromControls();
+    void SetDefaultButton(QPushButton* button);
+    // Writes the tag; false (after telling the user why) when the file was not written.
+    bool SaveTag();
+    void ReportSaveFailure(int osError);
+
+    void OnFieldChanged();
+    void OnSaveClicked();
+    void OnRenameClicked();
+    void OnCloseClicked();
+
     CTableFile& m_languageTable;
     std::string m_filePath;
     std::string m_pattern;
     CId3v1Tag m_tag;
+
+    std::array<QLabel*, kRowCount> m_labels{};
+    std::array<QLineEdit*, kRowCount> m_edits{}; // no edit in the genre row
+    QComboBox* m_genreBox = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_renameButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+
+    std::string m_artist, m_title, m_album, m_year, m_comment;
 };

@@ -10,4 +10,4 @@ std::uint32_t timeGetTime();
 // Tests install a clock of their own; an empty function restores the real one.
 void SetClockForTest(std::function<std::uint32_t()> clock);
 
-}  // namespace platform
+} // namespace platform

@@ -26,12 +26,13 @@ public:
     bool CanHold(std::string_view utf8) const;
 
 private:
-    void Build(int number);
+    bool Build(int number);
 
     int m_number = 1252;
     bool m_known = false;
     std::array<char32_t, 256> m_toUnicode{};
+    std::array<std::string, 256> m_toUtf8{};
     std::unordered_map<char32_t, unsigned char> m_fromUnicode;
 };
 
-}  // namespace platform
+} // namespace platform

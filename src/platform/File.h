@@ -14,7 +14,7 @@ class CFileException : public std::runtime_error {
 public:
     CFileException(std::string path, int osError, const std::string& what);
     const std::string& Path() const { return m_path; }
-    int OsError() const { return m_osError; }  // errno value
+    int OsError() const { return m_osError; } // errno value
 
 private:
     std::string m_path;
@@ -29,8 +29,8 @@ public:
         modeRead = 0x0000,
         modeWrite = 0x0001,
         modeReadWrite = 0x0002,
-        modeCreate = 0x1000,      // create, or empty an existing file
-        modeNoTruncate = 0x2000,  // with modeCreate: keep an existing file's bytes
+        modeCreate = 0x1000,     // create, or empty an existing file
+        modeNoTruncate = 0x2000, // with modeCreate: keep an existing file's bytes
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 
@@ -58,7 +58,7 @@ public:
     std::size_t Read(void* buffer, std::size_t count);
     // Writes all bytes or throws.
     void Write(const void* buffer, std::size_t count);
-    void Flush();  // fsync
+    void Flush(); // fsync
     void Close();
 
     const std::string& GetFilePath() const { return m_path; }
@@ -71,4 +71,4 @@ private:
     std::string m_path;
 };
 
-}  // namespace platform
+} // namespace platform

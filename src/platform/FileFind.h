@@ -17,11 +17,13 @@ bool MatchesWildcard(const std::string& pattern, const std::string& name);
 // Entries come sorted by name compared case-insensitively, with "." and ".."
 // first in every folder but a drive's root. A symbolic link to a folder is a
 // folder. A host name that a system path cannot carry (a backslash in it) is
-// not reported. All names are system strings (code page).
+// not reported. All names are system strings (code page); a name the code
+// page cannot hold has '?' in place of the characters it lacks, and so names
+// no file a later open could find.
 class CFileFind {
 public:
     struct Entry {
-        std::string name;         // system string
+        std::string name; // system string
         bool directory = false;
         std::uint64_t length = 0;
     };
@@ -34,8 +36,8 @@ public:
     void Close();
 
     std::string GetFileName() const;
-    std::string GetFilePath() const;  // folder, backslash, name
-    std::string GetRoot() const;      // the folder part of the pattern
+    std::string GetFilePath() const; // folder, backslash, name
+    std::string GetRoot() const;     // the folder part of the pattern
     bool IsDirectory() const;
     bool IsDots() const;
     std::uint64_t GetLength() const;
@@ -45,8 +47,8 @@ private:
 
     std::string m_folder;
     std::vector<Entry> m_entries;
-    std::size_t m_next = 0;  // index of the entry FindNextFile moves to
+    std::size_t m_next = 0; // index of the entry FindNextFile moves to
     bool m_started = false;
 };
 
-}  // namespace platform
+} // namespace platform

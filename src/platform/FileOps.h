@@ -18,8 +18,13 @@ DriveType GetDriveTypeA(const std::string& root);
 // The volume label of "X:\"; false when the drive does not exist.
 bool GetVolumeInformationA(const std::string& root, std::string& label);
 
+// The move of two host paths where the filesystem lacks RENAME_NOREPLACE:
+// link the new name (EEXIST when taken), then unlink the old one. Returns 0
+// or the errno value; on failure nothing is left changed.
+int LinkThenUnlink(const std::string& hostFrom, const std::string& hostTo);
+
 // errno value of the last failed call of this thread.
 int GetLastError();
 void SetLastError(int error);
 
-}  // namespace platform
+} // namespace platform

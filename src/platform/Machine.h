@@ -29,4 +29,4 @@ std::optional<std::string> SystemPath(std::string_view hostPath);
 std::string ToUtf8(std::string_view system);
 std::string FromUtf8(std::string_view utf8);
 
-}  // namespace platform
+} // namespace platform

@@ -9,8 +9,14 @@ class QWidget;
 namespace platform {
 
 enum MessageBoxFlags : unsigned {
-    MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
-    MB_ICONSTOP = 0x10, MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30, MB_ICONINFORMATION = 0x40,
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_ICONSTOP = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
 };
 enum MessageBoxResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
@@ -25,4 +31,4 @@ struct MessageBoxCall {
 // Tests answer message boxes by script: the handler sees each call and returns the answer.
 void SetMessageBoxHandlerForTest(std::function<int(const MessageBoxCall&)> handler);
 
-}  // namespace platform
+} // namespace platform

@@ -8,4 +8,4 @@
 namespace platform {
 QString ToQString(std::string_view system);
 std::string FromQString(const QString& text);
-}  // namespace platform
+} // namespace platform

@@ -30,29 +30,44 @@ std::string HivePath();
 // holding string values. Parse and Serialize are mirror images.
 class CHive {
 public:
-    static std::optional<CHive> Parse(std::string_view text);  // nullopt: not REGEDIT4
-    static CHive LoadFile(const std::string& hostPath);        // empty hive when missing or malformed
+    static std::optional<CHive> Parse(std::string_view text); // nullopt: not REGEDIT4
+    static CHive LoadFile(const std::string& hostPath);       // empty hive when missing or malformed
     std::string Serialize() const;
 
     bool HasKey(std::string_view key) const;
-    void AddKey(std::string_view key);  // for the set-up and tests; the program never creates keys
+    void AddKey(std::string_view key); // for the set-up and tests; the program never creates keys
+    // The data of a string value; nullopt for a missing value or one of another type.
     std::optional<std::string> Get(std::string_view key, std::string_view value) const;
-    bool Set(std::string_view key, std::string_view value, std::string_view data);  // false: no such key
+    bool HasValue(std::string_view key, std::string_view value) const; // of any type
+    // False when there is no such key, or the name or data holds a line break
+    // or a NUL byte, which a REGEDIT4 string cannot carry.
+    bool Set(std::string_view key, std::string_view value, std::string_view data);
+    // The string values of a key, as (name, data).
     std::vector<std::pair<std::string, std::string>> Values(std::string_view key) const;
 
 private:
+    struct Value {
+        std::string name; // "" for the default value (@)
+        std::string data; // string data (system bytes), or the raw text after '=' for other types
+        bool isString = true;
+    };
     struct Key {
-        std::string name;
-        std::vector<std::pair<std::string, std::string>> values;  // name, data (system bytes)
+        std::string name; // without the root; the whole bracketed text for a foreign key
+        std::vector<Value> values;
+        bool foreign = false; // another root or a deletion: kept as written, never looked up
     };
     Key* FindKey(std::string_view key);
     const Key* FindKey(std::string_view key) const;
+    bool ParseLine(std::string_view line, Key*& current);
+    void Put(Key& key, Value value);
 
     std::vector<Key> m_keys;
 };
 
 // Read-modify-write of the hive file under its lock, replaced atomically.
-// The edit returns false to abandon the write. False when the file could not be written.
+// A missing file starts as an empty hive; a file that is not REGEDIT4 is
+// never replaced. The edit returns false to abandon the write. False when the
+// file was not written (abandoned, unreadable, read-only or a failed write).
 bool UpdateHiveFile(const std::string& hostPath, const std::function<bool(CHive&)>& edit);
 
 // An open key of HKEY_LOCAL_MACHINE. RAII: closed on destruction.
@@ -79,4 +94,4 @@ private:
     std::string m_key;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -1,6 +1,7 @@
 // A table of named fixed-width text columns kept in a hex envelope (".qzd").
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,36 @@ public:
     const std::string& GetPath() const { return m_strPath; }
 
     // For tools that build a table from scratch: set the columns and rows, then Close.
+    // The envelope then stores the table's base name with ".txt" (see StoredName).
     void Create(const std::string& path, std::vector<std::string> names, std::vector<std::string> widths,
                 std::vector<std::string> rows);
 
+    // Reason codes kept in m_nLastError.
+    enum Error {
+        kNoError = 0,
+        kAlreadyLoaded = 1,
+        kNoPath = 2,
+        kPlainFile = 3,
+        kTruncated = 4,
+        kNotLoaded = 5,
+        kNoRow = 6,
+        kLastRow = 7,
+        kBadCondition = 9,
+        kBadColumn = 11,
+    };
+
 private:
+    bool Fail(int code);
+    std::optional<std::string> DecodePlainText();
+    bool ReadTable(const std::string& plain);
+    bool WriteBack();
+    std::string PlainText() const;
+    std::string StoredName() const;
+    void Clear();
+    std::size_t ColumnWidth(std::size_t column) const;
+    std::size_t WidthsBefore(std::size_t column) const;
+    int FieldError(int column) const;
+
     std::string m_strPath;
     std::string m_strTempPath;
     std::vector<std::string> m_astrNames;
@@ -37,4 +64,6 @@ private:
     int m_nCurrentRow = -1;
     int m_nLastError = 0;
     int m_nRecordWidth = 0;
+    // The plain file's name as the envelope stored it; written back by Close.
+    std::string m_strStoredName;
 };

@@ -27,6 +27,8 @@ public:
     bool HasTag() const { return m_bHasTag; }
     std::uint64_t GetFileLength() const { return m_dwFileLength; }
     const std::string& GetPath() const { return m_strPath; }
+    // errno value of the last Open or Save that could not open the file; 0 when it opened.
+    int GetLastError() const { return m_nLastError; }
 
     std::string GetTitle() const;
     std::string GetArtist() const;
@@ -59,4 +61,5 @@ private:
     std::array<unsigned char, kRecordSize> m_record{};
     // 64-bit so that files over 4 GiB are measured and tagged at the right place.
     std::uint64_t m_dwFileLength = 0;
+    int m_nLastError = 0;
 };

@@ -82,7 +82,10 @@ bool TempMachine::Exists(const std::string& rel) const
     return fs::exists(fs::symlink_status(Host(rel), ec));
 }
 
-void TempMachine::MakeDir(const std::string& rel) const { fs::create_directories(Host(rel)); }
+void TempMachine::MakeDir(const std::string& rel) const
+{
+    fs::create_directories(Host(rel));
+}
 
 void TempMachine::WriteHive(const std::string& text) const
 {

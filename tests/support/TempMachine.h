@@ -11,11 +11,11 @@ public:
     TempMachine(const TempMachine&) = delete;
     TempMachine& operator=(const TempMachine&) = delete;
 
-    const std::string& Root() const { return m_root; }  // host folder of C:
+    const std::string& Root() const { return m_root; } // host folder of C:
     const std::string& HiveFile() const { return m_hive; }
     // rel uses '/' and is relative to C:
     std::string Host(const std::string& rel) const;
-    std::string Sys(const std::string& rel) const;  // "C:\\a\\b", or "C:" for ""
+    std::string Sys(const std::string& rel) const; // "C:\\a\\b", or "C:" for ""
 
     void WriteFile(const std::string& rel, const std::string& bytes) const;
     std::string ReadFile(const std::string& rel) const;
@@ -28,7 +28,7 @@ public:
     void Reinstall(int codePage) const;
 
 private:
-    std::string m_base;  // temporary folder holding everything
+    std::string m_base; // temporary folder holding everything
     std::string m_root;
     std::string m_hive;
     std::string m_oldHiveEnv;

@@ -1,0 +1,49 @@
+// Arbitrary bytes as a wildcard and a name, split at the first zero byte (a
+// name cannot hold one). Besides not crashing or hanging, the match must keep
+// the rules the finder's listings rely on.
+#include "FuzzCheck.h"
+
+#include "platform/FileFind.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace {
+
+std::string AsciiCase(std::string text, int (*change)(int))
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x80) c = static_cast<char>(change(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool HasWildcard(std::string_view text)
+{
+    return text.find_first_of("*?") != std::string_view::npos;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t split = input.find('\0');
+    const std::string pattern(input.substr(0, split));
+    const std::string name(split == std::string_view::npos ? input : input.substr(split + 1));
+
+    const bool matches = platform::MatchesWildcard(pattern, name);
+    // Letters compare without case, both ways round.
+    FUZZ_CHECK(platform::MatchesWildcard(pattern, AsciiCase(name, std::toupper)) == matches);
+    FUZZ_CHECK(platform::MatchesWildcard(AsciiCase(pattern, std::tolower), name) == matches);
+    FUZZ_CHECK(platform::MatchesWildcard("*", name));
+    FUZZ_CHECK(platform::MatchesWildcard("*.*", name));
+    if (!HasWildcard(name)) FUZZ_CHECK(platform::MatchesWildcard(name, AsciiCase(name, std::tolower)));
+    // A pattern without wildcards matches only its own name, so never one of another length.
+    if (!HasWildcard(pattern) && matches) FUZZ_CHECK(pattern.size() == name.size());
+    FUZZ_CHECK(platform::MatchesWildcard(std::string(name.size(), '?'), name));
+    return 0;
+}

@@ -1,0 +1,36 @@
+// The command line of sonadex-cli, parsed with getopt_long.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class CliCommand { None, Show, List, Set, MultiTag, Strip, Rename, RenameAll, Genres, Print };
+
+// Everything as the shell gave it (UTF-8); conversion to system strings
+// happens where the text meets the core.
+struct CliOptions {
+    CliCommand command = CliCommand::None;
+    bool help = false;
+    bool version = false;
+    bool json = false;
+    bool recurse = false;
+    bool dryRun = false;
+    std::optional<std::string> pattern;
+    std::optional<std::string> artist, title, album, year, genre, comment;
+    std::optional<std::string> columns;
+    std::optional<std::string> pageSize;
+    std::optional<std::string> pdf;
+    std::vector<std::string> operands;
+
+    bool HasFieldOption() const { return artist || title || album || year || genre || comment; }
+};
+
+struct ParsedCommandLine {
+    CliOptions options;
+    std::string error; // non-empty: bad usage, exit status 2
+};
+
+ParsedCommandLine ParseCommandLine(int argc, char* argv[]);
+
+const char* CommandName(CliCommand command);

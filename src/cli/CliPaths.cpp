@@ -1,0 +1,36 @@
+#include "CliPaths.h"
+
+#include "platform/Machine.h"
+
+#include <filesystem>
+
+std::optional<std::string> SystemPathOfArgument(const std::string& hostArgument)
+{
+    if (hostArgument.empty()) return std::nullopt;
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::absolute(hostArgument, error);
+    if (error) return std::nullopt;
+    std::string host = path.lexically_normal().string();
+    // System paths carry no trailing separator; "/" itself stays.
+    while (host.size() > 1 && host.back() == '/')
+        host.pop_back();
+    return platform::SystemPath(host);
+}
+
+std::string PrintablePath(const std::string& systemPath)
+{
+    if (auto host = platform::HostPath(systemPath)) return *host;
+    return platform::ToUtf8(systemPath);
+}
+
+void SplitSystemPath(const std::string& systemPath, std::string& folder, std::string& name)
+{
+    const std::size_t slash = systemPath.rfind('\\');
+    if (slash == std::string::npos) {
+        folder.clear();
+        name = systemPath;
+        return;
+    }
+    folder = systemPath.substr(0, slash);
+    name = systemPath.substr(slash + 1);
+}

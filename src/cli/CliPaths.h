@@ -1,0 +1,14 @@
+// Paths between the shell (host paths, UTF-8) and the core (system paths).
+#pragma once
+
+#include <optional>
+#include <string>
+
+// A path as the shell gave it, relative or absolute, to the system path on
+// the drive that holds it; nullopt when no drive holds it.
+std::optional<std::string> SystemPathOfArgument(const std::string& hostArgument);
+// A system path to print: the host path, or the system path as UTF-8 when
+// its drive is not mapped (which a path from SystemPathOfArgument never is).
+std::string PrintablePath(const std::string& systemPath);
+// Splits "C:\a\b.mp3" into "C:\a" and "b.mp3".
+void SplitSystemPath(const std::string& systemPath, std::string& folder, std::string& name);

@@ -1,0 +1,12 @@
+// Settings the command line takes from the hive, as the window does.
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The rename pattern as a system string: the option when given (UTF-8),
+// else the hive's "Rename" value, else "%1 - %2".
+std::string RenamePattern(const std::optional<std::string>& option);
+// The word after the count in the list summary (language text 71), as a
+// system string; "files" when no language table can be loaded.
+std::string FilesWord();

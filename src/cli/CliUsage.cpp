@@ -1,0 +1,71 @@
+#include "CliUsage.h"
+
+#include "CliOutput.h"
+
+#include <cstdio>
+
+#ifndef SONADEX_VERSION
+#define SONADEX_VERSION "unknown"
+#endif
+
+namespace {
+const char* const kUsageLine = "Usage: sonadex-cli COMMAND [OPTION]... [FILE|FOLDER]...";
+}
+
+void PrintHelp()
+{
+    WriteOut(std::string(kUsageLine) +
+             "\n"
+             "Read and write the ID3v1 tags of MP3 files, by the rules of Sonadex Pro.\n"
+             "\n"
+             "Commands:\n"
+             "  show [--json] FILE...                 the tag of each file\n"
+             "  list [--json] [-r] [--pattern P] FOLDER\n"
+             "                                        the rows of the file list and the summary\n"
+             "  set [FIELD OPTION]... FILE...         set the chosen fields and save\n"
+             "  multitag [-r] [FIELD OPTION]... FOLDER\n"
+             "                                        set the chosen fields in every .mp3 file\n"
+             "  strip FILE...                         remove the tag\n"
+             "  rename [--pattern P] [--dry-run] FILE...\n"
+             "                                        rename files from their tags\n"
+             "  rename-all [-r] [--pattern P] [--dry-run] FOLDER\n"
+             "                                        rename every .mp3 file of a folder\n"
+             "  genres                                the genre numbers and names\n"
+             "  print [-r] [--columns LIST] [--page-size SIZE] --pdf OUT FOLDER\n"
+             "                                        print the listing into a PDF file\n"
+             "\n"
+             "Options:\n"
+             "  --artist T, --title T, --album T, --year T, --comment T, --genre NAME\n"
+             "                      the field options; --genre takes an exact genre name\n"
+             "                      (see 'genres'), or \"\" for no genre\n"
+             "  -r, --recursive     include subfolders, depth first\n"
+             "  --pattern P         rename pattern, %1 artist .. %6 comment (default: the\n"
+             "                      settings' pattern, else \"%1 - %2\")\n"
+             "  --dry-run           change nothing; print what would change\n"
+             "  --json              print one JSON document (not for genres and print)\n"
+             "  --columns LIST      comma-separated: name,size,artist,title,album,year,genre,comment\n"
+             "  --page-size SIZE    A4 (default), Letter, ...\n"
+             "  --pdf OUT           the PDF file to write\n"
+             "  -h, --help          show this help and exit\n"
+             "  -V, --version       show the version and exit\n"
+             "\n"
+             "Paths are host paths; they must lie on one of the machine's drives.\n"
+             "Only lower-case \".mp3\" names are taken by multitag, rename-all and print;\n"
+             "list shows \".mp3\" in any case, as the file list does.\n"
+             "\n"
+             "Exit status: 0 all done; 1 some files could not be read or written (each is\n"
+             "named on stderr, the rest are done); 2 bad usage.\n");
+}
+
+void PrintVersion()
+{
+    WriteOut("sonadex-cli (Sonadex Pro) " SONADEX_VERSION "\n");
+}
+
+int UsageError(const std::string& message)
+{
+    WriteError(message);
+    const std::string usage = std::string(kUsageLine) + "\nTry 'sonadex-cli --help' for more information.\n";
+    std::fputs(usage.c_str(), stderr);
+    return 2;
+}

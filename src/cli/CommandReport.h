@@ -1,0 +1,39 @@
+// What a changing command did: its count, the files changed and the files
+// that failed; printed as text or as one JSON document, and the exit status.
+#pragma once
+
+#include "ops/FileOutcome.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CCommandReport {
+public:
+    // renames: each change has a new path, printed as "OLD -> NEW" in text mode.
+    CCommandReport(bool json, bool renames);
+
+    void Changed(const std::string& systemPath, const std::string& newSystemPath = {});
+    // Named on stderr at once, so a long run shows trouble as it happens.
+    void Failed(const std::string& systemPath, const std::string& reason);
+    // A command-line argument that names no file of any drive.
+    void FailedArgument(const std::string& argument, const std::string& reason);
+    void Add(const FileOutcome& outcome);
+    void SetCount(int count) { m_count = count; }
+    int Count() const { return m_count; }
+    std::size_t ChangedCount() const { return m_changed.size(); }
+
+    // Prints the JSON document, or the text line when not empty; returns the exit status.
+    int Finish(std::string_view textLine);
+
+private:
+    struct Entry {
+        std::string path;    // host path (UTF-8)
+        std::string newPath; // renames only
+    };
+    bool m_json;
+    bool m_renames;
+    int m_count = 0;
+    std::vector<Entry> m_changed;
+    std::vector<Entry> m_failed; // newPath holds the reason
+};

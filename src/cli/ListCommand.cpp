@@ -1,0 +1,162 @@
+// list: the rows the file list shows, folder by folder, and the summary.
+#include "CliOutput.h"
+#include "CliPaths.h"
+#include "CliSettings.h"
+#include "Commands.h"
+#include "FileFailure.h"
+#include "FolderTree.h"
+#include "JsonWriter.h"
+#include "ProgressLine.h"
+#include "ops/FileListing.h"
+#include "platform/Machine.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+const char* StateName(RowState state)
+{
+    switch (state) {
+    case RowState::Match:
+        return "match";
+    case RowState::Tagged:
+        return "tagged";
+    case RowState::Untagged:
+        break;
+    }
+    return "untagged";
+}
+
+// One row with its texts already in UTF-8.
+struct PrintedRow {
+    std::string name, path, sizeText, artist, title, album, year, genre, comment;
+};
+
+PrintedRow ToPrinted(const FileRow& row, const std::string& hostFolder)
+{
+    PrintedRow printed{platform::ToUtf8(row.name),     {},
+                       platform::ToUtf8(row.sizeText), platform::ToUtf8(row.artist),
+                       platform::ToUtf8(row.title),    platform::ToUtf8(row.album),
+                       platform::ToUtf8(row.year),     platform::ToUtf8(row.genre),
+                       platform::ToUtf8(row.comment)};
+    printed.path = hostFolder == "/" ? "/" + printed.name : hostFolder + "/" + printed.name;
+    return printed;
+}
+
+void AppendTextRow(std::string& out, const PrintedRow& row, RowState state)
+{
+    for (const std::string* field :
+         {&row.name, &row.sizeText, &row.artist, &row.title, &row.album, &row.year, &row.genre, &row.comment}) {
+        out += *field;
+        out += '\t';
+    }
+    out += StateName(state);
+    out += '\n';
+}
+
+void AppendJsonRow(CJsonWriter& json, const PrintedRow& row, const FileRow& source)
+{
+    json.BeginObject();
+    json.Member("name", row.name);
+    json.Member("path", row.path);
+    json.Key("size");
+    if (source.opened)
+        json.Number(source.size);
+    else
+        json.Null();
+    json.Member("size_text", row.sizeText);
+    json.Member("state", StateName(source.state));
+    json.Member("artist", row.artist);
+    json.Member("title", row.title);
+    json.Member("album", row.album);
+    json.Member("year", row.year);
+    json.Member("genre", row.genre);
+    json.Member("comment", row.comment);
+    json.EndObject();
+}
+
+bool IsHostFolder(const std::string& hostPath)
+{
+    struct stat info {};
+    return stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Prints the rows as they come and keeps the totals of the whole walk.
+class CListPrinter {
+public:
+    explicit CListPrinter(bool json) : m_json(json), m_progress("list") {}
+
+    void BeginDocument(const std::string& hostFolder)
+    {
+        if (!m_json) return;
+        m_writer.BeginObject();
+        m_writer.Member("folder", hostFolder);
+        m_writer.Key("rows");
+        m_writer.BeginArray();
+    }
+
+    void AddFolder(const std::string& folder, const FileListing& listing, bool withHeading)
+    {
+        const std::string hostFolder = PrintablePath(folder);
+        std::string text;
+        if (withHeading && !m_json && !listing.rows.empty()) text += hostFolder + ":\n";
+        for (const FileRow& row : listing.rows) {
+            const PrintedRow printed = ToPrinted(row, hostFolder);
+            if (!row.opened && !IsHostFolder(printed.path)) {
+                WriteError(printed.path + ": " + OpenFailureReason(folder + "\\" + row.name));
+                m_failed = true;
+            }
+            if (m_json)
+                AppendJsonRow(m_writer, printed, row);
+            else
+                AppendTextRow(text, printed, row.state);
+            m_progress.Step();
+        }
+        WriteOut(text);
+        m_count += listing.count;
+        m_total += listing.total;
+    }
+
+    int Finish(const std::string& summary)
+    {
+        if (m_json) {
+            m_writer.EndArray();
+            m_writer.Member("count", m_count);
+            m_writer.Member("total", m_total);
+            m_writer.Member("summary", summary);
+            m_writer.EndObject();
+            m_writer.Text() += '\n';
+            WriteOut(m_writer.Text());
+        } else {
+            WriteOut(summary + "\n");
+        }
+        return m_failed ? 1 : 0;
+    }
+
+    int Count() const { return m_count; }
+    std::uint64_t Total() const { return m_total; }
+
+private:
+    bool m_json;
+    bool m_failed = false;
+    int m_count = 0;
+    std::uint64_t m_total = 0;
+    CJsonWriter m_writer;
+    CProgressLine m_progress;
+};
+
+} // namespace
+
+int RunList(const CliOptions& options)
+{
+    const auto folder = FolderArgument(options.operands.front());
+    if (!folder) return 1;
+    const std::string pattern = RenamePattern(options.pattern);
+    CListPrinter printer(options.json);
+    printer.BeginDocument(PrintablePath(*folder));
+    WalkFolderTree(*folder, options.recurse, [&](const std::string& each) {
+        printer.AddFolder(each, ListFolder(each, pattern), options.recurse);
+    });
+    const std::string summary = platform::ToUtf8(SummaryText(printer.Count(), printer.Total(), FilesWord()));
+    return printer.Finish(summary);
+}

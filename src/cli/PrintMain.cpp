@@ -1,0 +1,34 @@
+// sonadex-cli-print: the print command of sonadex-cli, in a program of its
+// own because it needs Qt. sonadex-cli starts it with its own arguments.
+#include "CliOptions.h"
+#include "CliOutput.h"
+#include "CliUsage.h"
+#include "PrintCommand.h"
+#include "platform/File.h"
+#include "platform/Machine.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+int main(int argc, char* argv[])
+{
+    SetUpOutput();
+    const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
+    if (!parsed.error.empty()) return UsageError(parsed.error);
+    if (parsed.options.command != CliCommand::Print) return UsageError("this helper runs only the print command");
+    // No window is ever shown; fonts and metrics still come from Qt.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int qtArgc = 1;
+    QGuiApplication application(qtArgc, argv);
+    int status = 1;
+    try {
+        platform::InstallMachineFromHive();
+        status = RunPrint(parsed.options);
+    } catch (const std::exception& error) {
+        WriteError(error.what());
+    }
+    std::fflush(stdout);
+    return status;
+}

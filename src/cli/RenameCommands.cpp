@@ -1,0 +1,62 @@
+// rename and rename-all: file names from tags, by the core's rename rule.
+#include "CliOutput.h"
+#include "CliPaths.h"
+#include "CliSettings.h"
+#include "CommandReport.h"
+#include "Commands.h"
+#include "FolderTree.h"
+#include "ProgressLine.h"
+#include "ops/Rename.h"
+#include "platform/File.h"
+
+namespace {
+
+RenameOptions RenameOptionsOf(const CliOptions& options)
+{
+    RenameOptions rename;
+    rename.pattern = RenamePattern(options.pattern);
+    rename.dryRun = options.dryRun; // no prompt: files without a tag are passed over
+    return rename;
+}
+
+} // namespace
+
+int RunRename(const CliOptions& options)
+{
+    const RenameOptions rename = RenameOptionsOf(options);
+    CCommandReport report(options.json, true);
+    int count = 0;
+    for (const std::string& argument : options.operands) {
+        const auto systemPath = SystemPathOfArgument(argument);
+        if (!systemPath) {
+            report.FailedArgument(argument, "not on any drive");
+            continue;
+        }
+        std::string folder, name;
+        SplitSystemPath(*systemPath, folder, name);
+        try {
+            if (RenameOneFile(folder, name, rename, [&](const FileOutcome& outcome) { report.Add(outcome); })) ++count;
+        } catch (const platform::CFileException& error) {
+            report.Failed(*systemPath, error.what());
+        }
+    }
+    report.SetCount(count);
+    return report.Finish({});
+}
+
+int RunRenameAll(const CliOptions& options)
+{
+    const auto folder = FolderArgument(options.operands.front());
+    if (!folder) return 1;
+    CCommandReport report(options.json, true);
+    CProgressLine progress("rename-all");
+    const int count =
+        RenameFolderTree(*folder, options.recurse, RenameOptionsOf(options), [&](const FileOutcome& outcome) {
+            report.Add(outcome);
+            progress.Step();
+        });
+    report.SetCount(count);
+    // The count is the core's: files whose move was attempted, taken or not.
+    const char* tail = options.dryRun ? " files processed (dry run: nothing moved)" : " files processed";
+    return report.Finish(std::to_string(count) + tail);
+}

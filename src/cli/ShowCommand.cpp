@@ -1,0 +1,103 @@
+// show: the tag of each file as the getters read it.
+#include "CliOutput.h"
+#include "CliPaths.h"
+#include "Commands.h"
+#include "JsonWriter.h"
+#include "ops/FormatFileSize.h"
+#include "platform/Machine.h"
+#include "tag/Id3v1Tag.h"
+
+#include <optional>
+
+namespace {
+
+struct ShownTag {
+    std::string path;                  // host path (UTF-8)
+    std::optional<std::uint64_t> size; // empty: the file could not be opened
+    bool hasTag = false;
+    std::string artist, title, album, year, genre, comment; // UTF-8
+};
+
+ShownTag ReadShownTag(CId3v1Tag& tag, const std::string& systemPath)
+{
+    ShownTag shown;
+    shown.path = PrintablePath(systemPath);
+    if (!tag.Open(systemPath)) return shown;
+    shown.size = tag.GetFileLength();
+    shown.hasTag = tag.HasTag();
+    shown.artist = platform::ToUtf8(tag.GetArtist());
+    shown.title = platform::ToUtf8(tag.GetTitle());
+    shown.album = platform::ToUtf8(tag.GetAlbum());
+    shown.year = platform::ToUtf8(tag.GetYear());
+    shown.genre = platform::ToUtf8(tag.GetGenre());
+    shown.comment = platform::ToUtf8(tag.GetComment());
+    return shown;
+}
+
+void AppendJson(CJsonWriter& json, const ShownTag& shown)
+{
+    json.BeginObject();
+    json.Member("path", shown.path);
+    json.Key("size");
+    if (shown.size)
+        json.Number(*shown.size);
+    else
+        json.Null();
+    json.Member("has_tag", shown.hasTag);
+    json.Member("artist", shown.artist);
+    json.Member("title", shown.title);
+    json.Member("album", shown.album);
+    json.Member("year", shown.year);
+    json.Member("genre", shown.genre);
+    json.Member("comment", shown.comment);
+    json.EndObject();
+}
+
+std::string FormatText(const ShownTag& shown)
+{
+    std::string text = shown.path + "\n";
+    text += "  size:    " + std::to_string(*shown.size) + " bytes";
+    if (*shown.size > 0) text += " (" + platform::ToUtf8(FormatFileSize(*shown.size)) + ")";
+    text += "\n";
+    text += std::string("  tag:     ") + (shown.hasTag ? "yes" : "no") + "\n";
+    text += "  artist:  " + shown.artist + "\n";
+    text += "  title:   " + shown.title + "\n";
+    text += "  album:   " + shown.album + "\n";
+    text += "  year:    " + shown.year + "\n";
+    text += "  genre:   " + shown.genre + "\n";
+    text += "  comment: " + shown.comment + "\n";
+    return text;
+}
+
+} // namespace
+
+int RunShow(const CliOptions& options)
+{
+    CJsonWriter json;
+    json.BeginArray();
+    CId3v1Tag tag;
+    int status = 0;
+    bool first = true;
+    for (const std::string& argument : options.operands) {
+        ShownTag shown;
+        const auto systemPath = SystemPathOfArgument(argument);
+        if (!systemPath) {
+            shown.path = argument;
+            WriteError(argument + ": not on any drive");
+        } else {
+            shown = ReadShownTag(tag, *systemPath);
+            if (!shown.size) WriteError(shown.path + ": cannot open: " + ErrorText(tag.GetLastError()));
+        }
+        if (!shown.size) status = 1;
+        if (options.json) {
+            AppendJson(json, shown);
+        } else if (shown.size) {
+            if (!first) WriteOut("\n");
+            WriteOut(FormatText(shown));
+            first = false;
+        }
+    }
+    json.EndArray();
+    if (options.json) WriteOut(json.Text() + "\n");
+    return status;
+}

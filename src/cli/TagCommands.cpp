@@ -1,0 +1,114 @@
+// set, strip and multitag: the commands that write tags.
+#include "CliOutput.h"
+#include "CliPaths.h"
+#include "CliUsage.h"
+#include "CommandReport.h"
+#include "Commands.h"
+#include "FolderTree.h"
+#include "ProgressLine.h"
+#include "ops/TagFolder.h"
+#include "platform/File.h"
+#include "platform/Machine.h"
+#include "tag/Id3v1Tag.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+std::optional<std::string> FromUtf8Option(const std::optional<std::string>& utf8)
+{
+    if (!utf8) return std::nullopt;
+    if (!platform::CurrentMachine().codePage.CanHold(*utf8))
+        WriteError("note: '" + *utf8 + "' holds characters the code page cannot, written as '?'");
+    return platform::FromUtf8(*utf8);
+}
+
+TagFields FieldsOf(const CliOptions& options)
+{
+    TagFields fields;
+    fields.artist = FromUtf8Option(options.artist);
+    fields.title = FromUtf8Option(options.title);
+    fields.album = FromUtf8Option(options.album);
+    fields.year = FromUtf8Option(options.year);
+    fields.genre = FromUtf8Option(options.genre);
+    fields.comment = FromUtf8Option(options.comment);
+    return fields;
+}
+
+// A misspelt genre would silently become "no genre"; only the exact names
+// and "" (no genre, on purpose) are taken.
+bool IsKnownGenre(const std::optional<std::string>& genre)
+{
+    if (!genre || genre->empty()) return true;
+    const CId3v1Tag tag;
+    const auto& names = tag.GetGenres();
+    return std::find(names.begin(), names.end(), *genre) != names.end();
+}
+
+// Opens, changes and saves one file; each failure is reported and the walk goes on.
+void ChangeFile(const std::string& argument, CCommandReport& report, const std::function<void(CId3v1Tag&)>& change)
+{
+    const auto systemPath = SystemPathOfArgument(argument);
+    if (!systemPath) {
+        report.FailedArgument(argument, "not on any drive");
+        return;
+    }
+    CId3v1Tag tag;
+    if (!tag.Open(*systemPath)) {
+        report.Failed(*systemPath, "cannot open: " + ErrorText(tag.GetLastError()));
+        return;
+    }
+    const bool hadTag = tag.HasTag();
+    change(tag);
+    if (!hadTag && !tag.HasTag()) return; // nothing to write, nothing changed
+    try {
+        // Save itself stays silent when the file cannot be opened for writing.
+        tag.Save();
+        if (tag.GetLastError() == 0)
+            report.Changed(*systemPath);
+        else
+            report.Failed(*systemPath, "cannot write: " + ErrorText(tag.GetLastError()));
+    } catch (const platform::CFileException& error) {
+        report.Failed(*systemPath, error.what());
+    }
+}
+
+int RunOnFiles(const CliOptions& options, const char* doneWord, const std::function<void(CId3v1Tag&)>& change)
+{
+    CCommandReport report(options.json, false);
+    for (const std::string& argument : options.operands)
+        ChangeFile(argument, report, change);
+    report.SetCount(static_cast<int>(report.ChangedCount()));
+    return report.Finish(std::to_string(report.Count()) + " " + doneWord);
+}
+
+} // namespace
+
+int RunSet(const CliOptions& options)
+{
+    const TagFields fields = FieldsOf(options);
+    if (!IsKnownGenre(fields.genre)) return UsageError("unknown genre '" + *options.genre + "'");
+    return RunOnFiles(options, "files changed", [&](CId3v1Tag& tag) { fields.ApplyTo(tag); });
+}
+
+int RunStrip(const CliOptions& options)
+{
+    return RunOnFiles(options, "tags removed", [](CId3v1Tag& tag) { tag.RemoveTag(); });
+}
+
+int RunMultiTag(const CliOptions& options)
+{
+    const TagFields fields = FieldsOf(options);
+    if (!IsKnownGenre(fields.genre)) return UsageError("unknown genre '" + *options.genre + "'");
+    const auto folder = FolderArgument(options.operands.front());
+    if (!folder) return 1;
+    CCommandReport report(options.json, false);
+    CProgressLine progress("multitag");
+    const int count = TagFolder(*folder, fields, options.recurse, [&](const FileOutcome& outcome) {
+        report.Add(outcome);
+        progress.Step();
+    });
+    report.SetCount(count);
+    return report.Finish(std::to_string(count) + " files processed");
+}

@@ -1,0 +1,59 @@
+#include "MakeFileName.h"
+
+#include "tag/Id3v1Tag.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kExtension = ".mp3";
+constexpr std::array<std::string_view, 6> kPlaceholders = {"%1", "%2", "%3", "%4", "%5", "%6"};
+
+// Characters that file names cannot hold, in the order they are mapped.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kNameMappings = {{
+    {"\\", "-"},
+    {"/", "-"},
+    {":", "-"},
+    {"*", "x"},
+    {"?", ""},
+    {"<", "("},
+    {">", ")"},
+    {"|", "I"},
+}};
+
+} // namespace
+
+void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
+{
+    if (what.empty()) return;
+    // The machine's code pages are single-byte, so a byte-wise search is character-wise.
+    std::string result;
+    result.reserve(text.size());
+    std::size_t from = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, from)) {
+        result.append(text, from, at - from).append(with);
+        from = at + what.size();
+    }
+    result.append(text, from, std::string::npos);
+    text = std::move(result);
+}
+
+std::string FillPattern(std::string_view pattern, const std::string (&values)[6])
+{
+    std::string name(pattern);
+    name += kExtension;
+    for (std::size_t i = 0; i < kPlaceholders.size(); ++i)
+        ReplaceAll(name, kPlaceholders[i], values[i]);
+    return name;
+}
+
+std::string MakeFileName(std::string_view pattern, const CId3v1Tag& tag)
+{
+    const std::string values[6] = {tag.GetArtist(), tag.GetTitle(), tag.GetAlbum(),
+                                   tag.GetYear(),   tag.GetGenre(), tag.GetComment()};
+    std::string name = FillPattern(pattern, values);
+    for (const auto& [what, with] : kNameMappings)
+        ReplaceAll(name, what, with);
+    return name;
+}

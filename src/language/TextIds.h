@@ -1,0 +1,58 @@
+// The numbers of the language texts, named after their use.
+#pragma once
+
+#include <array>
+
+namespace text {
+
+constexpr int kAbout = 4;           // About menu entry
+constexpr int kLanguage = 41;       // settings: language box label (":" appended)
+constexpr int kSubfolders = 45;     // include subfolders (check boxes; Rename all asks it with "?")
+constexpr int kExit = 53;           // Exit menu entry
+constexpr int kSettings = 54;       // settings dialog caption and menu entry
+constexpr int kClose = 58;          // tag editor: Close button
+constexpr int kFilesProcessed = 60; // after "%d ": result of Rename all and MultiTag
+constexpr int kNoSettings = 61;     // start-up: the settings key cannot be opened
+constexpr int kDeleteFiles = 62;    // after "%d ": question before Delete
+constexpr int kFile = 63;           // first top-level menu and file name column
+constexpr int kSize = 64;           // file size column
+constexpr int kArtist = 65;         // the six tag fields, in placeholder order
+constexpr int kTitle = 66;
+constexpr int kAlbum = 67;
+constexpr int kYear = 68;
+constexpr int kGenre = 69;
+constexpr int kComment = 70;
+constexpr int kFiles = 71;            // after the file count in the status bar
+constexpr int kPage = 72;             // before the page numbers of the printout
+constexpr int kSettingsNotSaved = 73; // settings dialog: OK could not write
+constexpr int kPlay = 74;             // the menu entries relabelled after a language change
+constexpr int kCtrl = 75;
+constexpr int kRename = 76; // also the tag editor's button and the settings' group box
+constexpr int kRenameAll = 77;
+constexpr int kRemoveTag = 78;
+constexpr int kDelete = 79;
+constexpr int kDel = 80;
+constexpr int kMultiTag = 81; // also the MultiTag dialog's caption
+constexpr int kPrint = 82;
+constexpr int kPrintPreview = 83;
+constexpr int kPrintSetup = 84;
+constexpr int kView = 85;
+constexpr int kRefresh = 86;
+constexpr int kSelectAll = 87;
+constexpr int kToolbar = 88;
+constexpr int kStatusBar = 89;
+constexpr int kOk = 90;
+constexpr int kCancel = 91;
+constexpr int kFileName = 92;      // print settings: file name column
+constexpr int kFileSize = 93;      // print settings: file size column
+constexpr int kPrintSettings = 94; // print settings dialog caption
+constexpr int kExample = 95;       // settings: pattern example label (":" appended)
+constexpr int kAskMissing = 96;    // settings: ask for missing information
+constexpr int kSave = 97;          // tag editor: Save button
+
+// Every number a language file must hold a row for.
+constexpr std::array<int, 44> kRequired = {4,  41, 45, 53, 54, 58, 60, 61, 62, 63, 64, 65, 66, 67, 68,
+                                           69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83,
+                                           84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 94, 95, 96, 97};
+
+} // namespace text

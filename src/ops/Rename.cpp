@@ -1,0 +1,92 @@
+#include "Rename.h"
+
+#include "FolderWalk.h"
+#include "dialogs/MakeFileName.h"
+#include "platform/FileOps.h"
+#include "tag/Id3v1Tag.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+void Report(const OutcomeSink& sink, const FileOutcome& outcome)
+{
+    if (sink) sink(outcome);
+}
+
+std::string MoveFailureReason(int error)
+{
+    switch (error) {
+    case EEXIST:
+        return "name taken";
+    case EINVAL:
+        return "invalid name";
+    case ENOENT:
+        return "file gone";
+    case ENAMETOOLONG:
+        return "name too long";
+    default:
+        return std::strerror(error);
+    }
+}
+
+void ReportOpenFailure(const OutcomeSink& sink, const std::string& path, int error)
+{
+    Report(sink, FileOutcome{path, {}, false, error, "cannot open"});
+}
+
+// True when the tag to rename by is loaded; false when the file is passed over.
+bool LoadTag(CId3v1Tag& tag, const std::string& path, const RenameOptions& options, const OutcomeSink& sink)
+{
+    if (!tag.Open(path)) {
+        ReportOpenFailure(sink, path, tag.GetLastError());
+        return false;
+    }
+    if (tag.HasTag()) return true;
+    if (!options.prompt || !options.prompt(path)) return false;
+    // The prompt may have moved or locked the file; never rename by a tag that was not read.
+    if (tag.Open(path)) return true;
+    ReportOpenFailure(sink, path, tag.GetLastError());
+    return false;
+}
+
+FileOutcome Move(const std::string& path, const std::string& newPath, bool dryRun)
+{
+    FileOutcome outcome{path, newPath, true, 0, {}};
+    // A file already named by its tag keeps its name; the attempt still counts.
+    if (dryRun || newPath == path) return outcome;
+    if (!platform::MoveFileA(path, newPath)) {
+        outcome.ok = false;
+        outcome.error = platform::GetLastError();
+        outcome.reason = MoveFailureReason(outcome.error);
+    }
+    return outcome;
+}
+
+} // namespace
+
+bool RenameOneFile(const std::string& folder, const std::string& name, const RenameOptions& options,
+                   const OutcomeSink& sink)
+{
+    const std::string path = folder + "\\" + name;
+    CId3v1Tag tag;
+    if (!LoadTag(tag, path, options, sink)) return false;
+    const std::string newPath = folder + "\\" + MakeFileName(options.pattern, tag);
+    Report(sink, Move(path, newPath, options.dryRun));
+    return true;
+}
+
+int RenameFolderTree(const std::string& folder, bool recurse, const RenameOptions& options, const OutcomeSink& sink)
+{
+    int count = 0;
+    FolderWalkCallbacks callbacks;
+    callbacks.onFile = [&](const std::string& where, const std::string& name) {
+        if (RenameOneFile(where, name, options, sink)) ++count;
+    };
+    callbacks.onFolderFailed = [&](const std::string& where) {
+        Report(sink, FileOutcome{where, {}, false, 0, "cannot read folder"});
+    };
+    WalkMp3Files(folder, recurse, callbacks);
+    return count;
+}

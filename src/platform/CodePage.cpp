@@ -1,0 +1,90 @@
+#include "CodePage.h"
+
+#include "Iconv.h"
+#include "Utf8Decode.h"
+
+#include <cerrno>
+
+namespace platform {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr int kIsoFirst = 28591, kIsoLast = 28605;
+
+// The iconv name of a Windows code page number.
+std::string IconvName(int number)
+{
+    if (number >= kIsoFirst && number <= kIsoLast) return "ISO-8859-" + std::to_string(number - kIsoFirst + 1);
+    return "CP" + std::to_string(number);
+}
+
+// The one code point in a UTF-32LE result, or U+FFFD when there is not exactly one.
+char32_t SingleCodePoint(const std::string& utf32)
+{
+    if (utf32.size() != 4) return kReplacement;
+    char32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;)
+        value = (value << 8) | static_cast<unsigned char>(utf32[i]);
+    return value;
+}
+
+} // namespace
+
+CodePage::CodePage(int number) : m_number(number)
+{
+    m_known = Build(number);
+    // An unknown page acts as cp1252, which every iconv has.
+    if (!m_known) Build(1252);
+}
+
+bool CodePage::Build(int number)
+{
+    Iconv toUtf32("UTF-32LE", IconvName(number).c_str());
+    if (!toUtf32.IsValid()) return false;
+    std::array<char32_t, 256> table{};
+    for (unsigned byte = 0; byte < table.size(); ++byte) {
+        const std::string in(1, static_cast<char>(byte));
+        std::size_t used = 0;
+        std::string out;
+        const int error = toUtf32.Convert(in, used, out, 16);
+        // A lead byte of a multi-byte page: this class handles single-byte pages only.
+        if (error == EINVAL) return false;
+        table[byte] = error == 0 ? SingleCodePoint(out) : kReplacement;
+    }
+    m_toUnicode = table;
+    m_fromUnicode.clear();
+    for (unsigned byte = 0; byte < table.size(); ++byte) {
+        m_toUtf8[byte] = EncodeUtf8(table[byte]);
+        if (table[byte] != kReplacement) m_fromUnicode.emplace(table[byte], static_cast<unsigned char>(byte));
+    }
+    return true;
+}
+
+std::string CodePage::ToUtf8(std::string_view system) const
+{
+    std::string result;
+    result.reserve(system.size());
+    for (const char c : system)
+        result += m_toUtf8[static_cast<unsigned char>(c)];
+    return result;
+}
+
+std::string CodePage::FromUtf8(std::string_view utf8) const
+{
+    std::string result;
+    for (const char32_t c : DecodeUtf8(utf8)) {
+        const auto found = m_fromUnicode.find(c);
+        result += found == m_fromUnicode.end() ? '?' : static_cast<char>(found->second);
+    }
+    return result;
+}
+
+bool CodePage::CanHold(std::string_view utf8) const
+{
+    for (const char32_t c : DecodeUtf8(utf8))
+        if (!m_fromUnicode.contains(c)) return false;
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,17 @@
+#include "QtText.h"
+
+#include "Machine.h"
+
+namespace platform {
+
+QString ToQString(std::string_view system)
+{
+    return QString::fromStdString(CurrentMachine().codePage.ToUtf8(system));
+}
+
+std::string FromQString(const QString& text)
+{
+    return CurrentMachine().codePage.FromUtf8(text.toStdString());
+}
+
+} // namespace platform

@@ -1,0 +1,44 @@
+#include "SettingsDefaults.h"
+
+#include "platform/Registry.h"
+
+#include <filesystem>
+
+namespace setup {
+
+std::vector<SettingValue> DefaultSettings(const std::string& langPath, const std::string& language,
+                                          const std::string& lastPath)
+{
+    return {
+        {kVelmoraKey, "LangPath", langPath}, {kVelmoraKey, "Language", language}, {kProgramKey, "Rename", "%1 - %2"},
+        {kProgramKey, "Prompt", "FALSE"},    {kProgramKey, "LastPath", lastPath},
+    };
+}
+
+std::optional<std::vector<std::string>> AddMissingSettings(const std::string& hiveFile,
+                                                           const std::vector<SettingValue>& values)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(hiveFile).parent_path(), ec);
+    std::vector<std::string> added;
+    const auto edit = [&](platform::CHive& hive) {
+        added.clear();
+        for (const char* key : {kVelmoraKey, kProgramKey}) {
+            if (hive.HasKey(key)) continue;
+            hive.AddKey(key);
+            added.push_back(key);
+        }
+        for (const SettingValue& value : values) {
+            if (hive.Get(value.key, value.name)) continue;
+            hive.Set(value.key, value.name, value.data);
+            added.push_back(value.key + "\\" + value.name);
+        }
+        // Nothing missing: leave the hive file untouched.
+        return !added.empty();
+    };
+    const bool written = platform::UpdateHiveFile(hiveFile, edit);
+    if (!written && !added.empty()) return std::nullopt;
+    return added;
+}
+
+} // namespace setup

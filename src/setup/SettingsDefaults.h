@@ -1,0 +1,30 @@
+// The registry keys and values the program needs before its first start.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace setup {
+
+struct SettingValue {
+    std::string key; // below HKEY_LOCAL_MACHINE
+    std::string name;
+    std::string data; // system string
+};
+
+constexpr char kVelmoraKey[] = "Software\\Velmora";
+constexpr char kProgramKey[] = "Software\\Velmora\\Sonadex Pro";
+
+// "LangPath", "Language", "Rename", "Prompt" and "LastPath" with the given
+// system paths and language, and the fixed pattern and prompt flag.
+std::vector<SettingValue> DefaultSettings(const std::string& langPath, const std::string& language,
+                                          const std::string& lastPath);
+
+// Adds both keys and every value that the hive lacks, in one update of the
+// hive file (created when missing); a value that is there is never changed.
+// Returns what was added ("key\name"), or nullopt when the hive could not be written.
+std::optional<std::vector<std::string>> AddMissingSettings(const std::string& hiveFile,
+                                                           const std::vector<SettingValue>& values);
+
+} // namespace setup

@@ -1,0 +1,114 @@
+#include "HexEnvelope.h"
+
+#include "WholeFile.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kDigitsPerByte = 2;
+
+// The part of a path after its last backslash, or the whole path.
+std::string BareName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The part of a path through its last backslash, or nothing.
+std::string FolderPart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// One piece of one or two characters, read as strtol reads it in base 16
+// (white space, sign, digits up to the first non-digit), low 8 bits kept.
+char DecodePiece(std::string_view piece)
+{
+    char text[kDigitsPerByte + 1] = {};
+    piece.copy(text, kDigitsPerByte);
+    return static_cast<char>(static_cast<unsigned long>(std::strtol(text, nullptr, 16)) & 0xFFu);
+}
+
+} // namespace
+
+std::string CHexEnvelope::Wrap(const std::string& storedName, const std::string& plain)
+{
+    std::string envelope;
+    envelope.reserve(kMagicLength + storedName.size() + 1 + kDigitsPerByte * plain.size());
+    envelope.append(kMagic, kMagicLength);
+    envelope += storedName;
+    envelope += kNameEnd;
+    for (const char c : plain) {
+        const auto byte = static_cast<unsigned char>(c);
+        envelope += kHexDigits[byte >> 4];
+        envelope += kHexDigits[byte & 0x0F];
+    }
+    return envelope;
+}
+
+std::optional<CHexEnvelope::Content> CHexEnvelope::Unwrap(const std::string& envelope)
+{
+    // The magic itself is not examined: only the name end after it counts.
+    if (envelope.size() <= kMagicLength) return std::nullopt;
+    const std::size_t nameEnd = envelope.find(kNameEnd, kMagicLength);
+    if (nameEnd == std::string::npos) return std::nullopt;
+
+    Content content;
+    content.storedName = envelope.substr(kMagicLength, nameEnd - kMagicLength);
+    const std::string_view digits = std::string_view(envelope).substr(nameEnd + 1);
+    content.plain.reserve((digits.size() + 1) / kDigitsPerByte);
+    for (std::size_t at = 0; at < digits.size(); at += kDigitsPerByte)
+        content.plain += DecodePiece(digits.substr(at, kDigitsPerByte));
+    return content;
+}
+
+bool CHexEnvelope::IsSafeName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20) return false;
+        if (std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
+bool CHexEnvelope::Encode(const std::string& sourcePath, const std::string& envelopePath) const
+{
+    return EncodeAs(sourcePath, BareName(sourcePath), envelopePath);
+}
+
+bool CHexEnvelope::EncodeAs(const std::string& sourcePath, const std::string& storedName,
+                            const std::string& envelopePath) const
+{
+    const std::optional<std::string> plain = table::ReadWholeFile(sourcePath);
+    if (!plain) return false;
+    // Synced, so that a table store renaming the envelope into place never
+    // exposes an envelope whose bytes have not reached the disk.
+    return table::WriteWholeFile(envelopePath, Wrap(storedName, *plain), true);
+}
+
+std::string CHexEnvelope::Decode(const std::string& envelopePath) const
+{
+    const std::optional<std::string> envelope = table::ReadWholeFile(envelopePath);
+    if (!envelope) return {};
+    const std::optional<Content> content = Unwrap(*envelope);
+    if (!content || !IsSafeName(content->storedName)) return {};
+    const std::string outputPath = FolderPart(envelopePath) + content->storedName;
+    return table::WriteWholeFile(outputPath, content->plain) ? outputPath : std::string();
+}
+
+bool CHexEnvelope::DecodeTo(const std::string& envelopePath, const std::string& outputPath,
+                            std::string* storedName) const
+{
+    const std::optional<std::string> envelope = table::ReadWholeFile(envelopePath);
+    if (!envelope) return false;
+    const std::optional<Content> content = Unwrap(*envelope);
+    if (!content || !IsSafeName(content->storedName)) return false;
+    if (!table::WriteWholeFile(outputPath, content->plain)) return false;
+    if (storedName) *storedName = content->storedName;
+    return true;
+}

@@ -1,0 +1,30 @@
+#include "TextModeReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace table {
+
+CTextModeReader::CTextModeReader(const std::string& bytes)
+{
+    m_text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        m_text += bytes[i];
+    }
+}
+
+bool CTextModeReader::GetLine(std::size_t bufferSize, std::string& line)
+{
+    if (bufferSize < 2 || m_pos >= m_text.size()) return false;
+    const std::size_t limit = std::min(bufferSize - 1, m_text.size() - m_pos);
+    const std::size_t lineFeed = m_text.find('\n', m_pos);
+    const std::size_t count = lineFeed != std::string::npos && lineFeed < m_pos + limit ? lineFeed + 1 - m_pos : limit;
+    const char* start = m_text.data() + m_pos;
+    m_pos += count;
+    // What the caller sees of the buffer ends at its first zero byte.
+    line.assign(start, strnlen(start, count));
+    return true;
+}
+
+} // namespace table

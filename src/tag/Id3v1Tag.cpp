@@ -1,0 +1,213 @@
+#include "Id3v1Tag.h"
+
+#include "GenreTable.h"
+#include "platform/File.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Layout of the record, offsets from its first byte (file length - 128).
+constexpr std::size_t kMarkerOffset = 0, kMarkerWidth = 3;
+constexpr std::size_t kTitleOffset = 3, kTitleWidth = 30;
+constexpr std::size_t kArtistOffset = 33, kArtistWidth = 30;
+constexpr std::size_t kAlbumOffset = 63, kAlbumWidth = 30;
+constexpr std::size_t kYearOffset = 93, kYearWidth = 4;
+constexpr std::size_t kCommentOffset = 97, kCommentWidth = 30;
+constexpr std::size_t kGenreOffset = 127;
+constexpr char kMarker[kMarkerWidth + 1] = "TAG";
+constexpr unsigned char kPad = 0x20;
+
+using Record = std::array<unsigned char, CId3v1Tag::kRecordSize>;
+constexpr std::int64_t kRecordBack = -static_cast<std::int64_t>(CId3v1Tag::kRecordSize);
+
+bool IsCSpace(unsigned char c)
+{
+    // The C locale's white space; bytes of 0x80 and above never count.
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool StartsWithMarker(const Record& record)
+{
+    return std::memcmp(record.data() + kMarkerOffset, kMarker, kMarkerWidth) == 0;
+}
+
+// The last record of an open file, when the file is long enough to carry one
+// and still ends with a tag: Save checks this so that a file changed since
+// Open never loses audio bytes to a cut or an overwrite.
+bool ReadTrailingTag(platform::CFile& file, Record& record)
+{
+    if (file.GetLength() <= CId3v1Tag::kRecordSize) return false;
+    file.Seek(kRecordBack, platform::CFile::end);
+    return file.Read(record.data(), record.size()) == record.size() && StartsWithMarker(record);
+}
+
+void WriteAtEnd(platform::CFile& file, const Record& record)
+{
+    file.Seek(kRecordBack, platform::CFile::end);
+    file.Write(record.data(), record.size());
+}
+
+void OverwriteRecord(platform::CFile& file, const Record& record, const Record& old)
+{
+    try {
+        WriteAtEnd(file, record);
+    } catch (const platform::CFileException&) {
+        // Put the old tag back so that a failed write leaves no half-new record.
+        try {
+            WriteAtEnd(file, old);
+        } catch (const platform::CFileException&) {
+        }
+        throw;
+    }
+}
+
+void AppendRecord(platform::CFile& file, const Record& record)
+{
+    // Written at the old end rather than after growing the file, so that a
+    // failure can never leave a zeroed record behind.
+    const std::uint64_t oldLength = file.GetLength();
+    try {
+        file.Seek(static_cast<std::int64_t>(oldLength), platform::CFile::begin);
+        file.Write(record.data(), record.size());
+    } catch (const platform::CFileException&) {
+        try {
+            file.SetLength(oldLength);
+        } catch (const platform::CFileException&) {
+        }
+        throw;
+    }
+}
+
+} // namespace
+
+CId3v1Tag::CId3v1Tag() : m_astrGenres(MakeGenreTable())
+{
+    SetEmptyRecord();
+}
+
+bool CId3v1Tag::Open(const std::string& path)
+{
+    m_strPath = path;
+    m_bHasTag = false;
+    m_bTagOnDisk = false;
+    platform::CFile file;
+    const bool opened = file.Open(path, platform::CFile::modeRead);
+    m_nLastError = opened ? 0 : file.LastError();
+    if (!opened) {
+        // Nothing of the previous file may show through a reused object.
+        SetEmptyRecord();
+        return false;
+    }
+    m_dwFileLength = file.GetLength();
+    if (m_dwFileLength > kRecordSize) {
+        file.Seek(kRecordBack, platform::CFile::end);
+        const bool complete = file.Read(m_record.data(), kRecordSize) == kRecordSize;
+        m_bHasTag = m_bTagOnDisk = complete && StartsWithMarker(m_record);
+    }
+    file.Close();
+    if (!m_bHasTag) SetEmptyRecord();
+    return true;
+}
+
+void CId3v1Tag::Save()
+{
+    platform::CFile file;
+    const bool opened = file.Open(m_strPath, platform::CFile::modeReadWrite);
+    m_nLastError = opened ? 0 : file.LastError();
+    if (!opened) return;
+    Record old{};
+    const bool tagOnDisk = m_bTagOnDisk && ReadTrailingTag(file, old);
+    if (tagOnDisk && m_bHasTag)
+        OverwriteRecord(file, m_record, old);
+    else if (tagOnDisk)
+        file.SetLength(file.GetLength() - kRecordSize);
+    else if (m_bHasTag)
+        AppendRecord(file, m_record);
+    file.Close();
+    m_bTagOnDisk = m_bHasTag;
+}
+
+std::string CId3v1Tag::GetTitle() const
+{
+    return ReadField(kTitleOffset, kTitleWidth);
+}
+std::string CId3v1Tag::GetArtist() const
+{
+    return ReadField(kArtistOffset, kArtistWidth);
+}
+std::string CId3v1Tag::GetAlbum() const
+{
+    return ReadField(kAlbumOffset, kAlbumWidth);
+}
+std::string CId3v1Tag::GetYear() const
+{
+    return ReadField(kYearOffset, kYearWidth);
+}
+std::string CId3v1Tag::GetComment() const
+{
+    return ReadField(kCommentOffset, kCommentWidth);
+}
+
+void CId3v1Tag::SetTitle(std::string_view text)
+{
+    WriteField(kTitleOffset, kTitleWidth, text);
+}
+void CId3v1Tag::SetArtist(std::string_view text)
+{
+    WriteField(kArtistOffset, kArtistWidth, text);
+}
+void CId3v1Tag::SetAlbum(std::string_view text)
+{
+    WriteField(kAlbumOffset, kAlbumWidth, text);
+}
+void CId3v1Tag::SetYear(std::string_view text)
+{
+    WriteField(kYearOffset, kYearWidth, text);
+}
+void CId3v1Tag::SetComment(std::string_view text)
+{
+    WriteField(kCommentOffset, kCommentWidth, text);
+}
+
+std::string CId3v1Tag::GetGenre() const
+{
+    // Deliberately ignores m_bHasTag: the empty record's 255 already reads as no genre.
+    const std::size_t number = m_record[kGenreOffset];
+    return number < m_astrGenres.size() ? m_astrGenres[number] : std::string();
+}
+
+void CId3v1Tag::SetGenre(std::string_view name)
+{
+    const auto found = std::find(m_astrGenres.begin(), m_astrGenres.end(), name);
+    m_record[kGenreOffset] =
+        found == m_astrGenres.end() ? kNoGenre : static_cast<unsigned char>(found - m_astrGenres.begin());
+    m_bHasTag = true;
+}
+
+std::string CId3v1Tag::ReadField(std::size_t offset, std::size_t width) const
+{
+    if (!m_bHasTag) return {};
+    const auto first = m_record.begin() + static_cast<std::ptrdiff_t>(offset);
+    auto last = std::find(first, first + static_cast<std::ptrdiff_t>(width), 0);
+    while (last != first && IsCSpace(*(last - 1)))
+        --last;
+    return std::string(first, last);
+}
+
+void CId3v1Tag::WriteField(std::size_t offset, std::size_t width, std::string_view text)
+{
+    m_bHasTag = true;
+    const std::size_t kept = std::min(width, text.size());
+    const auto target = m_record.begin() + static_cast<std::ptrdiff_t>(offset);
+    std::copy_n(text.begin(), kept, target);
+    std::fill(target + static_cast<std::ptrdiff_t>(kept), target + static_cast<std::ptrdiff_t>(width), kPad);
+}
+
+void CId3v1Tag::SetEmptyRecord()
+{
+    std::memcpy(m_record.data() + kMarkerOffset, kMarker, kMarkerWidth);
+    std::fill(m_record.begin() + kMarkerWidth, m_record.begin() + kGenreOffset, kPad);
+    m_record[kGenreOffset] = kNoGenre;
+}

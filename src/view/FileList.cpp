@@ -1,0 +1,84 @@
+// The file list: one row per MP3 file of the current folder, with its tag.
+#include "SonadexView.h"
+
+#include "ops/FileListing.h"
+#include "platform/QtText.h"
+#include "view/WaitCursor.h"
+
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace {
+
+constexpr int kColumnCount = 8;
+constexpr int kFirstHeadingText = 63; // texts 63 to 70 head columns 0 to 7
+
+} // namespace
+
+void CSonadexView::InitFileListImages()
+{
+    m_imlFiles = {QIcon(":/icons/state-match.png"), QIcon(":/icons/state-tagged.png"),
+                  QIcon(":/icons/state-untagged.png")};
+}
+
+void CSonadexView::InitFileListColumns()
+{
+    m_listFiles->setColumnCount(kColumnCount);
+    QStringList headings;
+    for (int column = 0; column < kColumnCount; ++column)
+        headings << platform::ToQString(GetText(kFirstHeadingText + column));
+    m_listFiles->setHeaderLabels(headings);
+    for (int column = 0; column < kColumnCount; ++column)
+        m_listFiles->setColumnWidth(column, 0);
+}
+
+void CSonadexView::SizeFileListColumns()
+{
+    // 30 % for the file name, 10 % for every other column, cut toward zero.
+    const double unit = m_listFiles->viewport()->width() / 100.0;
+    m_listFiles->setColumnWidth(0, static_cast<int>(unit * 30));
+    for (int column = 1; column < kColumnCount; ++column)
+        m_listFiles->setColumnWidth(column, static_cast<int>(unit * 10));
+}
+
+QTreeWidgetItem* CSonadexView::MakeFileItem(const FileRow& row) const
+{
+    using platform::ToQString;
+    auto* item = new QTreeWidgetItem(QStringList{ToQString(row.name), ToQString(row.sizeText), ToQString(row.artist),
+                                                 ToQString(row.title), ToQString(row.album), ToQString(row.year),
+                                                 ToQString(row.genre), ToQString(row.comment)});
+    const int image = static_cast<int>(row.state);
+    item->setIcon(0, m_imlFiles.at(static_cast<std::size_t>(image)));
+    item->setData(0, kNameRole, QByteArray::fromStdString(row.name));
+    item->setData(0, kImageRole, image);
+    return item;
+}
+
+void CSonadexView::FillFileList()
+{
+    CWaitCursor wait;
+    m_listFiles->setUpdatesEnabled(false);
+    m_listFiles->clear();
+
+    const FileListing listing = ListFolder(m_strFolder, m_strRenamePattern);
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(listing.rows.size()));
+    for (const FileRow& row : listing.rows)
+        items.append(MakeFileItem(row));
+    // The list keeps its rows ordered by file name, ignoring case; building
+    // all rows first and inserting them at once keeps large folders fast.
+    std::vector<std::pair<QString, QTreeWidgetItem*>> byName;
+    byName.reserve(listing.rows.size());
+    for (QTreeWidgetItem* item : items)
+        byName.emplace_back(item->text(0), item);
+    std::stable_sort(byName.begin(), byName.end(), [](const auto& a, const auto& b) {
+        const int order = a.first.compare(b.first, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a.first < b.first;
+    });
+    for (std::size_t i = 0; i < byName.size(); ++i)
+        items[static_cast<qsizetype>(i)] = byName[i].second;
+    m_listFiles->addTopLevelItems(items); // the list takes ownership
+
+    ShowStatusText(SummaryText(listing.count, listing.total, GetText(71)));
+    m_listFiles->setUpdatesEnabled(true);
+}

@@ -1,0 +1,157 @@
+// The folder tree: drives and folders, read lazily one level ahead.
+#include "SonadexView.h"
+
+#include "platform/FileFind.h"
+#include "platform/FileOps.h"
+#include "platform/QtText.h"
+
+#include <QTreeWidget>
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+int DriveImage(platform::DriveType type)
+{
+    switch (type) {
+    case platform::DriveType::Removable:
+        return CSonadexView::kImageRemovable;
+    case platform::DriveType::Remote:
+        return CSonadexView::kImageRemote;
+    case platform::DriveType::CdRom:
+        return CSonadexView::kImageCdRom;
+    default:
+        return CSonadexView::kImageFixed; // fixed, unknown, RAM disk
+    }
+}
+
+bool IsRecycleBinName(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return name == "RECYCLED";
+}
+
+std::string NodeName(const QTreeWidgetItem* node)
+{
+    return node->data(0, CSonadexView::kNameRole).toByteArray().toStdString();
+}
+
+} // namespace
+
+void CSonadexView::InitFolderTreeImages()
+{
+    const char* const drives[] = {"drive-removable", "drive-fixed", "drive-remote", "drive-cdrom", "recycle-bin"};
+    for (std::size_t i = 0; i < std::size(drives); ++i)
+        m_imlFolders[i] = QIcon(QString(":/icons/%1.png").arg(drives[i]));
+    // A folder shows the open picture while it is selected.
+    QIcon folder(":/icons/folder-closed.png");
+    folder.addFile(":/icons/folder-open.png", QSize(), QIcon::Selected);
+    m_imlFolders[kImageFolder] = folder;
+    m_imlFolders[kImageFolder + 1] = QIcon(":/icons/folder-open.png");
+}
+
+void CSonadexView::FillDriveTree()
+{
+    m_treeFolders->clear();
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const std::string drive{letter, ':'};
+        const platform::DriveType type = platform::GetDriveTypeA(drive + "\\");
+        if (type == platform::DriveType::NoRootDir) continue;
+        AddDriveNode(drive, DriveImage(type));
+    }
+}
+
+void CSonadexView::AddDriveNode(const std::string& drive, int image)
+{
+    std::string label;
+    if (!platform::GetVolumeInformationA(drive + "\\", label)) label.clear();
+
+    auto* node = new QTreeWidgetItem(m_treeFolders); // owned by the tree
+    node->setText(0, platform::ToQString(label + " (" + drive + ")"));
+    node->setData(0, kNameRole, QByteArray::fromStdString(drive));
+    node->setData(0, kImageRole, image);
+    node->setIcon(0, m_imlFolders.at(static_cast<std::size_t>(image)));
+
+    NodeTargets targets;
+    AddFolderNodes(node, true, targets);
+    ApplyNodeTargets(targets);
+}
+
+void CSonadexView::AddGrandchildFolders(QTreeWidgetItem* node)
+{
+    NodeTargets targets;
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        if (child->childCount() == 0) AddFolderNodes(child, false, targets);
+    }
+    ApplyNodeTargets(targets);
+}
+
+// Adds the subfolders of parent as its children and notes which new node
+// matches the stored folder and which one lies on the way to it.
+void CSonadexView::AddFolderNodes(QTreeWidgetItem* parent, bool driveLevel, NodeTargets& targets)
+{
+    platform::CFileFind finder;
+    bool more = finder.FindFile(GetFolderPath(parent) + "\\*.*");
+    while (more) {
+        more = finder.FindNextFile();
+        if (!finder.IsDirectory() || finder.IsDots()) continue;
+        const std::string name = finder.GetFileName();
+        const int image = driveLevel && IsRecycleBinName(name) ? kImageRecycled : kImageFolder;
+        auto* node = new QTreeWidgetItem(parent); // owned by the tree
+        node->setText(0, platform::ToQString(name));
+        node->setData(0, kNameRole, QByteArray::fromStdString(name));
+        node->setData(0, kImageRole, image);
+        node->setIcon(0, m_imlFolders.at(static_cast<std::size_t>(image)));
+
+        const std::string path = GetFolderPath(node);
+        if (path == m_strFolder)
+            targets.select = node;
+        else if (m_strFolder.starts_with(path))
+            targets.expand = parent;
+    }
+    finder.Close();
+}
+
+void CSonadexView::ApplyNodeTargets(const NodeTargets& targets)
+{
+    if (targets.expand) targets.expand->setExpanded(true); // runs OnFolderExpanding at once
+    if (targets.select) SelectNode(targets.select);
+}
+
+// Selecting a hidden node opens its closed ancestors first, top down, each
+// opening reading one level ahead as a user's click would.
+void CSonadexView::SelectNode(QTreeWidgetItem* node)
+{
+    std::vector<QTreeWidgetItem*> ancestors;
+    for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
+        ancestors.push_back(up);
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
+        if (!(*it)->isExpanded()) (*it)->setExpanded(true);
+    m_treeFolders->setCurrentItem(node);
+}
+
+std::string CSonadexView::GetFolderPath(const QTreeWidgetItem* node) const
+{
+    std::string path;
+    for (; node->parent(); node = node->parent())
+        path.insert(0, "\\" + NodeName(node));
+    return NodeName(node) + path;
+}
+
+void CSonadexView::OnFolderExpanding(QTreeWidgetItem* node)
+{
+    AddGrandchildFolders(node);
+}
+
+void CSonadexView::OnFolderSelChanged()
+{
+    if (m_bRebuildingTree) return;
+    const QList<QTreeWidgetItem*> selected = m_treeFolders->selectedItems();
+    if (selected.isEmpty()) return;
+    const QTreeWidgetItem* node = selected.front();
+    m_strFolder = GetFolderPath(node);
+    emit DocumentTitleChanged(platform::ToQString(m_strFolder));
+    FillFileList();
+}

@@ -1,0 +1,145 @@
+// The main view: the folder tree on the left, the file list on the right,
+// the start-up with its stored settings, and the commands on the listed files.
+//
+// The member functions are spread over several files, one per concern:
+// SonadexView.cpp (life, layout, language), FolderTree.cpp, FileList.cpp,
+// ViewStartup.cpp, ViewCommands.cpp and MenuRelabel.cpp.
+#pragma once
+
+#include "table/TableFile.h"
+
+#include <QIcon>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CPrintSettingsDlg;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+struct FileRow;
+struct RenameOptions;
+
+class CSonadexView : public QWidget {
+    Q_OBJECT
+public:
+    // Item data roles of both controls. Each node and row keeps the exact
+    // system bytes of its name, so a path never depends on a round trip
+    // through the displayed text.
+    static constexpr int kNameRole = Qt::UserRole;
+    static constexpr int kImageRole = Qt::UserRole + 1; // index into the image list
+
+    // Indexes into m_imlFolders.
+    enum FolderImage { kImageRemovable, kImageFixed, kImageRemote, kImageCdRom, kImageRecycled, kImageFolder };
+
+    explicit CSonadexView(QWidget* parent = nullptr);
+    ~CSonadexView() override;
+
+    // Start-up and end (ViewStartup.cpp).
+    void OnInitialUpdate();
+    void OnDestroy();
+    // Set when start-up failed and the program is to end with this code.
+    std::optional<int> QuitRequested() const { return m_quitCode; }
+
+    // Language (SonadexView.cpp, MenuRelabel.cpp).
+    bool LoadLanguage();
+    std::string GetText(int number);
+    void ApplyLanguage();
+
+    // Layout (SonadexView.cpp).
+    void OnSize(int cx, int cy);
+
+    // Folder tree (FolderTree.cpp).
+    void InitFolderTreeImages();
+    void FillDriveTree();
+    void AddDriveNode(const std::string& drive, int image);
+    void AddGrandchildFolders(QTreeWidgetItem* node);
+    std::string GetFolderPath(const QTreeWidgetItem* node) const;
+    void OnFolderSelChanged();
+    void OnFolderExpanding(QTreeWidgetItem* node);
+
+    // File list (FileList.cpp).
+    void InitFileListImages();
+    void InitFileListColumns();
+    void SizeFileListColumns();
+    void FillFileList();
+
+    // Commands (ViewCommands.cpp). OnCommand is the view's message map:
+    // menus, accelerators, toolbar and context menu all arrive there.
+    void OnCommand(int id);
+    void OnRefresh();
+    void OnPlay();
+    void OnRename();
+    void OnRenameAll();
+    void OnRemoveId3();
+    void OnDelete();
+    void OnSelectAll();
+    void OnMultiTag();
+    void OnSettings();
+    void OnListDoubleClick();
+    void OnListRightClick();
+    bool RenameOneFile(const std::string& folder, const std::string& name);
+    int RenameFolderTree(const std::string& folder);
+    // The list's context menu; its texts are fixed German ones in every language.
+    std::unique_ptr<QMenu> CreateContextMenu();
+
+    // The form's own size, 411 x 211 dialog units.
+    QSize sizeHint() const override { return {617, 343}; }
+
+    QTreeWidget* FolderTree() const { return m_treeFolders; }
+    QTreeWidget* FileList() const { return m_listFiles; }
+
+    bool m_bLayoutFrozen = true;
+    bool m_bRebuildingTree = false;
+    bool m_bPrompt = false;
+    std::string m_strRenamePattern;
+    std::string m_strFolder;
+    CTableFile m_tblLanguage;
+    std::string m_strLangPath;
+    std::string m_strLanguage;
+    std::unique_ptr<CPrintSettingsDlg> m_pPrintSettings;
+
+signals:
+    // The document's title: the current folder.
+    void DocumentTitleChanged(const QString& title);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct NodeTargets {
+        QTreeWidgetItem* select = nullptr;
+        QTreeWidgetItem* expand = nullptr;
+    };
+    void AddFolderNodes(QTreeWidgetItem* parent, bool driveLevel, NodeTargets& targets);
+    void ApplyNodeTargets(const NodeTargets& targets);
+    void SelectNode(QTreeWidgetItem* node);
+    QTreeWidgetItem* MakeFileItem(const FileRow& row) const;
+    void ShowStatusText(const std::string& text);
+
+    bool ReadStoredSettings();
+    void KeepSplashUntil(std::uint32_t t0) const;
+    void EndStartUp(const std::string& message);
+
+    std::vector<std::string> SelectedNames() const;
+    std::string SelectionMarkName() const;
+    std::string FolderFilePath(const std::string& name) const;
+    RenameOptions MakeRenameOptions();
+    bool EditTag(const std::string& path);
+    void RunCommand(const std::function<void()>& command);
+    void PrintView(int id);
+
+    std::array<QIcon, 7> m_imlFolders;
+    std::array<QIcon, 3> m_imlFiles;
+    QTreeWidget* m_treeFolders = nullptr; // owned by this widget
+    QTreeWidget* m_listFiles = nullptr;   // owned by this widget
+    std::optional<int> m_quitCode;
+    bool m_bRunning = false; // start-up completed
+    bool m_bDestroyed = false;
+};

@@ -1,0 +1,39 @@
+#include "SplashDlg.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QVBoxLayout>
+
+CSplashDlg::CSplashDlg(QWidget* parent)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setObjectName("SplashDlg");
+    // A thin border stands in for the dialog's modal frame.
+    setStyleSheet("CSplashDlg { border: 1px solid palette(dark); }");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    auto* logo = new QLabel(this);
+    logo->setPixmap(QPixmap(":/icons/logo.png"));
+    logo->setAlignment(Qt::AlignCenter);
+    auto* name = new QLabel("Sonadex Pro 2.0", this);
+    name->setAlignment(Qt::AlignCenter);
+    QFont font = name->font();
+    font.setPointSizeF(font.pointSizeF() * 2);
+    font.setBold(true);
+    name->setFont(font);
+    layout->addWidget(logo);
+    layout->addWidget(name);
+}
+
+void CSplashDlg::ShowCentred()
+{
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect box = rect();
+        box.moveCenter(screen->availableGeometry().center());
+        move(box.topLeft());
+    }
+    show();
+}

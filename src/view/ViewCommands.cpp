@@ -1,0 +1,254 @@
+// The commands on the listed files, reached from menus, keys, toolbar,
+// the context menu and a double click.
+#include "SonadexView.h"
+
+#include "dialogs/MultiTagDlg.h"
+#include "dialogs/SettingsDlg.h"
+#include "dialogs/TagEditDlg.h"
+#include "ops/Rename.h"
+#include "platform/File.h"
+#include "platform/FileOps.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "print/ViewPrinting.h"
+#include "tag/Id3v1Tag.h"
+#include "view/Resource.h"
+#include "view/WaitCursor.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr const char* kCaption = "Sonadex Pro";
+
+std::string CountText(int count, const std::string& text)
+{
+    return std::to_string(count) + " " + text;
+}
+
+} // namespace
+
+void CSonadexView::OnCommand(int id)
+{
+    using namespace res;
+    switch (id) {
+    case ID_VIEW_REFRESH:
+        return RunCommand([this] { OnRefresh(); });
+    case ID_FILE_RENAME:
+        return RunCommand([this] { OnRename(); });
+    case ID_FILE_RENAME_ALL:
+        return RunCommand([this] { OnRenameAll(); });
+    case ID_FILE_REMOVE_ID3:
+        return RunCommand([this] { OnRemoveId3(); });
+    case ID_FILE_DELETE:
+        return RunCommand([this] { OnDelete(); });
+    case ID_FILE_SETTINGS:
+        return RunCommand([this] { OnSettings(); });
+    case ID_VIEW_SELECT_ALL:
+        return OnSelectAll();
+    case ID_FILE_PLAY:
+        return OnPlay();
+    case ID_FILE_MULTITAG:
+        return RunCommand([this] { OnMultiTag(); });
+    case ID_FILE_PRINT:
+    case ID_FILE_PRINT_DIRECT:
+    case ID_FILE_PRINT_PREVIEW:
+        return RunCommand([this, id] { PrintView(id); });
+    default:
+        return;
+    }
+}
+
+// A file that fails after it was opened ends the command with one clear
+// message; the list then shows what is really on disk.
+void CSonadexView::RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const platform::CFileException& e) {
+        platform::MessageBox(this, e.what(), kCaption, platform::MB_OK | platform::MB_ICONSTOP);
+        FillFileList();
+    }
+}
+
+std::vector<std::string> CSonadexView::SelectedNames() const
+{
+    std::vector<std::string> names;
+    for (int row = 0; row < m_listFiles->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = m_listFiles->topLevelItem(row);
+        if (item->isSelected()) names.push_back(item->data(0, kNameRole).toByteArray().toStdString());
+    }
+    return names;
+}
+
+// The row that anchors the selection: the list's current row, or none.
+std::string CSonadexView::SelectionMarkName() const
+{
+    const QTreeWidgetItem* item = m_listFiles->currentItem();
+    return item ? item->data(0, kNameRole).toByteArray().toStdString() : std::string();
+}
+
+std::string CSonadexView::FolderFilePath(const std::string& name) const
+{
+    return m_strFolder + "\\" + name;
+}
+
+void CSonadexView::OnRefresh()
+{
+    CWaitCursor wait;
+    m_bRebuildingTree = true;
+    FillDriveTree();
+    FillFileList();
+    m_bRebuildingTree = false;
+}
+
+void CSonadexView::OnPlay()
+{
+    const std::string name = SelectionMarkName();
+    if (name.empty()) return;
+    platform::ShellOpenFile(FolderFilePath(name));
+}
+
+// The tag editor on one file; true when it saved or renamed something.
+bool CSonadexView::EditTag(const std::string& path)
+{
+    CTagEditDlg dialog(path, m_strRenamePattern, m_tblLanguage, window());
+    dialog.DoModal();
+    return dialog.m_changed;
+}
+
+RenameOptions CSonadexView::MakeRenameOptions()
+{
+    RenameOptions options;
+    options.pattern = m_strRenamePattern;
+    if (m_bPrompt) options.prompt = [this](const std::string& path) { return EditTag(path); };
+    return options;
+}
+
+bool CSonadexView::RenameOneFile(const std::string& folder, const std::string& name)
+{
+    return ::RenameOneFile(folder, name, MakeRenameOptions());
+}
+
+int CSonadexView::RenameFolderTree(const std::string& folder)
+{
+    CWaitCursor wait;
+    return ::RenameFolderTree(folder, true, MakeRenameOptions());
+}
+
+void CSonadexView::OnRename()
+{
+    for (const std::string& name : SelectedNames())
+        RenameOneFile(m_strFolder, name);
+    FillFileList();
+}
+
+void CSonadexView::OnRenameAll()
+{
+    const int answer =
+        platform::MessageBox(this, GetText(45) + "?", kCaption, platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
+    if (answer == platform::IDYES) {
+        const int count = RenameFolderTree(m_strFolder);
+        platform::MessageBox(this, CountText(count, GetText(60)), "SonadexPro",
+                             platform::MB_OK | platform::MB_ICONINFORMATION);
+        FillFileList();
+    } else if (answer == platform::IDNO) {
+        OnSelectAll();
+        OnRename();
+    }
+}
+
+void CSonadexView::OnRemoveId3()
+{
+    for (const std::string& name : SelectedNames()) {
+        CId3v1Tag tag;
+        if (!tag.Open(FolderFilePath(name))) continue;
+        tag.RemoveTag();
+        tag.Save();
+    }
+    FillFileList();
+}
+
+void CSonadexView::OnDelete()
+{
+    const std::vector<std::string> names = SelectedNames();
+    if (names.empty()) return;
+    const int answer = platform::MessageBox(this, CountText(static_cast<int>(names.size()), GetText(62)), kCaption,
+                                            platform::MB_YESNO | platform::MB_ICONQUESTION);
+    if (answer != platform::IDYES) return;
+    for (const std::string& name : names)
+        platform::DeleteFileA(FolderFilePath(name));
+    FillFileList();
+}
+
+void CSonadexView::OnSelectAll()
+{
+    m_listFiles->selectAll();
+}
+
+void CSonadexView::OnMultiTag()
+{
+    CMultiTagDlg dialog(m_strFolder, m_tblLanguage, window());
+    if (dialog.DoModal() == QDialog::Accepted) FillFileList();
+}
+
+void CSonadexView::OnSettings()
+{
+    CSettingsDlg dialog(m_tblLanguage, window());
+    dialog.m_language = m_strLanguage;
+    dialog.m_languageFolder = m_strLangPath;
+    dialog.m_pattern = m_strRenamePattern;
+    dialog.m_prompt = m_bPrompt;
+    if (dialog.DoModal() != QDialog::Accepted) return;
+    m_strRenamePattern = dialog.m_pattern;
+    m_bPrompt = dialog.m_prompt;
+    if (dialog.m_languageChanged) {
+        m_strLanguage = dialog.m_language;
+        ApplyLanguage();
+    }
+}
+
+void CSonadexView::OnListDoubleClick()
+{
+    RunCommand([this] {
+        if (EditTag(FolderFilePath(SelectionMarkName()))) FillFileList();
+    });
+}
+
+std::unique_ptr<QMenu> CSonadexView::CreateContextMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    const auto add = [this, &menu](const char* text, int id) {
+        QAction* action = menu->addAction(QString::fromUtf8(text));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        return action;
+    };
+    QAction* play = add("Abspielen", res::ID_FILE_PLAY);
+    QFont bold = play->font();
+    bold.setBold(true);
+    play->setFont(bold);
+    menu->setDefaultAction(play);
+    menu->addSeparator();
+    add("Umbenennen", res::ID_FILE_RENAME);
+    add("ID3 entfernen", res::ID_FILE_REMOVE_ID3);
+    add("Löschen", res::ID_FILE_DELETE);
+    return menu;
+}
+
+void CSonadexView::OnListRightClick()
+{
+    const QPoint position = QCursor::pos();
+    const std::unique_ptr<QMenu> menu = CreateContextMenu();
+    menu->exec(position);
+}
+
+void CSonadexView::PrintView(int id)
+{
+    const PrintMode mode = id == res::ID_FILE_PRINT_PREVIEW  ? PrintMode::Preview
+                           : id == res::ID_FILE_PRINT_DIRECT ? PrintMode::Direct
+                                                             : PrintMode::Print;
+    RunViewPrinting(this, mode, m_strFolder, m_tblLanguage, *m_pPrintSettings);
+}

@@ -1,0 +1,10 @@
+// The wait cursor for the length of a scope; nested scopes stack.
+#pragma once
+
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};

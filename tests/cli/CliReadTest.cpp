@@ -1,0 +1,125 @@
+// show, list and genres: reading tags and printing them as text and JSON.
+#include "CliFixture.h"
+#include "CliRun.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CliRead : public CliTest {
+protected:
+    CliRead()
+    {
+        // cp1252 bytes: 0xF6 is o-umlaut, 0xE9 e-acute; a quote and a tab test the JSON escaping.
+        // The first file is named as the pattern "%1 - %2" makes it.
+        const TagBytes motor{"Ace \"of\" Spades", "Mot\xF6rhead", "Ace\tof Spades", "1980", "Caf\xE9", 137};
+        Write("music/Mot\xC3\xB6rhead - Ace \"of\" Spades.mp3", MakeMp3(&motor)); // host names are UTF-8
+        Write("music/b.MP3", MakeMp3(nullptr, 2000));
+        const TagBytes rock{"Song", "Band", "", "", "", 17};
+        Write("music/c.mp3", MakeMp3(&rock));
+        Write("music/notes.txt", "not listed");
+        const TagBytes deep{"Deep", "Sub", "", "", "", 0};
+        Write("music/sub/d.mp3", MakeMp3(&deep));
+        Write("music/sub/inner/e.mp3", MakeMp3(&deep));
+        Write("music/zz/f.mp3", MakeMp3(nullptr));
+    }
+};
+
+TEST_F(CliRead, ShowJsonReadsBackWithCodePageConversionAndNullSizeForMissingFiles)
+{
+    const RunResult result =
+        RunCli({"show", "--json", Host("music/c.mp3"), Host("music/missing.mp3"), Host("music/b.MP3")});
+    EXPECT_EQ(result.status, 1); // one file could not be read, the others were
+    EXPECT_NE(result.err.find(Host("music/missing.mp3")), std::string::npos) << result.err;
+    EXPECT_EQ(JsonQuery(result.out, "len(d)"), "3");
+    EXPECT_EQ(JsonQuery(result.out, "[d[0][k] for k in ('path','size','has_tag','artist','title','genre','album')]"),
+              "['" + Host("music/c.mp3") + "', 728, True, 'Band', 'Song', 'Rock', '']");
+    EXPECT_EQ(JsonQuery(result.out, "(d[1]['size'], d[1]['has_tag'])"), "(None, False)");
+    EXPECT_EQ(JsonQuery(result.out, "(d[2]['size'], d[2]['has_tag'], d[2]['genre'])"), "(2000, False, '')");
+
+    const std::string motor = Host("music/Mot\xC3\xB6rhead - Ace \"of\" Spades.mp3");
+    const RunResult special = RunCli({"show", "--json", motor});
+    EXPECT_EQ(special.status, 0) << special.err;
+    EXPECT_EQ(JsonQuery(special.out, "[d[0][k] for k in ('artist','title','album','year','genre','comment')] == "
+                                     "['Mot\\u00f6rhead', 'Ace \"of\" Spades', 'Ace\\tof Spades', '1980', "
+                                     "'Heavy Metal', 'Caf\\u00e9']"),
+              "True");
+    EXPECT_EQ(JsonQuery(special.out, "d[0]['path'] == '" + Host("music/Mot\\u00f6rhead - Ace \"of\" Spades.mp3") + "'"),
+              "True");
+}
+
+TEST_F(CliRead, ShowTextPrintsEveryFieldAsUtf8)
+{
+    const RunResult result = RunCli({"show", Host("music/Mot\xC3\xB6rhead - Ace \"of\" Spades.mp3")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const char* line : {"  tag:     yes\n", "  artist:  Mot\xC3\xB6rhead\n", "  genre:   Heavy Metal\n",
+                             "  comment: Caf\xC3\xA9\n", "  size:    728 bytes (728 Byte)\n"})
+        EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
+}
+
+TEST_F(CliRead, ListJsonHoldsTheFileListRowsAndSummary)
+{
+    WriteHive("\"Rename\"=\"%1 - %2\"\r\n");
+    Write("music/Band - Song.mp3", Read("music/c.mp3"));
+    const RunResult result = RunCli({"list", "--json", Host("music")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    // The file list searches *.mp3 in any case and in the finder's order; subfolders are not entered.
+    EXPECT_EQ(JsonQuery(result.out, "[r['name'] for r in d['rows']] == ['b.MP3', 'Band - Song.mp3', 'c.mp3', "
+                                    "'Mot\\u00f6rhead - Ace \"of\" Spades.mp3']"),
+              "True");
+    EXPECT_EQ(JsonQuery(result.out, "[r['state'] for r in d['rows']]"), "['untagged', 'match', 'tagged', 'match']");
+    EXPECT_EQ(JsonQuery(result.out, "(d['count'], d['total'], d['summary'])"), "(4, 4184, '4 files, 4.00 KB')");
+    EXPECT_EQ(JsonQuery(result.out, "(d['rows'][0]['size'], d['rows'][0]['size_text'], d['rows'][0]['artist'])"),
+              "(2000, '1.00 KB', '')");
+    EXPECT_EQ(JsonQuery(result.out, "(d['folder'], d['rows'][2]['path'], d['rows'][2]['genre'])"),
+              "('" + Host("music") + "', '" + Host("music/c.mp3") + "', 'Rock')");
+}
+
+TEST_F(CliRead, ListRecursiveWalksSubfoldersDepthFirstAndSumsTheWholeTree)
+{
+    const RunResult result = RunCli({"list", "--json", "-r", Host("music")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(JsonQuery(result.out, "[r['path'][len('" + Host("music/") + "'):] for r in d['rows']][3:]"),
+              "['sub/d.mp3', 'sub/inner/e.mp3', 'zz/f.mp3']");
+    EXPECT_EQ(JsonQuery(result.out, "d['count']"), "6");
+}
+
+TEST_F(CliRead, ListTextIsOneTabSeparatedLinePerRowThenTheSummary)
+{
+    const RunResult result = RunCli({"list", "--pattern", "%2", Host("music/sub")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "d.mp3\t728 Byte\tSub\tDeep\t\t\tBlues\t\ttagged\n1 files, 728 Byte\n");
+    const RunResult match = RunCli({"list", "--pattern", "%1", Host("music/sub")});
+    EXPECT_NE(match.out.find("\ttagged\n"), std::string::npos);
+    const RunResult renamed = RunCli({"list", "--pattern", "d", Host("music/sub")});
+    EXPECT_NE(renamed.out.find("\tmatch\n"), std::string::npos) << renamed.out;
+}
+
+TEST_F(CliRead, ListOfAFolderThatIsNotThereFailsWithStatusOne)
+{
+    const RunResult result = RunCli({"list", Host("nowhere")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(Host("nowhere")), std::string::npos);
+}
+
+TEST_F(CliRead, ListNamesAFileInUseOnStderrAndStillShowsItsRow)
+{
+    const CHeldFile held(Host("music/c.mp3"));
+    const RunResult result = RunCli({"list", "--json", Host("music")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(Host("music/c.mp3") + ": cannot open"), std::string::npos) << result.err;
+    EXPECT_EQ(JsonQuery(result.out, "[(r['size'], r['state']) for r in d['rows'] if r['name'] == 'c.mp3']"),
+              "[(None, 'untagged')]");
+}
+
+TEST_F(CliRead, GenresListsAllNumbersInOrder)
+{
+    const RunResult result = RunCli({"genres"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.substr(0, 23), "0\tBlues\n1\tClassic Rock\n");
+    EXPECT_NE(result.out.find("\n137\tHeavy Metal\n"), std::string::npos);
+    EXPECT_EQ(result.out.substr(result.out.size() - 14), "147\tSynth Pop\n");
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 148);
+}
+
+} // namespace

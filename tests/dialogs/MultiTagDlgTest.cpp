@@ -1,0 +1,225 @@
+// MultiTag driven through its widgets, offscreen, on a temporary drive.
+#include "dialogs/MultiTagDlg.h"
+
+#include "../tag/TagBytes.h"
+#include "TempMachine.h"
+#include "platform/File.h"
+#include "platform/MessageBox.h"
+#include "table/TableFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <vector>
+
+namespace {
+
+using tagbytes::MakeRecord;
+using tagbytes::RecordFields;
+using tagbytes::SilentFrames;
+
+constexpr std::size_t kTitleAt = 3, kArtistAt = 33, kGenreAt = 127;
+
+std::string Pad(std::string text, std::size_t width)
+{
+    text.resize(width, ' ');
+    return text;
+}
+
+void MakeLanguageFile(const std::string& systemPath, const std::vector<std::pair<int, std::string>>& texts)
+{
+    std::vector<std::string> rows;
+    for (const auto& [id, text] : texts)
+        rows.push_back(Pad(std::to_string(id), 5) + Pad(text, 60));
+    CTableFile table;
+    table.Create(systemPath, {"ID", "Text"}, {"005", "060"}, rows);
+    ASSERT_TRUE(table.Close());
+}
+
+template <class Widget> Widget& Child(QWidget& dialog, const char* name)
+{
+    auto* widget = dialog.findChild<Widget*>(name);
+    if (!widget) qFatal("no child %s", name);
+    return *widget;
+}
+
+class MultiTagDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tm.MakeDir("lang");
+        MakeLanguageFile(tm.Sys("lang/Deutsch.qzd"), {{45, "Unterverzeichnisse einbeziehen"},
+                                                      {60, "Dateien bearbeitet"},
+                                                      {65, "Interpret"},
+                                                      {66, "Titel"},
+                                                      {67, "Album"},
+                                                      {68, "Jahr"},
+                                                      {69, "Genre"},
+                                                      {70, "Kommentar"},
+                                                      {90, "OK"},
+                                                      {91, "Abbrechen"}});
+        ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
+        platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
+            messages.push_back(call);
+            return platform::IDOK;
+        });
+    }
+    void TearDown() override { platform::SetMessageBoxHandlerForTest({}); }
+
+    int Run(CMultiTagDlg& dlg, const std::function<void()>& script)
+    {
+        QTimer::singleShot(0, &dlg, script);
+        QTimer::singleShot(10000, &dlg, [&dlg] {
+            ADD_FAILURE() << "the dialog was left open";
+            dlg.done(QDialog::Rejected);
+        });
+        return dlg.DoModal();
+    }
+
+    // Writes the files and returns their bytes by name, to compare afterwards.
+    std::map<std::string, std::string> WriteFiles(const std::map<std::string, std::string>& files)
+    {
+        for (const auto& [name, bytes] : files)
+            tm.WriteFile(name, bytes);
+        return files;
+    }
+    static std::string Field(const std::string& file, std::size_t at, std::size_t width)
+    {
+        return file.substr(file.size() - 128 + at, width);
+    }
+
+    TempMachine tm;
+    CTableFile language;
+    std::vector<platform::MessageBoxCall> messages;
+    const std::string audio = SilentFrames(2);
+};
+
+TEST_F(MultiTagDlgTest, OnlyLowerCaseMp3FilesAreWrittenAndCounted)
+{
+    const auto before = WriteFiles({{"Musik/a.mp3", audio}, {"Musik/B.MP3", audio}, {"Musik/c.txt", "text"}});
+    CMultiTagDlg dlg(tm.Sys("Musik"), language);
+    const int result = Run(dlg, [&] {
+        EXPECT_EQ(dlg.windowTitle(), "MultiTag - C:\\Musik");
+        EXPECT_EQ(Child<QCheckBox>(dlg, "artistCheck").text(), "Interpret");
+        EXPECT_EQ(Child<QCheckBox>(dlg, "subfolderCheck").text(), "Unterverzeichnisse einbeziehen");
+        EXPECT_EQ(Child<QPushButton>(dlg, "cancelButton").text(), "Abbrechen");
+        EXPECT_EQ(Child<QComboBox>(dlg, "genreBox").currentIndex(), -1);
+        Child<QCheckBox>(dlg, "artistCheck").setChecked(true);
+        QTest::keyClicks(&Child<QLineEdit>(dlg, "artistEdit"), "Kraftwerk");
+        QTest::keyClick(&Child<QLineEdit>(dlg, "artistEdit"), Qt::Key_Return); // OK is the default
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "1 Dateien bearbeitet");
+    EXPECT_EQ(messages[0].caption, "Sonadex Pro");
+    EXPECT_EQ(messages[0].flags, platform::MB_ICONINFORMATION | platform::MB_OK);
+    const std::string a = tm.ReadFile("Musik/a.mp3");
+    ASSERT_EQ(a.size(), audio.size() + 128);
+    EXPECT_EQ(Field(a, kArtistAt, 30), Pad("Kraftwerk", 30));
+    EXPECT_EQ(Field(a, kTitleAt, 30), Pad("", 30));
+    EXPECT_EQ(tm.ReadFile("Musik/B.MP3"), before.at("Musik/B.MP3"));
+    EXPECT_EQ(tm.ReadFile("Musik/c.txt"), before.at("Musik/c.txt"));
+}
+
+TEST_F(MultiTagDlgTest, ChosenFieldsWithEmptyValuesBlankTheFieldOrClearTheGenre)
+{
+    WriteFiles({{"Musik/a.mp3", audio + MakeRecord({"Eins", "Kraftwerk", "Alb", "1974", "", 17})},
+                {"Musik/b.mp3", audio + MakeRecord({"Zwei", "Neu!", "Alb", "1975", "", 52})}});
+    CMultiTagDlg dlg(tm.Sys("Musik"), language);
+    Run(dlg, [&] {
+        Child<QCheckBox>(dlg, "artistCheck").setChecked(true);
+        Child<QCheckBox>(dlg, "genreCheck").setChecked(true);
+        Child<QPushButton>(dlg, "okButton").click();
+    });
+    for (const char* name : {"Musik/a.mp3", "Musik/b.mp3"}) {
+        SCOPED_TRACE(name);
+        const std::string file = tm.ReadFile(name);
+        ASSERT_EQ(file.size(), audio.size() + 128);
+        EXPECT_EQ(Field(file, kArtistAt, 30), Pad("", 30));
+        EXPECT_EQ(static_cast<unsigned char>(file[file.size() - 128 + kGenreAt]), 255);
+        EXPECT_EQ(Field(file, 63, 3), "Alb"); // fields not chosen keep their bytes
+    }
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "2 Dateien bearbeitet");
+}
+
+TEST_F(MultiTagDlgTest, SubfoldersAreEnteredOnlyWhenChosen)
+{
+    for (const bool recurse : {false, true}) {
+        SCOPED_TRACE(recurse ? "with subfolders" : "without subfolders");
+        WriteFiles({{"Musik/a.mp3", audio}, {"Musik/Live/b.mp3", audio}, {"Musik/Live/Tief/c.mp3", audio}});
+        messages.clear();
+        CMultiTagDlg dlg(tm.Sys("Musik"), language);
+        Run(dlg, [&] {
+            Child<QCheckBox>(dlg, "yearCheck").setChecked(true);
+            QTest::keyClicks(&Child<QLineEdit>(dlg, "yearEdit"), "2001");
+            Child<QCheckBox>(dlg, "subfolderCheck").setChecked(recurse);
+            Child<QPushButton>(dlg, "okButton").click();
+        });
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, recurse ? "3 Dateien bearbeitet" : "1 Dateien bearbeitet");
+        EXPECT_EQ(tm.ReadFile("Musik/Live/Tief/c.mp3").size(), audio.size() + (recurse ? 128 : 0));
+    }
+}
+
+TEST_F(MultiTagDlgTest, CancelTouchesNothing)
+{
+    const struct {
+        const char* how;
+        std::function<void(CMultiTagDlg&)> leave;
+    } cases[] = {
+        {"Abbrechen", [](CMultiTagDlg& dlg) { Child<QPushButton>(dlg, "cancelButton").click(); }},
+        {"Escape", [](CMultiTagDlg& dlg) { QTest::keyClick(&Child<QLineEdit>(dlg, "titleEdit"), Qt::Key_Escape); }},
+        {"close box", [](CMultiTagDlg& dlg) { dlg.close(); }},
+    };
+    const auto before = WriteFiles(
+        {{"Musik/a.mp3", audio + MakeRecord({"Eins", "Kraftwerk", "", "", "", 17})}, {"Musik/b.mp3", audio}});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        CMultiTagDlg dlg(tm.Sys("Musik"), language);
+        const int result = Run(dlg, [&] {
+            Child<QCheckBox>(dlg, "titleCheck").setChecked(true);
+            QTest::keyClicks(&Child<QLineEdit>(dlg, "titleEdit"), "Neu");
+            c.leave(dlg);
+        });
+        EXPECT_EQ(result, QDialog::Rejected);
+        for (const auto& [name, bytes] : before)
+            EXPECT_EQ(tm.ReadFile(name), bytes) << name;
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MultiTagDlgTest, FilesThatCouldNotBeTaggedAreNamedAfterTheCount)
+{
+    WriteFiles({{"Musik/a.mp3", audio}, {"Musik/b.mp3", audio}});
+    CMultiTagDlg dlg(tm.Sys("Musik"), language);
+    Run(dlg, [&] {
+        Child<QCheckBox>(dlg, "commentCheck").setChecked(true);
+        platform::CFile holder; // another opener holds b.mp3
+        ASSERT_TRUE(holder.Open(tm.Sys("Musik/b.mp3"), platform::CFile::modeRead));
+        Child<QPushButton>(dlg, "okButton").click();
+    });
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "1 Dateien bearbeitet");
+    EXPECT_EQ(messages[1].flags, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    EXPECT_NE(messages[1].text.find("C:\\Musik\\b.mp3"), std::string::npos) << messages[1].text;
+    EXPECT_EQ(messages[1].text.find("a.mp3"), std::string::npos) << messages[1].text;
+    EXPECT_EQ(tm.ReadFile("Musik/b.mp3"), audio);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

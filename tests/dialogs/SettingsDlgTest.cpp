@@ -1,0 +1,320 @@
+// The settings dialog driven through its widgets, offscreen, on a temporary
+// drive with its own hive.
+#include "dialogs/SettingsDlg.h"
+
+#include "TempMachine.h"
+#include "language/LanguageText.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "table/TableFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <optional>
+#include <vector>
+
+namespace {
+
+std::string Pad(std::string text, std::size_t width)
+{
+    text.resize(width, ' ');
+    return text;
+}
+
+void MakeLanguageFile(const std::string& systemPath, const std::vector<std::pair<int, std::string>>& texts)
+{
+    std::vector<std::string> rows;
+    for (const auto& [id, text] : texts)
+        rows.push_back(Pad(std::to_string(id), 5) + Pad(text, 60));
+    CTableFile table;
+    table.Create(systemPath, {"ID", "Text"}, {"005", "060"}, rows);
+    ASSERT_TRUE(table.Close());
+}
+
+const std::vector<std::pair<int, std::string>> kGerman = {{41, "Sprache"},
+                                                          {54, "Einstellungen"},
+                                                          {65, "Interpret"},
+                                                          {66, "Titel"},
+                                                          {67, "Album"},
+                                                          {68, "Jahr"},
+                                                          {69, "Genre"},
+                                                          {70, "Kommentar"},
+                                                          {73, "Die Einstellungen konnten nicht gespeichert werden."},
+                                                          {76, "Umbenennen"},
+                                                          {90, "OK"},
+                                                          {91, "Abbrechen"},
+                                                          {95, "Beispiel"},
+                                                          {96, "Nach fehlenden Informationen fragen"}};
+const std::vector<std::pair<int, std::string>> kEnglish = {{41, "Language"},
+                                                           {54, "Settings"},
+                                                           {65, "Artist"},
+                                                           {66, "Title"},
+                                                           {67, "Album"},
+                                                           {68, "Year"},
+                                                           {69, "Genre"},
+                                                           {70, "Comment"},
+                                                           {73, "The settings could not be stored."},
+                                                           {76, "Rename"},
+                                                           {90, "OK"},
+                                                           {91, "Cancel"},
+                                                           {95, "Example"},
+                                                           {96, "Ask for missing information"}};
+
+template <class Widget> Widget& Child(QWidget& dialog, const char* name)
+{
+    auto* widget = dialog.findChild<Widget*>(name);
+    if (!widget) qFatal("no child %s", name);
+    return *widget;
+}
+
+class SettingsDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tm.MakeDir("lang");
+        tm.WriteHive("\"Rename\"=\"%1\"\r\n\"Prompt\"=\"FALSE\"\r\n");
+        SetStoredLanguage("Deutsch");
+        MakeLanguageFile(tm.Sys("lang/Deutsch.qzd"), kGerman);
+        MakeLanguageFile(tm.Sys("lang/English.qzd"), kEnglish);
+        ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
+        platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
+            messages.push_back(call);
+            return platform::IDOK;
+        });
+    }
+    void TearDown() override { platform::SetMessageBoxHandlerForTest({}); }
+
+    void SetStoredLanguage(const std::string& name) const
+    {
+        ASSERT_TRUE(platform::UpdateHiveFile(
+            tm.HiveFile(), [&](platform::CHive& hive) { return hive.Set("Software\\Velmora", "Language", name); }));
+    }
+    std::string ReadHive() const
+    {
+        std::ifstream in(tm.HiveFile(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::optional<std::string> Stored(const std::string& key, const std::string& value) const
+    {
+        return platform::CHive::LoadFile(tm.HiveFile()).Get(key, value);
+    }
+
+    // A dialog as the view sets it up.
+    void Prepare(CSettingsDlg& dlg, const std::string& pattern = "%1 - %2") const
+    {
+        dlg.m_language = "Deutsch";
+        dlg.m_languageFolder = tm.Sys("lang");
+        dlg.m_pattern = pattern;
+        dlg.m_prompt = false;
+    }
+
+    int Run(CSettingsDlg& dlg, const std::function<void()>& script)
+    {
+        QTimer::singleShot(0, &dlg, script);
+        QTimer::singleShot(10000, &dlg, [&dlg] {
+            ADD_FAILURE() << "the dialog was left open";
+            dlg.done(QDialog::Rejected);
+        });
+        return dlg.DoModal();
+    }
+
+    static QString Example(QWidget& dlg) { return Child<QLabel>(dlg, "exampleText").text(); }
+    static QComboBox& Languages(QWidget& dlg) { return Child<QComboBox>(dlg, "languageBox"); }
+    static void SetPattern(QWidget& dlg, const QString& text)
+    {
+        QLineEdit& edit = Child<QLineEdit>(dlg, "patternEdit");
+        edit.clear();
+        QTest::keyClicks(&edit, text);
+    }
+
+    TempMachine tm;
+    CTableFile language;
+    std::vector<platform::MessageBoxCall> messages;
+};
+
+TEST_F(SettingsDlgTest, ExampleShowsThePatternWithTheFieldNames)
+{
+    const struct {
+        const char* pattern;
+        const char* example;
+    } cases[] = {
+        {"%1 - %2", "Interpret - Titel.mp3"},
+        {"", ".mp3"},
+        {"%1%1", "InterpretInterpret.mp3"},
+        {"%4 a/b?", "Jahr a/b?.mp3"}, // no mapping in the example
+        {"ohne", "ohne.mp3"},
+    };
+    CSettingsDlg dlg(language);
+    Prepare(dlg, "%3");
+    Run(dlg, [&] {
+        EXPECT_EQ(Example(dlg), "Album.mp3");
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.pattern);
+            SetPattern(dlg, c.pattern);
+            EXPECT_EQ(Example(dlg), c.example);
+        }
+        Child<QPushButton>(dlg, "cancelButton").click();
+    });
+}
+
+TEST_F(SettingsDlgTest, LanguageSwitchRecaptionsTheDialogAtOnce)
+{
+    CSettingsDlg dlg(language);
+    Prepare(dlg);
+    Run(dlg, [&] {
+        EXPECT_EQ(dlg.windowTitle(), "Einstellungen");
+        ASSERT_EQ(Languages(dlg).currentText(), "Deutsch");
+        Languages(dlg).setCurrentIndex(Languages(dlg).findText("English"));
+        EXPECT_TRUE(dlg.m_languageChanged);
+        EXPECT_EQ(dlg.m_language, "English");
+        EXPECT_EQ(dlg.windowTitle(), "Settings");
+        EXPECT_EQ(Child<QPushButton>(dlg, "cancelButton").text(), "Cancel");
+        EXPECT_EQ(Child<QCheckBox>(dlg, "promptCheck").text(), "Ask for missing information");
+        EXPECT_EQ(dlg.findChild<QGroupBox*>()->title(), "Rename");
+        std::vector<QString> labels;
+        for (const QLabel* label : dlg.findChildren<QLabel*>())
+            labels.push_back(label->text());
+        EXPECT_NE(std::find(labels.begin(), labels.end(), "%1 - Artist"), labels.end());
+        EXPECT_NE(std::find(labels.begin(), labels.end(), "Language:"), labels.end());
+        // The example keeps the old names until the pattern changes.
+        EXPECT_EQ(Example(dlg), "Interpret - Titel.mp3");
+        QTest::keyClick(&Child<QLineEdit>(dlg, "patternEdit"), Qt::Key_End); // focus selected the text
+        QTest::keyClicks(&Child<QLineEdit>(dlg, "patternEdit"), "!");
+        EXPECT_EQ(Example(dlg), "Artist - Title!.mp3");
+        Child<QPushButton>(dlg, "okButton").click();
+    });
+    EXPECT_EQ(GetText(language, 65), "Artist");
+}
+
+TEST_F(SettingsDlgTest, OkStoresLanguagePatternAndPrompt)
+{
+    for (const bool prompt : {true, false}) {
+        SCOPED_TRACE(prompt ? "prompt" : "no prompt");
+        CSettingsDlg dlg(language);
+        Prepare(dlg);
+        dlg.m_prompt = !prompt;
+        const int result = Run(dlg, [&] {
+            EXPECT_EQ(Child<QCheckBox>(dlg, "promptCheck").isChecked(), !prompt);
+            Child<QCheckBox>(dlg, "promptCheck").setChecked(prompt);
+            SetPattern(dlg, prompt ? "%2 (%1)" : "");
+            Languages(dlg).setCurrentIndex(Languages(dlg).findText(prompt ? "English" : "Deutsch"));
+            QTest::keyClick(&Child<QLineEdit>(dlg, "patternEdit"), Qt::Key_Return); // OK is the default
+        });
+        EXPECT_EQ(result, QDialog::Accepted);
+        EXPECT_EQ(dlg.m_prompt, prompt);
+        EXPECT_EQ(dlg.m_pattern, prompt ? "%2 (%1)" : "");
+        EXPECT_EQ(Stored("Software\\Velmora", "Language"), prompt ? "English" : "Deutsch");
+        EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Rename"), prompt ? "%2 (%1)" : "");
+        EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Prompt"), prompt ? "TRUE" : "FALSE");
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SettingsDlgTest, MissingSettingsKeyShowsTheErrorAndStaysOpen)
+{
+    std::ofstream(tm.HiveFile(), std::ios::binary | std::ios::trunc)
+        << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora]\r\n\"Language\"=\"Deutsch\"\r\n";
+    CSettingsDlg dlg(language);
+    Prepare(dlg);
+    const int result = Run(dlg, [&] {
+        Child<QPushButton>(dlg, "okButton").click();
+        EXPECT_TRUE(dlg.isVisible());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, "Die Einstellungen konnten nicht gespeichert werden.");
+        EXPECT_EQ(messages[0].caption, "Sonadex Pro");
+        EXPECT_EQ(messages[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+        Child<QPushButton>(dlg, "cancelButton").click();
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_FALSE(platform::CHive::LoadFile(tm.HiveFile()).HasKey("Software\\Velmora\\Sonadex Pro"));
+}
+
+TEST_F(SettingsDlgTest, CancelWritesNothingAndPutsTheOldLanguageBack)
+{
+    const struct {
+        const char* how;
+        std::function<void(CSettingsDlg&)> leave;
+    } cases[] = {
+        {"Abbrechen", [](CSettingsDlg& dlg) { Child<QPushButton>(dlg, "cancelButton").click(); }},
+        {"Escape", [](CSettingsDlg& dlg) { QTest::keyClick(&Child<QLineEdit>(dlg, "patternEdit"), Qt::Key_Escape); }},
+    };
+    const std::string hive = ReadHive();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        CSettingsDlg dlg(language);
+        Prepare(dlg);
+        const int result = Run(dlg, [&] {
+            SetPattern(dlg, "%6");
+            Child<QCheckBox>(dlg, "promptCheck").setChecked(true);
+            Languages(dlg).setCurrentIndex(Languages(dlg).findText("English"));
+            EXPECT_EQ(GetText(language, 65), "Artist");
+            c.leave(dlg);
+        });
+        EXPECT_EQ(result, QDialog::Rejected);
+        EXPECT_EQ(ReadHive(), hive);
+        EXPECT_EQ(GetText(language, 65), "Interpret");
+        EXPECT_EQ(language.GetPath(), tm.Sys("lang/Deutsch.qzd"));
+        EXPECT_FALSE(dlg.m_languageChanged);
+    }
+}
+
+TEST_F(SettingsDlgTest, OkWithoutALanguageSelectedKeepsTheStoredOne)
+{
+    CSettingsDlg dlg(language);
+    Prepare(dlg);
+    dlg.m_language = "Klingonisch"; // no such file
+    Run(dlg, [&] {
+        EXPECT_EQ(Languages(dlg).currentIndex(), -1);
+        Child<QPushButton>(dlg, "okButton").click();
+    });
+    EXPECT_EQ(Stored("Software\\Velmora", "Language"), "Deutsch");
+    EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Rename"), "%1 - %2");
+    EXPECT_FALSE(dlg.m_languageChanged);
+}
+
+TEST_F(SettingsDlgTest, LanguageBoxListsTheFilesSortedAndSelectsByPrefix)
+{
+    MakeLanguageFile(tm.Sys("lang/Deutschland.qzd"), kGerman);
+    tm.WriteFile("lang/readme.txt", "not a language");
+    const struct {
+        const char* language;
+        const char* selected;
+    } cases[] = {{"Deutsch", "Deutsch"}, {"deutschland", "Deutschland"}, {"eng", "English"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        CSettingsDlg dlg(language);
+        Prepare(dlg);
+        dlg.m_language = c.language;
+        Run(dlg, [&] {
+            QStringList names;
+            for (int i = 0; i < Languages(dlg).count(); ++i)
+                names << Languages(dlg).itemText(i);
+            EXPECT_EQ(names, (QStringList{"Deutsch", "Deutschland", "English"}));
+            EXPECT_EQ(Languages(dlg).currentText(), c.selected);
+            EXPECT_FALSE(dlg.m_languageChanged); // the start selection loads nothing
+            Child<QPushButton>(dlg, "cancelButton").click();
+        });
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

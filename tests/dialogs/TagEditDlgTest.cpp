@@ -1,0 +1,351 @@
+// The tag editor driven through its widgets, offscreen, on a temporary drive.
+#include "dialogs/TagEditDlg.h"
+
+#include "../tag/TagBytes.h"
+#include "TempMachine.h"
+#include "platform/File.h"
+#include "platform/MessageBox.h"
+#include "table/TableFile.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+using tagbytes::MakeRecord;
+using tagbytes::RecordFields;
+using tagbytes::SilentFrames;
+
+constexpr std::size_t kTitleAt = 3, kArtistAt = 33, kGenreAt = 127;
+
+std::string Pad(std::string text, std::size_t width)
+{
+    text.resize(width, ' ');
+    return text;
+}
+
+void MakeLanguageFile(const std::string& systemPath, const std::vector<std::pair<int, std::string>>& texts)
+{
+    std::vector<std::string> rows;
+    for (const auto& [id, text] : texts)
+        rows.push_back(Pad(std::to_string(id), 5) + Pad(text, 60));
+    CTableFile table;
+    table.Create(systemPath, {"ID", "Text"}, {"005", "060"}, rows);
+    ASSERT_TRUE(table.Close());
+}
+
+// Shows whether a dialog ever became visible.
+class ShowCounter : public QObject {
+public:
+    int shows = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) ++shows;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+template <class Widget> Widget& Child(QWidget& dialog, const char* name)
+{
+    auto* widget = dialog.findChild<Widget*>(name);
+    if (!widget) qFatal("no child %s", name);
+    return *widget;
+}
+
+class TagEditDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tm.MakeDir("lang");
+        MakeLanguageFile(tm.Sys("lang/Deutsch.qzd"), {{58, "Schliessen"},
+                                                      {65, "Interpret"},
+                                                      {66, "Titel"},
+                                                      {67, "Album"},
+                                                      {68, "Jahr"},
+                                                      {69, "Genre"},
+                                                      {70, "Kommentar"},
+                                                      {76, "Umbenennen"},
+                                                      {97, "Speichern"}});
+        ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
+        platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
+            messages.push_back(call);
+            return platform::IDOK;
+        });
+    }
+    void TearDown() override { platform::SetMessageBoxHandlerForTest({}); }
+
+    // Runs the dialog modally with the script once its event loop is up. A
+    // dialog the script leaves open is closed after a while, as a failure.
+    int Run(CTagEditDlg& dlg, const std::function<void()>& script)
+    {
+        QTimer::singleShot(0, &dlg, script);
+        QTimer::singleShot(10000, &dlg, [&dlg] {
+            ADD_FAILURE() << "the dialog was left open";
+            dlg.done(QDialog::Rejected);
+        });
+        return dlg.DoModal();
+    }
+
+    static QLineEdit& Edit(QWidget& dlg, const char* name) { return Child<QLineEdit>(dlg, name); }
+    static QPushButton& Button(QWidget& dlg, const char* name) { return Child<QPushButton>(dlg, name); }
+    static QComboBox& Genres(QWidget& dlg) { return Child<QComboBox>(dlg, "genreBox"); }
+    static std::string Field(const std::string& file, std::size_t at, std::size_t width)
+    {
+        return file.substr(file.size() - 128 + at, width);
+    }
+
+    TempMachine tm;
+    CTableFile language;
+    std::vector<platform::MessageBoxCall> messages;
+    const std::string audio = SilentFrames(3);
+};
+
+TEST_F(TagEditDlgTest, TaggedFileOpensCleanWithItsFieldsAndTexts)
+{
+    RecordFields fields{"Autobahn", "Kraftwerk", "Autobahn", "1974", "Seite A", 52};
+    tm.WriteFile("Musik/song.mp3", audio + MakeRecord(fields));
+    CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1 - %2", language);
+    const int result = Run(dlg, [&] {
+        EXPECT_EQ(dlg.windowTitle(), "song.mp3");
+        EXPECT_EQ(Edit(dlg, "artistEdit").text(), "Kraftwerk");
+        EXPECT_EQ(Edit(dlg, "titleEdit").text(), "Autobahn");
+        EXPECT_EQ(Edit(dlg, "yearEdit").text(), "1974");
+        EXPECT_EQ(Edit(dlg, "commentEdit").text(), "Seite A");
+        EXPECT_EQ(Genres(dlg).currentText(), "Electronic");
+        EXPECT_EQ(Genres(dlg).itemText(0), "A Capella"); // sorted, not in number order
+        EXPECT_EQ(Button(dlg, "saveButton").text(), "Speichern");
+        EXPECT_EQ(Button(dlg, "closeButton").text(), "Schliessen");
+        std::vector<QString> labels;
+        for (const QLabel* label : dlg.findChildren<QLabel*>())
+            labels.push_back(label->text());
+        EXPECT_EQ(labels, (std::vector<QString>{"Interpret:", "Titel:", "Album:", "Jahr:", "Genre:", "Kommentar:"}));
+        // The fill is no edit: Save stays off, and Enter presses Close.
+        EXPECT_FALSE(Button(dlg, "saveButton").isEnabled());
+        EXPECT_TRUE(Button(dlg, "closeButton").isDefault());
+        QTest::keyClick(&Edit(dlg, "artistEdit"), Qt::Key_Return);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_FALSE(dlg.m_changed);
+}
+
+TEST_F(TagEditDlgTest, UntaggedFileOpensEmptyAndRenameDoesNothing)
+{
+    tm.WriteFile("Musik/plain.mp3", audio);
+    CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1 - %2", language);
+    Run(dlg, [&] {
+        for (const char* name : {"artistEdit", "titleEdit", "albumEdit", "yearEdit", "commentEdit"})
+            EXPECT_TRUE(Edit(dlg, name).text().isEmpty()) << name;
+        EXPECT_EQ(Genres(dlg).currentIndex(), -1);
+        Button(dlg, "renameButton").click();
+        EXPECT_TRUE(Button(dlg, "closeButton").isDefault());
+        Button(dlg, "closeButton").click();
+    });
+    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_EQ(dlg.FilePath(), tm.Sys("Musik/plain.mp3"));
+    EXPECT_EQ(tm.ReadFile("Musik/plain.mp3"), audio);
+    EXPECT_FALSE(tm.Exists("Musik/ - .mp3"));
+}
+
+TEST_F(TagEditDlgTest, TwoSavesOnAnUntaggedFileAppendOneTag)
+{
+    tm.WriteFile("Musik/plain.mp3", audio);
+    CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1 - %2", language);
+    Run(dlg, [&] {
+        QTest::keyClicks(&Edit(dlg, "artistEdit"), "Kraftwerk");
+        EXPECT_TRUE(Button(dlg, "saveButton").isDefault());
+        QTest::keyClick(&Edit(dlg, "artistEdit"), Qt::Key_Return); // Enter presses Save now
+        EXPECT_FALSE(Button(dlg, "saveButton").isEnabled());
+        EXPECT_TRUE(Button(dlg, "renameButton").isDefault());
+        QTest::keyClicks(&Edit(dlg, "titleEdit"), "Radioaktivitaet");
+        Button(dlg, "saveButton").click();
+        Button(dlg, "closeButton").click();
+    });
+    EXPECT_TRUE(dlg.m_changed);
+    const std::string file = tm.ReadFile("Musik/plain.mp3");
+    ASSERT_EQ(file.size(), audio.size() + 128);
+    EXPECT_EQ(file.substr(0, audio.size()), audio);
+    EXPECT_EQ(Field(file, 0, 3), "TAG");
+    EXPECT_EQ(Field(file, kArtistAt, 30), Pad("Kraftwerk", 30));
+    EXPECT_EQ(Field(file, kTitleAt, 30), Pad("Radioaktivitaet", 30));
+    EXPECT_EQ(static_cast<unsigned char>(file.back()), 255);
+}
+
+TEST_F(TagEditDlgTest, EditsAreCappedAtTheFieldWidths)
+{
+    tm.WriteFile("Musik/plain.mp3", audio);
+    CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1", language);
+    Run(dlg, [&] {
+        QTest::keyClicks(&Edit(dlg, "artistEdit"), QString(35, 'a'));
+        QTest::keyClicks(&Edit(dlg, "yearEdit"), "19999");
+        EXPECT_EQ(Edit(dlg, "artistEdit").text().size(), 30);
+        EXPECT_EQ(Edit(dlg, "yearEdit").text(), "1999");
+        Button(dlg, "closeButton").click();
+    });
+}
+
+TEST_F(TagEditDlgTest, RenameUsesTheSavedValuesAndKeepsPendingEditsDefault)
+{
+    tm.WriteFile("Musik/song.mp3", audio + MakeRecord({"Autobahn", "Kraftwerk", "", "1974", "", 52}));
+    CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1 - %2", language);
+    Run(dlg, [&] {
+        QTest::keyClicks(&Edit(dlg, "titleEdit"), " Live");
+        Button(dlg, "renameButton").click();
+        EXPECT_TRUE(Button(dlg, "saveButton").isEnabled());
+        EXPECT_TRUE(Button(dlg, "saveButton").isDefault());
+        EXPECT_EQ(dlg.windowTitle(), "song.mp3"); // the title keeps the name it opened with
+        // The dialog follows the file: this Save lands in the renamed file.
+        Button(dlg, "saveButton").click();
+        Button(dlg, "closeButton").click();
+    });
+    EXPECT_TRUE(dlg.m_changed);
+    EXPECT_FALSE(tm.Exists("Musik/song.mp3"));
+    EXPECT_EQ(dlg.FilePath(), tm.Sys("Musik/Kraftwerk - Autobahn.mp3"));
+    const std::string renamed = tm.ReadFile("Musik/Kraftwerk - Autobahn.mp3");
+    ASSERT_EQ(renamed.size(), audio.size() + 128);
+    EXPECT_EQ(Field(renamed, kTitleAt, 30), Pad("Autobahn Live", 30));
+}
+
+TEST_F(TagEditDlgTest, RenameOntoATakenNameLeavesBothFiles)
+{
+    const std::string song = audio + MakeRecord({"Autobahn", "Kraftwerk", "", "", "", 52});
+    tm.WriteFile("Musik/song.mp3", song);
+    tm.WriteFile("Musik/Kraftwerk - Autobahn.mp3", "another file");
+    CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1 - %2", language);
+    Run(dlg, [&] {
+        Button(dlg, "renameButton").click();
+        EXPECT_TRUE(Button(dlg, "closeButton").isDefault());
+        Button(dlg, "closeButton").click();
+    });
+    EXPECT_TRUE(dlg.m_changed); // a Rename of a tagged file counts, moved or not
+    EXPECT_EQ(dlg.FilePath(), tm.Sys("Musik/song.mp3"));
+    EXPECT_EQ(tm.ReadFile("Musik/song.mp3"), song);
+    EXPECT_EQ(tm.ReadFile("Musik/Kraftwerk - Autobahn.mp3"), "another file");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TagEditDlgTest, GenreOutsideTheTableShowsNoneAndSavesAs255)
+{
+    tm.WriteFile("Musik/song.mp3", audio + MakeRecord({"T", "A", "", "", "", 200}));
+    CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1", language);
+    Run(dlg, [&] {
+        EXPECT_EQ(Genres(dlg).currentIndex(), -1);
+        QTest::keyClicks(&Edit(dlg, "albumEdit"), "X");
+        Button(dlg, "saveButton").click();
+        Button(dlg, "closeButton").click();
+    });
+    const std::string file = tm.ReadFile("Musik/song.mp3");
+    EXPECT_EQ(static_cast<unsigned char>(file[file.size() - 128 + kGenreAt]), 255);
+    EXPECT_EQ(Field(file, 63, 30), Pad("X", 30));
+}
+
+TEST_F(TagEditDlgTest, CloseOrEscapeAfterEditsLeavesTheFileUnchanged)
+{
+    const struct {
+        const char* how;
+        std::function<void(CTagEditDlg&)> leave;
+        int result;
+    } cases[] = {
+        {"Close", [](CTagEditDlg& dlg) { Button(dlg, "closeButton").click(); }, QDialog::Accepted},
+        {"Escape", [](CTagEditDlg& dlg) { QTest::keyClick(&Edit(dlg, "titleEdit"), Qt::Key_Escape); },
+         QDialog::Rejected},
+    };
+    const std::string song = audio + MakeRecord({"Autobahn", "Kraftwerk", "", "", "", 52});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        tm.WriteFile("Musik/song.mp3", song);
+        CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1", language);
+        const int result = Run(dlg, [&] {
+            QTest::keyClicks(&Edit(dlg, "titleEdit"), " (Remix)");
+            Genres(dlg).setCurrentIndex(0);
+            c.leave(dlg);
+        });
+        EXPECT_EQ(result, c.result);
+        EXPECT_FALSE(dlg.m_changed);
+        EXPECT_EQ(tm.ReadFile("Musik/song.mp3"), song);
+    }
+}
+
+TEST_F(TagEditDlgTest, MissingFileEndsTheDialogBeforeItShows)
+{
+    CTagEditDlg dlg(tm.Sys("Musik/gone.mp3"), "%1", language);
+    ShowCounter counter;
+    dlg.installEventFilter(&counter);
+    bool scriptRan = false;
+    const int result = Run(dlg, [&] { scriptRan = true; });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_EQ(counter.shows, 0);
+    EXPECT_FALSE(scriptRan);
+    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TagEditDlgTest, SaveOnALockedFileIsReportedAndCanBeRetried)
+{
+    tm.WriteFile("Musik/plain.mp3", audio);
+    CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1", language);
+    Run(dlg, [&] {
+        QTest::keyClicks(&Edit(dlg, "artistEdit"), "Kraftwerk");
+        {
+            platform::CFile holder; // another opener holds the file exclusively
+            ASSERT_TRUE(holder.Open(tm.Sys("Musik/plain.mp3"), platform::CFile::modeRead));
+            Button(dlg, "saveButton").click();
+        }
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].caption, "Sonadex Pro");
+        EXPECT_EQ(messages[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+        EXPECT_NE(messages[0].text.find("plain.mp3"), std::string::npos) << messages[0].text;
+        EXPECT_FALSE(dlg.m_changed);
+        EXPECT_TRUE(Button(dlg, "saveButton").isEnabled());
+        EXPECT_TRUE(Button(dlg, "saveButton").isDefault());
+        EXPECT_EQ(tm.ReadFile("Musik/plain.mp3"), audio);
+        Button(dlg, "saveButton").click(); // the file is free again
+        Button(dlg, "closeButton").click();
+    });
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(dlg.m_changed);
+    EXPECT_EQ(tm.ReadFile("Musik/plain.mp3").size(), audio.size() + 128);
+}
+
+TEST_F(TagEditDlgTest, WriteErrorAfterTheOpenIsReportedOnce)
+{
+    tm.WriteFile("Musik/plain.mp3", audio);
+    CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1", language);
+    Run(dlg, [&] {
+        QTest::keyClicks(&Edit(dlg, "artistEdit"), "Kraftwerk");
+        // A file size limit below the grown file makes the append fail after the open.
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = audio.size() + 64;
+        setrlimit(RLIMIT_FSIZE, &small);
+        Button(dlg, "saveButton").click();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        Button(dlg, "closeButton").click();
+    });
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_EQ(tm.ReadFile("Musik/plain.mp3"), audio);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,3 @@
+add_executable(sonadex_naming_tests ${CMAKE_CURRENT_LIST_DIR}/MakeFileNameTest.cpp)
+target_link_libraries(sonadex_naming_tests PRIVATE sonadex_naming sonadex_test_support GTest::gtest_main)
+gtest_discover_tests(sonadex_naming_tests DISCOVERY_TIMEOUT 60)

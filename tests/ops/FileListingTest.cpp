@@ -1,0 +1,101 @@
+#include "ops/FileListing.h"
+
+#include "TagBytes.h"
+#include "TempMachine.h"
+#include "platform/File.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using tagbytes::SilentFrames;
+using tagbytes::TaggedFile;
+
+class FileListingTest : public ::testing::Test {
+protected:
+    TempMachine machine;
+};
+
+struct RowCase {
+    const char* name;
+    bool opened;
+    RowState state;
+    const char* artist;
+};
+
+TEST_F(FileListingTest, RowsCarryStateSizeAndFields)
+{
+    const std::string tagged = TaggedFile({"Tit", "Art", "Alb", "1999", "Com", 13});
+    machine.WriteFile("m/Art - Tit.mp3", tagged);
+    // Named by the pattern but for the case of one letter.
+    machine.WriteFile("m/bob - X.mp3", TaggedFile({"X", "Bob", "", "", "", 13}));
+    machine.WriteFile("m/other.mp3", tagged);
+    machine.WriteFile("m/plain.Mp3", SilentFrames(1));
+    machine.WriteFile("m/ - .mp3", SilentFrames(1)); // the pattern's name for empty fields
+    machine.WriteFile("m/zero.mp3", "");
+    machine.WriteFile("m/notes.txt", "x");
+    machine.MakeDir("m/x.mp3");
+
+    const FileListing listing = ListFolder(machine.Sys("m"), "%1 - %2");
+    const RowCase expected[] = {
+        {" - .mp3", true, RowState::Match, ""},         {"Art - Tit.mp3", true, RowState::Match, "Art"},
+        {"bob - X.mp3", true, RowState::Tagged, "Bob"}, {"other.mp3", true, RowState::Tagged, "Art"},
+        {"plain.Mp3", true, RowState::Untagged, ""},    {"x.mp3", false, RowState::Untagged, ""},
+        {"zero.mp3", true, RowState::Untagged, ""},
+    };
+    ASSERT_EQ(listing.rows.size(), std::size(expected));
+    for (std::size_t i = 0; i < listing.rows.size(); ++i) {
+        const FileRow& row = listing.rows[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.name, expected[i].name);
+        EXPECT_EQ(row.opened, expected[i].opened);
+        EXPECT_EQ(row.state, expected[i].state);
+        EXPECT_EQ(row.artist, expected[i].artist);
+        EXPECT_EQ(row.sizeText.empty(), !row.opened || row.size == 0);
+    }
+    const FileRow& other = listing.rows[3];
+    EXPECT_EQ(other.size, tagged.size());
+    EXPECT_EQ(other.sizeText, "1.00 KB");
+    EXPECT_EQ(other.title, "Tit");
+    EXPECT_EQ(other.album, "Alb");
+    EXPECT_EQ(other.year, "1999");
+    EXPECT_EQ(other.genre, "Pop");
+    EXPECT_EQ(other.comment, "Com");
+    EXPECT_EQ(listing.count, 7);
+    EXPECT_EQ(listing.total, 3 * tagged.size() + 2 * SilentFrames(1).size());
+}
+
+TEST_F(FileListingTest, FileInUseIsCountedWithoutSize)
+{
+    machine.WriteFile("m/a.mp3", TaggedFile({"T", "A", "", "", "", 1}));
+    machine.WriteFile("m/b.mp3", SilentFrames(1));
+    platform::CFile holder;
+    ASSERT_TRUE(holder.Open(machine.Sys("m/a.mp3"), platform::CFile::modeRead));
+    const FileListing listing = ListFolder(machine.Sys("m"), "%1");
+    ASSERT_EQ(listing.rows.size(), 2u);
+    EXPECT_FALSE(listing.rows[0].opened);
+    EXPECT_EQ(listing.rows[0].state, RowState::Untagged);
+    EXPECT_EQ(listing.rows[0].artist, "");
+    EXPECT_EQ(listing.count, 2);
+    EXPECT_EQ(listing.total, SilentFrames(1).size());
+}
+
+TEST_F(FileListingTest, EmptyOrMissingFolderGivesNoRows)
+{
+    machine.MakeDir("empty");
+    for (const char* folder : {"empty", "missing"}) {
+        SCOPED_TRACE(folder);
+        const FileListing listing = ListFolder(machine.Sys(folder), "%1");
+        EXPECT_TRUE(listing.rows.empty());
+        EXPECT_EQ(listing.count, 0);
+        EXPECT_EQ(SummaryText(listing.count, listing.total, "Dateien"), "0 Dateien, ");
+    }
+}
+
+TEST(SummaryText, CountWordAndTotal)
+{
+    EXPECT_EQ(SummaryText(12, 3500000, "Dateien"), "12 Dateien, 3.34 MB");
+    EXPECT_EQ(SummaryText(1, 5, "files"), "1 files, 5 Byte");
+}
+
+} // namespace

@@ -1,0 +1,33 @@
+#include "ops/FormatFileSize.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FormatFileSize, ThresholdsAndRounding)
+{
+    const std::pair<std::uint64_t, const char*> cases[] = {
+        {0, ""},
+        {1, "1 Byte"},
+        {1023, "1023 Byte"},
+        {1024, "1.00 KB"},
+        {1536, "1.00 KB"},
+        {1048575, "1023.00 KB"},
+        {1048576, "1.00 MB"},
+        {3500000, "3.34 MB"},
+        {1073741823, "1024.00 MB"},
+        {1073741824, "1.00 GB"},
+        {1000000000000, "931.32 GB"},
+        {5368709120, "5.00 GB"},
+    };
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(FormatFileSize(bytes), text) << bytes;
+}
+
+TEST(FormatFileSize, TwoHalvesMakeOne64BitCount)
+{
+    EXPECT_EQ(FormatFileSize(std::uint32_t{0}, std::uint32_t{1}), "4.00 GB");
+    EXPECT_EQ(FormatFileSize(std::uint32_t{1023}, std::uint32_t{0}), "1023 Byte");
+}
+
+} // namespace

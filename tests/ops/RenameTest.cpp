@@ -1,0 +1,171 @@
+#include "ops/Rename.h"
+
+#include "TagBytes.h"
+#include "TempMachine.h"
+#include "platform/File.h"
+#include "tag/Id3v1Tag.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using tagbytes::SilentFrames;
+using tagbytes::TaggedFile;
+
+class RenameTest : public ::testing::Test {
+protected:
+    TempMachine machine;
+    RenameOptions options{"%1 - %2", {}, false};
+    std::vector<FileOutcome> outcomes;
+    OutcomeSink sink = [this](const FileOutcome& o) { outcomes.push_back(o); };
+
+    void Tagged(const std::string& rel, const std::string& artist, const std::string& title)
+    {
+        machine.WriteFile(rel, TaggedFile({title, artist, "", "", "", 255}));
+    }
+    bool RenameOne(const std::string& folder, const std::string& name)
+    {
+        return RenameOneFile(machine.Sys(folder), name, options, sink);
+    }
+};
+
+TEST_F(RenameTest, TreeCountsEveryAttemptedMove)
+{
+    Tagged("m/one.mp3", "A", "One");
+    Tagged("m/sub/two.mp3", "A", "Two");
+    Tagged("m/sub/three.mp3", "A", "Three");
+    Tagged("m/sub/UPPER.MP3", "A", "Upper");
+    EXPECT_EQ(RenameFolderTree(machine.Sys("m"), true, options, sink), 3);
+    for (const char* rel : {"m/A - One.mp3", "m/sub/A - Two.mp3", "m/sub/A - Three.mp3", "m/sub/UPPER.MP3"})
+        EXPECT_TRUE(machine.Exists(rel)) << rel;
+    EXPECT_EQ(outcomes.size(), 3u);
+}
+
+TEST_F(RenameTest, WithoutRecursionTheFolderAlone)
+{
+    Tagged("m/one.mp3", "A", "One");
+    Tagged("m/sub/two.mp3", "A", "Two");
+    EXPECT_EQ(RenameFolderTree(machine.Sys("m"), false, options, sink), 1);
+    EXPECT_TRUE(machine.Exists("m/sub/two.mp3"));
+}
+
+TEST_F(RenameTest, CollisionKeepsBothFilesAndStillCounts)
+{
+    Tagged("m/a.mp3", "A", "Same");
+    Tagged("m/b.mp3", "A", "Same");
+    const std::string second = machine.ReadFile("m/b.mp3");
+    EXPECT_EQ(RenameFolderTree(machine.Sys("m"), false, options, sink), 2);
+    EXPECT_TRUE(machine.Exists("m/A - Same.mp3"));
+    EXPECT_FALSE(machine.Exists("m/a.mp3"));
+    EXPECT_EQ(machine.ReadFile("m/b.mp3"), second);
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_TRUE(outcomes[0].ok);
+    EXPECT_FALSE(outcomes[1].ok);
+    EXPECT_EQ(outcomes[1].error, EEXIST);
+    EXPECT_EQ(outcomes[1].path, "C:\\m\\b.mp3");
+}
+
+TEST_F(RenameTest, RejectedNamesAndSameNamesKeepTheFile)
+{
+    struct Case {
+        const char* label;
+        const char* artist;
+        const char* file;
+        bool ok;
+    } const cases[] = {
+        {"double quote", "Say \"hi\"", "q.mp3", false},
+        {"control byte", "a\x01", "c.mp3", false},
+        {"already named", "A", "A - T.mp3", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        outcomes.clear();
+        Tagged(std::string("m/") + c.file, c.artist, "T");
+        EXPECT_TRUE(RenameOne("m", c.file));
+        EXPECT_TRUE(machine.Exists(std::string("m/") + c.file));
+        ASSERT_EQ(outcomes.size(), 1u);
+        EXPECT_EQ(outcomes[0].ok, c.ok);
+        if (c.ok) {
+            EXPECT_EQ(outcomes[0].newPath, outcomes[0].path);
+        }
+    }
+}
+
+TEST_F(RenameTest, EmptyFieldsOfATagAreUsedWithoutAsking)
+{
+    Tagged("m/a.mp3", "", "Intro");
+    int asked = 0;
+    options.prompt = [&](const std::string&) { return ++asked, false; };
+    EXPECT_TRUE(RenameOne("m", "a.mp3"));
+    EXPECT_TRUE(machine.Exists("m/ - Intro.mp3"));
+    EXPECT_EQ(asked, 0);
+}
+
+TEST_F(RenameTest, UntaggedFileFollowsThePrompt)
+{
+    const std::string audio = SilentFrames(2);
+    machine.WriteFile("m/a.mp3", audio);
+    EXPECT_FALSE(RenameOne("m", "a.mp3")) << "no prompt: passed over";
+
+    std::vector<std::string> asked;
+    options.prompt = [&](const std::string& path) { return asked.push_back(path), false; };
+    EXPECT_FALSE(RenameOne("m", "a.mp3")) << "closed without saving";
+    EXPECT_EQ(asked, std::vector<std::string>{"C:\\m\\a.mp3"});
+    EXPECT_EQ(machine.ReadFile("m/a.mp3"), audio);
+
+    options.prompt = [&](const std::string& path) {
+        CId3v1Tag tag;
+        tag.Open(path);
+        tag.SetArtist("New");
+        tag.SetTitle("Song");
+        tag.Save();
+        return true;
+    };
+    EXPECT_TRUE(RenameOne("m", "a.mp3"));
+    EXPECT_TRUE(machine.Exists("m/New - Song.mp3"));
+    EXPECT_FALSE(machine.Exists("m/a.mp3"));
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].ok);
+}
+
+TEST_F(RenameTest, PromptThatMovedTheFileRenamesNothing)
+{
+    machine.WriteFile("m/a.mp3", SilentFrames(1));
+    options.prompt = [&](const std::string&) {
+        machine.WriteFile("m/moved.mp3", machine.ReadFile("m/a.mp3"));
+        std::remove(machine.Host("m/a.mp3").c_str());
+        return true;
+    };
+    EXPECT_FALSE(RenameOne("m", "a.mp3"));
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_FALSE(outcomes[0].ok);
+    EXPECT_EQ(outcomes[0].error, ENOENT);
+}
+
+TEST_F(RenameTest, FileInUseIsReportedAndNotCounted)
+{
+    Tagged("m/a.mp3", "A", "T");
+    platform::CFile holder;
+    ASSERT_TRUE(holder.Open(machine.Sys("m/a.mp3"), platform::CFile::modeRead));
+    EXPECT_EQ(RenameFolderTree(machine.Sys("m"), false, options, sink), 0);
+    EXPECT_TRUE(machine.Exists("m/a.mp3"));
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_FALSE(outcomes[0].ok);
+    EXPECT_EQ(outcomes[0].reason, "cannot open");
+}
+
+TEST_F(RenameTest, DryRunNamesButMovesNothing)
+{
+    Tagged("m/a.mp3", "A/B", "Why?");
+    options.dryRun = true;
+    EXPECT_EQ(RenameFolderTree(machine.Sys("m"), false, options, sink), 1);
+    EXPECT_TRUE(machine.Exists("m/a.mp3"));
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].newPath, "C:\\m\\A-B - Why.mp3");
+}
+
+} // namespace

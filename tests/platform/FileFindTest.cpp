@@ -1,0 +1,159 @@
+#include "platform/FileFind.h"
+
+#include "TempMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+using platform::CFileFind;
+using platform::MatchesWildcard;
+
+namespace {
+
+std::vector<std::string> FoundNames(const std::string& pattern)
+{
+    std::vector<std::string> names;
+    CFileFind finder;
+    bool more = finder.FindFile(pattern);
+    while (more) {
+        more = finder.FindNextFile();
+        names.push_back(finder.GetFileName());
+    }
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+} // namespace
+
+TEST(Wildcard, WindowsMatchingRules)
+{
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.*", "song.mp3", true},
+        {"*.*", "README", true}, // "*.*" takes names without a dot too
+        {"*.*", ".", true},
+        {"Track.*", "Track", true},
+        {"Track.*", "Track7", false},
+        {"*.mp3", "X.MP3", true},
+        {"*.MP3", "x.mp3", true},
+        {"*.mp3", "x.mp3.txt", false},
+        {"*.mp3", "mp3", false},
+        {"*.mp3", "..", false},
+        {"*.qzd", "Deutsch.QZD", true},
+        {"?.mp3", "a.mp3", true},
+        {"?.mp3", "ab.mp3", false},
+        {"?.mp3", ".mp3", false},
+        {"a?c", "ac", false},
+        {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
+        {"*", "", true},
+        {"", "a", false},
+        {"*\xE9*", "caf\xC9", false}, // only ASCII letters fold
+        {"*\xE9*", "caf\xE9", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " ~ " + c.name);
+        EXPECT_EQ(MatchesWildcard(c.pattern, c.name), c.matches);
+    }
+}
+
+TEST(Wildcard, ManyStarsOnALongNameFinish)
+{
+    // Exponential backtracking would never get through this.
+    const std::string name(5000, 'a');
+    EXPECT_FALSE(MatchesWildcard("*a*a*a*a*a*a*a*a*a*a*a*a*b", name));
+    EXPECT_TRUE(MatchesWildcard("*a*a*a*a*a*a*a*a*a*a*a*a*", name));
+}
+
+class FileFindTest : public testing::Test {
+protected:
+    TempMachine m_machine;
+};
+
+TEST_F(FileFindTest, EntriesSortedCaseInsensitivelyWithDotsFirstBelowTheRoot)
+{
+    for (const char* name : {"beta.mp3", "alpha.mp3", "Alpha.mp3", "Gamma.MP3", "delta.txt", "_x.mp3", "Zeta.mp3"})
+        m_machine.WriteFile(std::string("Musik/") + name, "x");
+    m_machine.MakeDir("Musik/Sub");
+    EXPECT_EQ(FoundNames("C:\\Musik\\*.mp3"),
+              (Names{"Alpha.mp3", "alpha.mp3", "beta.mp3", "Gamma.MP3", "Zeta.mp3", "_x.mp3"}));
+    EXPECT_EQ(FoundNames("C:\\Musik\\*.*"), (Names{".", "..", "Alpha.mp3", "alpha.mp3", "beta.mp3", "delta.txt",
+                                                   "Gamma.MP3", "Sub", "Zeta.mp3", "_x.mp3"}));
+    // A drive's root has no dot entries.
+    EXPECT_EQ(FoundNames("C:\\*.*"), (Names{"Musik"}));
+    EXPECT_EQ(FoundNames("\\*"), (Names{"Musik"}));
+}
+
+TEST_F(FileFindTest, FindNextFileSaysWhetherMoreFollow)
+{
+    m_machine.WriteFile("d/a.mp3", "12345");
+    m_machine.WriteFile("d/b.mp3", "");
+    CFileFind finder;
+    ASSERT_TRUE(finder.FindFile("C:\\d\\*.mp3"));
+    EXPECT_TRUE(finder.FindNextFile());
+    EXPECT_EQ(finder.GetFileName(), "a.mp3");
+    EXPECT_EQ(finder.GetFilePath(), "C:\\d\\a.mp3");
+    EXPECT_EQ(finder.GetRoot(), "C:\\d");
+    EXPECT_EQ(finder.GetLength(), 5u);
+    EXPECT_FALSE(finder.FindNextFile());
+    EXPECT_EQ(finder.GetFileName(), "b.mp3");
+    EXPECT_FALSE(finder.FindNextFile());
+    EXPECT_EQ(finder.GetFileName(), "b.mp3");
+}
+
+TEST_F(FileFindTest, FolderKindsAndLengths)
+{
+    m_machine.MakeDir("d/real");
+    m_machine.WriteFile("d/file.mp3", std::string(1000, 'x'));
+    fs::create_directory_symlink(m_machine.Host("d/real"), m_machine.Host("d/link"));
+    fs::create_symlink(m_machine.Host("d/nowhere"), m_machine.Host("d/dangling"));
+    const struct {
+        const char* name;
+        bool directory;
+        bool dots;
+        std::uint64_t length;
+    } expected[] = {
+        {".", true, true, 0},          {"..", true, true, 0},
+        {"dangling", false, false, 0}, {"file.mp3", false, false, 1000},
+        {"link", true, false, 0},      {"real", true, false, 0},
+    };
+    CFileFind finder;
+    ASSERT_TRUE(finder.FindFile("C:\\d\\*.*"));
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.name);
+        finder.FindNextFile();
+        EXPECT_EQ(finder.GetFileName(), e.name);
+        EXPECT_EQ(finder.IsDirectory(), e.directory);
+        EXPECT_EQ(finder.IsDots(), e.dots);
+        EXPECT_EQ(finder.GetLength(), e.length);
+    }
+}
+
+TEST_F(FileFindTest, NamesGoThroughTheCodePage)
+{
+    m_machine.WriteFile("d/a\\b.mp3", "x");          // a backslash: no system path can name it
+    m_machine.WriteFile("d/\xD0\x96.mp3", "x");      // Ж
+    m_machine.WriteFile("d/M\xC3\xBCller.mp3", "x"); // Müller
+    EXPECT_EQ(FoundNames("C:\\d\\*.mp3"), (Names{"?.mp3", "M\xFCller.mp3"}));
+    m_machine.Reinstall(1251);
+    EXPECT_EQ(FoundNames("C:\\d\\*.mp3"), (Names{"M?ller.mp3", "\xC6.mp3"}));
+}
+
+TEST_F(FileFindTest, NothingFoundIsFalse)
+{
+    m_machine.WriteFile("d/a.txt", "x");
+    for (const char* pattern :
+         {"C:\\d\\*.mp3", "C:\\missing\\*.*", "C:\\d\\a.txt\\*.*", "Q:\\*.*", "*.*", "C:\\..\\*"}) {
+        SCOPED_TRACE(pattern);
+        CFileFind finder;
+        EXPECT_FALSE(finder.FindFile(pattern));
+        EXPECT_FALSE(finder.FindNextFile());
+    }
+}

@@ -1,0 +1,336 @@
+#include "platform/Registry.h"
+
+#include "TempMachine.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+using namespace platform;
+
+namespace {
+
+constexpr const char* kProgramKey = "Software\\Velmora\\Sonadex Pro";
+
+const char* const kSample = "REGEDIT4\r\n"
+                            "\r\n"
+                            "[HKEY_LOCAL_MACHINE\\Software\\Velmora]\r\n"
+                            "\"LangPath\"=\"C:\\\\Program Files\\\\Sonadex\"\r\n"
+                            "\"Quote\"=\"say \\\"hi\\\"\"\r\n"
+                            "@=\"default\"\r\n"
+                            "\r\n"
+                            "[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Sonadex Pro]\r\n"
+                            "\"Rename\"=\"%1 - %2\"\r\n"
+                            "\"Count\"=dword:0000002a\r\n"
+                            "\"Blob\"=hex:01,02,03,\\\r\n"
+                            "  04,05\r\n"
+                            "\"Umlaut\"=\"M\xFCller\"\r\n";
+
+CHive SampleHive()
+{
+    std::optional<CHive> hive = CHive::Parse(kSample);
+    if (!hive) throw std::runtime_error("sample hive does not parse");
+    return *hive;
+}
+
+class RegistryTest : public testing::Test {
+protected:
+    void SetUp() override { m_machine.WriteHive("\"Rename\"=\"%1 - %2\"\r\n\"Count\"=dword:00000001\r\n"); }
+    std::string Hive() const
+    {
+        std::ifstream in(m_machine.HiveFile(), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void ReplaceHive(const std::string& text) const
+    {
+        std::ofstream(m_machine.HiveFile(), std::ios::binary | std::ios::trunc) << text;
+    }
+
+    TempMachine m_machine;
+};
+
+} // namespace
+
+TEST(Hive, ParsesStringsEscapesAndDefaultValue)
+{
+    const CHive hive = SampleHive();
+    EXPECT_EQ(hive.Get("Software\\Velmora", "LangPath"), "C:\\Program Files\\Sonadex");
+    EXPECT_EQ(hive.Get("Software\\Velmora", "Quote"), "say \"hi\"");
+    EXPECT_EQ(hive.Get("Software\\Velmora", ""), "default");
+    EXPECT_EQ(hive.Get(kProgramKey, "Umlaut"), "M\xFCller");
+}
+
+TEST(Hive, NamesCompareCaseInsensitively)
+{
+    const CHive hive = SampleHive();
+    EXPECT_EQ(hive.Get("SOFTWARE\\velmora\\sonadex pro", "rename"), "%1 - %2");
+    EXPECT_TRUE(hive.HasKey("software\\VELMORA"));
+    EXPECT_TRUE(hive.HasKey("Software")); // a key exists when a subkey does
+    EXPECT_FALSE(hive.HasKey("Soft"));
+    EXPECT_FALSE(hive.HasKey("Software\\Velmora\\Sonadex"));
+    EXPECT_EQ(hive.Get(kProgramKey, "Missing"), std::nullopt);
+}
+
+TEST(Hive, OtherValueTypesAreKeptButAreNoStrings)
+{
+    const CHive hive = SampleHive();
+    EXPECT_EQ(hive.Get(kProgramKey, "Count"), std::nullopt);
+    EXPECT_TRUE(hive.HasValue(kProgramKey, "count"));
+    EXPECT_EQ(hive.Values(kProgramKey).size(), 2u);
+    const std::string text = hive.Serialize();
+    EXPECT_NE(text.find("\"Count\"=dword:0000002a\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"Blob\"=hex:01,02,03,\\\r\n  04,05\r\n"), std::string::npos);
+}
+
+TEST(Hive, KeysOfOtherRootsAreKeptButNotSeen)
+{
+    const std::optional<CHive> hive = CHive::Parse("REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Velmora]\r\n"
+                                                   "\"a\"=\"user\"\r\n[-HKEY_LOCAL_MACHINE\\Old]\r\n"
+                                                   "[HKEY_LOCAL_MACHINE\\Software\\Velmora]\r\n\"a\"=\"machine\"\r\n");
+    ASSERT_TRUE(hive);
+    EXPECT_EQ(hive->Get("Software\\Velmora", "a"), "machine");
+    EXPECT_FALSE(hive->HasKey("Old"));
+    EXPECT_FALSE(hive->HasKey("-HKEY_LOCAL_MACHINE\\Old"));
+    const std::string text = hive->Serialize();
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Velmora]\r\n\"a\"=\"user\"\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[-HKEY_LOCAL_MACHINE\\Old]\r\n"), std::string::npos);
+}
+
+TEST(Hive, SerializeAndParseAreMirrorImages)
+{
+    const std::string once = SampleHive().Serialize();
+    EXPECT_TRUE(once.starts_with("REGEDIT4\r\n"));
+    const std::optional<CHive> again = CHive::Parse(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Serialize(), once);
+    EXPECT_EQ(again->Get("Software\\Velmora", "Quote"), "say \"hi\"");
+    // LF line ends read the same as CR LF.
+    std::string lf = once;
+    std::erase(lf, '\r');
+    const std::optional<CHive> fromLf = CHive::Parse(lf);
+    ASSERT_TRUE(fromLf);
+    EXPECT_EQ(fromLf->Serialize(), once);
+}
+
+TEST(Hive, SetReplacesOrAddsButNeverCreatesAKey)
+{
+    CHive hive = SampleHive();
+    EXPECT_TRUE(hive.Set(kProgramKey, "RENAME", "%2"));
+    EXPECT_EQ(hive.Get(kProgramKey, "Rename"), "%2");
+    EXPECT_EQ(hive.Values(kProgramKey).size(), 2u);
+    EXPECT_TRUE(hive.Set(kProgramKey, "Prompt", "FALSE"));
+    EXPECT_FALSE(hive.Set("Software\\Other", "x", "y"));
+    EXPECT_FALSE(hive.HasKey("Software\\Other"));
+    // A line break would end the REGEDIT4 line and forge the next one.
+    EXPECT_FALSE(hive.Set(kProgramKey, "Prompt", "x\r\n[HKEY_LOCAL_MACHINE\\Evil]"));
+    EXPECT_FALSE(hive.Set(kProgramKey, "a\nb", "x"));
+    EXPECT_EQ(hive.Get(kProgramKey, "Prompt"), "FALSE");
+}
+
+TEST(Hive, MalformedTextIsRefused)
+{
+    const char* const bad[] = {
+        "",
+        "REGEDIT5\r\n",
+        "Windows Registry Editor Version 5.00\r\n",
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key\r\n",
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"Name\"=\"unterminated\r\n",
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"Name\"\r\n",
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\nName=\"x\"\r\n",
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"a\"=\"b\" junk\r\n",
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"a\"=\r\n",
+    };
+    for (const char* text : bad) {
+        SCOPED_TRACE(testing::PrintToString(std::string(text)));
+        EXPECT_EQ(CHive::Parse(text), std::nullopt);
+    }
+}
+
+TEST(Hive, ArbitraryBytesNeverCrashTheParser)
+{
+    std::mt19937 random(1234);
+    const std::string alphabet = "REGEDIT4[]\"\\=@\r\n HKEY_LOCAL_MACHINE:\x00\xFF";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text = round % 2 ? "REGEDIT4\r\n" : "";
+        const std::size_t length = random() % 200;
+        for (std::size_t i = 0; i < length; ++i)
+            text += alphabet[random() % alphabet.size()];
+        if (const std::optional<CHive> hive = CHive::Parse(text)) {
+            // Whatever parsed must come back the same through its own text.
+            const std::optional<CHive> again = CHive::Parse(hive->Serialize());
+            ASSERT_TRUE(again) << testing::PrintToString(text);
+            EXPECT_EQ(again->Serialize(), hive->Serialize());
+        }
+    }
+    const std::string longLine =
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"v\"=\"" + std::string(1 << 20, 'x') + "\"\r\n";
+    const std::optional<CHive> hive = CHive::Parse(longLine);
+    ASSERT_TRUE(hive);
+    EXPECT_EQ(hive->Get("K", "v")->size(), 1u << 20);
+}
+
+TEST(Hive, PathFollowsTheEnvironment)
+{
+    const auto keep = [](const char* name) -> std::optional<std::string> {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    };
+    const auto hive = keep("SONADEX_HIVE"), config = keep("XDG_CONFIG_HOME"), home = keep("HOME");
+    setenv("SONADEX_HIVE", "/x/hive.reg", 1);
+    EXPECT_EQ(HivePath(), "/x/hive.reg");
+    unsetenv("SONADEX_HIVE");
+    setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    EXPECT_EQ(HivePath(), "/cfg/sonadex-pro/hklm.reg");
+    setenv("XDG_CONFIG_HOME", "relative", 1);
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(HivePath(), "/home/someone/.config/sonadex-pro/hklm.reg");
+    const auto restore = [](const char* name, const std::optional<std::string>& value) {
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    };
+    restore("SONADEX_HIVE", hive);
+    restore("XDG_CONFIG_HOME", config);
+    restore("HOME", home);
+}
+
+TEST_F(RegistryTest, QueryKeepsTheWindowsBufferRule)
+{
+    CRegKey key;
+    ASSERT_EQ(key.Open(kProgramKey, KEY_READ), ERROR_SUCCESS);
+    const struct {
+        std::size_t length;
+        long result;
+    } cases[] = {
+        {0, ERROR_SUCCESS}, {258, ERROR_SUCCESS}, {259, ERROR_SUCCESS}, {260, ERROR_MORE_DATA}, {261, ERROR_MORE_DATA}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        m_machine.WriteHive("\"LastPath\"=\"" + std::string(c.length, 'p') + "\"\r\n");
+        std::string value = "unchanged";
+        EXPECT_EQ(key.QueryStringValue("LastPath", value), c.result);
+        EXPECT_EQ(value, c.result == ERROR_SUCCESS ? std::string(c.length, 'p') : "unchanged");
+    }
+    std::string value;
+    EXPECT_EQ(key.QueryStringValue("LastPath", value, 1000), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryTest, OpenAndQueryFailures)
+{
+    CRegKey key;
+    EXPECT_EQ(key.Open("Software\\Velmora\\Missing", KEY_READ), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(key.IsOpen());
+    std::string value;
+    EXPECT_EQ(key.QueryStringValue("Rename", value), ERROR_INVALID_HANDLE);
+    ASSERT_EQ(key.Open("software\\velmora\\SONADEX PRO", KEY_READ), ERROR_SUCCESS);
+    EXPECT_EQ(key.QueryStringValue("rename", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, "%1 - %2");
+    EXPECT_EQ(key.QueryStringValue("Nothing", value), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.QueryStringValue("Count", value), ERROR_INVALID_DATA);
+    EXPECT_EQ(key.SetStringValue("Rename", "x"), ERROR_ACCESS_DENIED); // opened for reading only
+    EXPECT_EQ(key.Close(), ERROR_SUCCESS);
+    EXPECT_FALSE(key.IsOpen());
+}
+
+TEST_F(RegistryTest, WriteKeepsEverythingElse)
+{
+    const std::string before = Hive();
+    CRegKey key;
+    ASSERT_EQ(key.Open(kProgramKey, KEY_WRITE), ERROR_SUCCESS);
+    EXPECT_EQ(key.SetStringValue("LastPath", "C:\\Musik\\\"Rock\""), ERROR_SUCCESS);
+    EXPECT_EQ(key.SetStringValue("rename", "%2"), ERROR_SUCCESS);
+    const std::string after = Hive();
+    EXPECT_NE(after.find("[HKEY_LOCAL_MACHINE\\Software\\Velmora]\r\n"), std::string::npos);
+    EXPECT_NE(after.find("\"Count\"=dword:00000001\r\n"), std::string::npos);
+    EXPECT_NE(after.find("\"LastPath\"=\"C:\\\\Musik\\\\\\\"Rock\\\"\"\r\n"), std::string::npos);
+    EXPECT_NE(after.find("\"Rename\"=\"%2\"\r\n"), std::string::npos);
+    std::string value;
+    ASSERT_EQ(key.QueryStringValue("LastPath", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, "C:\\Musik\\\"Rock\"");
+    // No temporary file is left beside the hive.
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(m_machine.HiveFile()).parent_path()))
+        EXPECT_TRUE(entry.path().filename() == "hklm.reg" || entry.path().filename() == "hklm.reg.lock" ||
+                    entry.path() == m_machine.Root())
+            << entry.path();
+    EXPECT_EQ(key.SetStringValue("Bad", "a\nb"), ERROR_INVALID_DATA);
+}
+
+TEST_F(RegistryTest, WriteToAKeyThatIsGoneFailsAndChangesNothing)
+{
+    CRegKey key;
+    ASSERT_EQ(key.Open(kProgramKey, KEY_WRITE), ERROR_SUCCESS);
+    const std::string withoutKey = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora]\r\n\"x\"=\"y\"\r\n";
+    ReplaceHive(withoutKey);
+    EXPECT_EQ(key.SetStringValue("Rename", "x"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Hive(), withoutKey);
+}
+
+TEST_F(RegistryTest, ReadOnlyHiveRefusesWritesAndStaysUnchanged)
+{
+    CRegKey writer;
+    ASSERT_EQ(writer.Open(kProgramKey, KEY_WRITE), ERROR_SUCCESS);
+    const std::string before = Hive();
+    ASSERT_EQ(chmod(m_machine.HiveFile().c_str(), 0444), 0);
+    CRegKey key;
+    EXPECT_EQ(key.Open(kProgramKey, KEY_WRITE), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(key.Open(kProgramKey, KEY_READ), ERROR_SUCCESS);
+    EXPECT_EQ(writer.SetStringValue("Rename", "changed"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Hive(), before);
+}
+
+TEST_F(RegistryTest, MalformedHiveIsNeverReplaced)
+{
+    const std::string broken = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Sonadex Pro]\r\ngarbage\r\n";
+    ReplaceHive(broken);
+    EXPECT_FALSE(UpdateHiveFile(m_machine.HiveFile(), [](CHive& hive) {
+        hive.AddKey("Software\\New");
+        return true;
+    }));
+    EXPECT_EQ(Hive(), broken);
+}
+
+TEST_F(RegistryTest, UpdateStartsAMissingHive)
+{
+    const std::string path = m_machine.Host("config/sub/hklm.reg");
+    ASSERT_TRUE(UpdateHiveFile(path, [](CHive& hive) {
+        hive.AddKey(kProgramKey);
+        return hive.Set(kProgramKey, "Prompt", "FALSE");
+    }));
+    EXPECT_EQ(m_machine.ReadFile("config/sub/hklm.reg"),
+              "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Sonadex Pro]\r\n\"Prompt\"=\"FALSE\"\r\n");
+    EXPECT_FALSE(UpdateHiveFile(path, [](CHive&) { return false; }));
+}
+
+TEST_F(RegistryTest, ConcurrentWritersFromTwoProcessesAllLand)
+{
+    constexpr int kWrites = 50;
+    pid_t children[2] = {};
+    for (int child = 0; child < 2; ++child) {
+        children[child] = fork();
+        ASSERT_GE(children[child], 0);
+        if (children[child] == 0) {
+            CRegKey key;
+            int failures = key.Open(kProgramKey, KEY_WRITE) != ERROR_SUCCESS;
+            for (int i = 0; i < kWrites; ++i)
+                failures +=
+                    key.SetStringValue(std::string(1, char('A' + child)) + std::to_string(i), "v") != ERROR_SUCCESS;
+            _exit(failures == 0 ? 0 : 1);
+        }
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const CHive hive = CHive::LoadFile(m_machine.HiveFile());
+    for (const char prefix : {'A', 'B'})
+        for (int i = 0; i < kWrites; ++i)
+            EXPECT_EQ(hive.Get(kProgramKey, std::string(1, prefix) + std::to_string(i)), "v") << prefix << i;
+    EXPECT_EQ(hive.Get(kProgramKey, "Rename"), "%1 - %2");
+}

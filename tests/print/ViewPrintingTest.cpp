@@ -1,0 +1,183 @@
+#include "print/ViewPrinting.h"
+
+#include "PrintTestSupport.h"
+#include "TempMachine.h"
+#include "platform/MessageBox.h"
+#include "print/ApplicationPrinter.h"
+#include "print/ListingPdf.h"
+#include "print/ListingPrinter.h"
+#include "print/PrintSettingsDlg.h"
+#include "table/TableFile.h"
+
+#include <QCheckBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using printtest::Is;
+using printtest::ModalScript;
+
+namespace {
+
+QCheckBox* Box(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<QCheckBox*>(name);
+}
+void Press(QWidget* dialog, const char* button)
+{
+    dialog->findChild<QPushButton*>(button)->click();
+}
+
+class ViewPrintingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!printtest::PopplerAvailable()) GTEST_SKIP() << "poppler-utils (pdftotext, pdfinfo, pdftoppm) missing";
+        printtest::CreateLanguage(language, machine.Sys("lang\\English.qzd"));
+        machine.WriteFile("Musik/one.mp3", printtest::Mp3(printtest::Tag("Someone", "", "", "Remark")));
+        ASSERT_TRUE(ConfigurePdfPrinter(ApplicationPrinter(), Pdf(), "A4"));
+        ApplicationPrinter().setPrintRange(QPrinter::AllPages);
+        platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
+            messages.push_back(call);
+            return platform::IDOK;
+        });
+    }
+    void TearDown() override { platform::SetMessageBoxHandlerForTest(nullptr); }
+
+    std::string Pdf() const { return machine.Host("view.pdf"); }
+    bool PdfWritten() const { return std::filesystem::exists(Pdf()); }
+
+    // Runs one print command with the modal dialogs answered by steps.
+    void Run(PrintMode mode, std::vector<ModalScript::Step> steps)
+    {
+        std::filesystem::remove(Pdf());
+        ModalScript script(std::move(steps));
+        RunViewPrinting(&view, mode, machine.Sys("Musik"), language, settings);
+        EXPECT_TRUE(script.Done()) << "a dialog the command should show did not open";
+        EXPECT_EQ(script.Unexpected(), 0);
+    }
+
+    std::string PrintedPage() const
+    {
+        const std::optional<printtest::PdfContent> pdf = printtest::ReadPdf(Pdf());
+        return pdf && !pdf->pageTexts.empty() ? pdf->pageTexts[0] : std::string();
+    }
+
+    TempMachine machine;
+    CTableFile language;
+    QWidget view;
+    CPrintSettingsDlg settings{language};
+    std::vector<platform::MessageBoxCall> messages;
+};
+
+TEST_F(ViewPrintingTest, TheChoiceConfirmedWithOkIsTheStartOfTheNextPrintAndAbbrechenPrintsNothing)
+{
+    Run(PrintMode::Direct, {{Is<CPrintSettingsDlg>, [](QWidget* w) {
+                                 EXPECT_TRUE(Box(w, "comment")->isChecked());
+                                 Box(w, "comment")->setChecked(false);
+                                 Press(w, "ok");
+                             }}});
+    ASSERT_TRUE(PdfWritten());
+    EXPECT_NE(PrintedPage().find("Artist"), std::string::npos);
+    EXPECT_EQ(PrintedPage().find("Comment"), std::string::npos);
+    EXPECT_EQ(PrintedPage().find("Remark"), std::string::npos);
+
+    Run(PrintMode::Direct, {{Is<CPrintSettingsDlg>, [](QWidget* w) {
+                                 EXPECT_FALSE(Box(w, "comment")->isChecked());
+                                 Box(w, "comment")->setChecked(true);
+                                 Box(w, "artist")->setChecked(false);
+                                 Press(w, "cancel");
+                             }}});
+    EXPECT_FALSE(PdfWritten());
+
+    Run(PrintMode::Direct, {{Is<CPrintSettingsDlg>, [](QWidget* w) {
+                                 EXPECT_FALSE(Box(w, "comment")->isChecked());
+                                 EXPECT_TRUE(Box(w, "artist")->isChecked());
+                                 Press(w, "ok");
+                             }}});
+    EXPECT_NE(PrintedPage().find("Someone"), std::string::npos);
+    EXPECT_EQ(PrintedPage().find("Remark"), std::string::npos);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ViewPrintingTest, PrintShowsThePrintDialogAfterTheSettingsAndStopsWhenEitherIsCancelled)
+{
+    Run(PrintMode::Print, {{Is<CPrintSettingsDlg>, [](QWidget* w) { Press(w, "ok"); }},
+                           {Is<QPrintDialog>, [](QWidget* w) { static_cast<QDialog*>(w)->accept(); }}});
+    EXPECT_NE(PrintedPage().find("Someone"), std::string::npos);
+
+    Run(PrintMode::Print, {{Is<CPrintSettingsDlg>, [](QWidget* w) { Press(w, "ok"); }},
+                           {Is<QPrintDialog>, [](QWidget* w) { static_cast<QDialog*>(w)->reject(); }}});
+    EXPECT_FALSE(PdfWritten());
+
+    Run(PrintMode::Print, {{Is<CPrintSettingsDlg>, [](QWidget* w) { Press(w, "cancel"); }}});
+    EXPECT_FALSE(PdfWritten());
+}
+
+TEST_F(ViewPrintingTest, DirectPrintTellsTheUserOnceWhenItCannotPrint)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a real default printer is set up";
+    const struct {
+        const char* why;
+        QString outputFile;
+        const char* message;
+    } cases[] = {
+        {"no printer", QString(), "Es ist kein Drucker eingerichtet."},
+        {"unwritable file", QString::fromStdString(machine.Host("no/such/folder/x.pdf")),
+         "Der Druck konnte nicht gestartet werden."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        messages.clear();
+        ApplicationPrinter().setOutputFormat(QPrinter::PdfFormat);
+        ApplicationPrinter().setOutputFileName(c.outputFile);
+        Run(PrintMode::Direct, {{Is<CPrintSettingsDlg>, [](QWidget* w) { Press(w, "ok"); }}});
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, c.message);
+        EXPECT_EQ(messages[0].caption, "Sonadex Pro");
+    }
+}
+
+TEST_F(ViewPrintingTest, PreviewShowsEveryPageWhateverRangeTheLastPrintChose)
+{
+    QPrinter probe(QPrinter::HighResolution);
+    ASSERT_TRUE(ConfigurePdfPrinter(probe, Pdf(), "A4"));
+    CListingPrinter measure(machine.Sys("Musik"), language);
+    measure.Paginate(probe);
+    for (int i = 0; i < measure.GetLinesPerPage(); ++i)
+        machine.WriteFile("Musik/more" + std::to_string(i) + ".mp3", printtest::Mp3(printtest::Tag("More")));
+    ApplicationPrinter().setPrintRange(QPrinter::PageRange);
+    ApplicationPrinter().setFromTo(2, 2);
+
+    int previewPages = -1;
+    Run(PrintMode::Preview, {{Is<CPrintSettingsDlg>, [](QWidget* w) { Press(w, "ok"); }},
+                             {Is<QPrintPreviewDialog>, [&](QWidget* w) {
+                                  const auto* preview = w->findChild<QPrintPreviewWidget*>();
+                                  previewPages = preview ? preview->pageCount() : -1;
+                                  w->close();
+                              }}});
+    EXPECT_EQ(previewPages, 2);
+    EXPECT_FALSE(PdfWritten());
+}
+
+TEST_F(ViewPrintingTest, PrinterSetupWorksOnTheApplicationsPrinter)
+{
+    const QPrinter* edited = nullptr;
+    ModalScript script({{Is<QPageSetupDialog>, [&](QWidget* w) {
+                             edited = static_cast<QPageSetupDialog*>(w)->printer();
+                             static_cast<QDialog*>(w)->reject();
+                         }}});
+    RunPrinterSetup(&view);
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(edited, &ApplicationPrinter());
+}
+
+} // namespace

@@ -1,0 +1,220 @@
+#include "platform/Machine.h"
+#include "platform/Registry.h"
+#include "tag/Id3v1Tag.h"
+
+#include "TempMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kVelmora = "Software\\Velmora";
+const std::string kProgram = "Software\\Velmora\\Sonadex Pro";
+
+std::string ReadHost(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs sonadex-setup as a user whose home is a folder of the test machine
+// (drive C: of this process, H: of the program's default drive table).
+class SonadexSetup : public ::testing::Test {
+protected:
+    void SetUp() override { machine.MakeDir("home"); }
+
+    fs::path Home() const { return machine.Host("home"); }
+    fs::path Hive() const { return Home() / ".config/sonadex-pro/hklm.reg"; }
+    fs::path LangCopy() const { return Home() / ".local/share/sonadex-pro/lang"; }
+
+    int Run(const std::string& environment, const std::string& arguments = "")
+    {
+        const std::string command = "env -i PATH=/usr/bin:/bin HOME='" + Home().string() + "' " + environment + " '" +
+                                    SONADEX_SETUP + "' --lang-source '" + SONADEX_LANG_BUILD_DIR + "' " + arguments +
+                                    " >'" + machine.Host("out.txt") + "' 2>&1";
+        const int status = std::system(command.c_str());
+        output = machine.ReadFile("out.txt");
+        return status;
+    }
+
+    std::string Value(const std::string& key, const std::string& name) const
+    {
+        return platform::CHive::LoadFile(Hive()).Get(key, name).value_or("<missing>");
+    }
+
+    void WriteHiveValues(const std::vector<std::array<std::string, 3>>& values) const
+    {
+        fs::create_directories(Hive().parent_path());
+        const bool written = platform::UpdateHiveFile(Hive(), [&](platform::CHive& hive) {
+            for (const auto& [key, name, data] : values) {
+                hive.AddKey(key);
+                hive.Set(key, name, data);
+            }
+            return true;
+        });
+        ASSERT_TRUE(written);
+    }
+
+    TempMachine machine;
+    std::string output;
+};
+
+TEST_F(SonadexSetup, FirstRunPutsEverythingInPlaceAndASecondChangesNothing)
+{
+    ASSERT_EQ(Run("LANG=de_DE.UTF-8"), 0) << output;
+    for (const char* name : {"Deutsch.qzd", "English.qzd"})
+        EXPECT_EQ(ReadHost(LangCopy() / name), ReadHost(fs::path(SONADEX_LANG_BUILD_DIR) / name)) << name;
+    const platform::CHive hive = platform::CHive::LoadFile(Hive());
+    EXPECT_TRUE(hive.HasKey(kVelmora));
+    EXPECT_TRUE(hive.HasKey(kProgram));
+    EXPECT_EQ(Value(kVelmora, "LangPath"), "H:\\.local\\share\\sonadex-pro\\lang");
+    EXPECT_EQ(Value(kVelmora, "Language"), "Deutsch");
+    EXPECT_EQ(Value(kProgram, "Rename"), "%1 - %2");
+    EXPECT_EQ(Value(kProgram, "Prompt"), "FALSE");
+    EXPECT_EQ(Value(kProgram, "LastPath"), "H:");
+
+    // The program rewrites its language file on exit: that copy is the user's now.
+    std::ofstream(LangCopy() / "Deutsch.qzd", std::ios::app) << "changed";
+    const std::string hiveBefore = ReadHost(Hive());
+    const auto hiveTime = fs::last_write_time(Hive());
+    const std::string copyBefore = ReadHost(LangCopy() / "Deutsch.qzd");
+    ASSERT_EQ(Run("LANG=C"), 0) << output;
+    EXPECT_EQ(ReadHost(Hive()), hiveBefore);
+    EXPECT_EQ(fs::last_write_time(Hive()), hiveTime);
+    EXPECT_EQ(ReadHost(LangCopy() / "Deutsch.qzd"), copyBefore);
+}
+
+TEST_F(SonadexSetup, ExistingValuesAreKept)
+{
+    WriteHiveValues({{kVelmora, "Language", "English"}, {kProgram, "LastPath", "C:\\Old"}, {kProgram, "Rename", ""}});
+    ASSERT_EQ(Run("LANG=de_DE.UTF-8"), 0) << output;
+    EXPECT_EQ(Value(kVelmora, "Language"), "English");
+    EXPECT_EQ(Value(kProgram, "LastPath"), "C:\\Old");
+    EXPECT_EQ(Value(kProgram, "Rename"), "");
+    EXPECT_EQ(Value(kVelmora, "LangPath"), "H:\\.local\\share\\sonadex-pro\\lang");
+    EXPECT_EQ(Value(kProgram, "Prompt"), "FALSE");
+}
+
+TEST_F(SonadexSetup, LanguageAndFirstFolderFollowTheUser)
+{
+    struct Case {
+        const char* label;
+        std::string environment;
+        std::vector<std::string> folders; // below home
+        std::string userDirs;             // ~/.config/user-dirs.dirs
+        std::string language, lastPath;
+    };
+    const Case cases[] = {
+        {"plain", "LANG=C", {}, "", "English", "H:"},
+        {"germanMusik", "LANG=de_AT.UTF-8", {"Musik"}, "", "Deutsch", "H:\\Musik"},
+        {"lcAllFirst", "LANG=de_DE.UTF-8 LC_ALL=en_GB.UTF-8", {"Music"}, "", "English", "H:\\Music"},
+        {"xdgMusic",
+         "LC_MESSAGES=de_CH.UTF-8",
+         {"Music", "Klänge"},
+         "XDG_MUSIC_DIR=\"$HOME/Klänge\"\n",
+         "Deutsch",
+         "H:\\Kl\xE4nge"},
+        {"xdgMusicIsHome", "", {}, "XDG_MUSIC_DIR=\"$HOME/\"\n", "English", "H:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(Home());
+        machine.MakeDir("home/.config");
+        for (const std::string& folder : c.folders)
+            fs::create_directories(Home() / folder);
+        std::ofstream(Home() / ".config/user-dirs.dirs") << c.userDirs;
+        ASSERT_EQ(Run(c.environment), 0) << output;
+        EXPECT_EQ(Value(kVelmora, "Language"), c.language);
+        EXPECT_EQ(Value(kProgram, "LastPath"), c.lastPath);
+    }
+}
+
+TEST_F(SonadexSetup, FailsWithoutLanguageFilesOrWithABadOption)
+{
+    machine.MakeDir("empty");
+    EXPECT_NE(Run("", "--lang-source '" + machine.Host("empty") + "'"), 0);
+    EXPECT_NE(output.find("no language files"), std::string::npos) << output;
+    EXPECT_FALSE(fs::exists(Hive()));
+    EXPECT_NE(Run("", "--bogus"), 0);
+    EXPECT_NE(Run("", "--demo"), 0);
+    EXPECT_FALSE(fs::exists(Hive()));
+    EXPECT_EQ(Run("", "--help"), 0);
+    EXPECT_NE(output.find("--demo FOLDER"), std::string::npos) << output;
+}
+
+// The three states the file list shows by its icons.
+enum class State { Named, Tagged, Untagged };
+
+State StateOf(const fs::path& file)
+{
+    const std::string system = platform::SystemPath(file.string()).value_or("");
+    CId3v1Tag tag;
+    EXPECT_TRUE(tag.Open(system)) << file;
+    const std::string name = system.substr(system.rfind('\\') + 1);
+    if (!tag.HasTag()) return State::Untagged;
+    return name == tag.GetArtist() + " - " + tag.GetTitle() + ".mp3" ? State::Named : State::Tagged;
+}
+
+TEST_F(SonadexSetup, DemoWritesAllThreeStatesAndKeepsExistingFiles)
+{
+    machine.WriteFile("home/Demo/Aufnahme 01.mp3", "keep");
+    ASSERT_EQ(Run("LANG=C", "--demo '" + (Home() / "Demo").string() + "'"), 0) << output;
+    EXPECT_EQ(machine.ReadFile("home/Demo/Aufnahme 01.mp3"), "keep");
+    EXPECT_EQ(Value(kProgram, "LastPath"), "H:\\Demo");
+
+    std::map<std::string, std::map<State, int>> byFolder; // folder relative to Demo
+    int files = 0, upperCase = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(Home() / "Demo")) {
+        if (!entry.is_regular_file()) continue;
+        ++files;
+        if (entry.path().extension() == ".MP3") ++upperCase;
+        if (entry.path().filename() == "Aufnahme 01.mp3") continue;
+        EXPECT_GT(entry.file_size(), 1000u) << entry.path();
+        ++byFolder[fs::relative(entry.path().parent_path(), Home() / "Demo")][StateOf(entry.path())];
+    }
+    EXPECT_EQ(files, 36);
+    EXPECT_EQ(upperCase, 1);
+    for (const char* folder : {".", "Rock/Live 1998"}) {
+        SCOPED_TRACE(folder);
+        for (const State state : {State::Named, State::Tagged, State::Untagged})
+            EXPECT_GT(byFolder[folder][state], 0);
+    }
+
+    // A second run finds every name taken and writes nothing.
+    const auto before = fs::last_write_time(Home() / "Demo/Rock/Live 1998");
+    ASSERT_EQ(Run("LANG=C", "--demo '" + (Home() / "Demo").string() + "'"), 0) << output;
+    EXPECT_NE(output.find("0 files written, 36 kept"), std::string::npos) << output;
+    EXPECT_EQ(fs::last_write_time(Home() / "Demo/Rock/Live 1998"), before);
+}
+
+// An independent reader sees the Latin-1 tag texts the demo wrote.
+TEST_F(SonadexSetup, DemoTagsReadByAnotherTool)
+{
+    ASSERT_EQ(Run("LANG=C", "--demo '" + (Home() / "Demo").string() + "'"), 0) << output;
+    const fs::path file = Home() / "Demo" / "Zwölf Öfen - Wärme für alle.mp3";
+    ASSERT_TRUE(fs::exists(file));
+    const std::string command = "id3v2 -l '" + file.string() + "' 2>&1";
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), &pclose);
+    ASSERT_TRUE(pipe);
+    std::string listing;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe.get()))
+        listing += buffer;
+    EXPECT_NE(listing.find("Zw\xF6lf \xD6"
+                           "fen"),
+              std::string::npos)
+        << listing;
+    EXPECT_NE(listing.find("W\xE4rme f\xFCr alle"), std::string::npos) << listing;
+}
+
+} // namespace

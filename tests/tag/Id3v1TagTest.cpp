@@ -1,0 +1,430 @@
+#include "tag/Id3v1Tag.h"
+
+#include "TagBytes.h"
+#include "TempMachine.h"
+#include "platform/File.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using tagbytes::MakeRecord;
+using tagbytes::RecordFields;
+using tagbytes::SilentFrames;
+using tagbytes::TaggedFile;
+
+namespace {
+
+constexpr std::size_t kRecord = CId3v1Tag::kRecordSize;
+
+// Runs fn in a forked child and returns its exit code (or 100 + signal).
+int RunInChild(const std::function<int()>& fn)
+{
+    const pid_t pid = fork();
+    if (pid == 0) _exit(fn());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+std::string Tail(const std::string& bytes)
+{
+    return bytes.substr(bytes.size() - kRecord);
+}
+
+class Id3v1TagTest : public ::testing::Test {
+protected:
+    TempMachine machine;
+    CId3v1Tag tag;
+
+    std::string Put(const std::string& bytes, const std::string& name = "song.mp3")
+    {
+        machine.WriteFile(name, bytes);
+        return machine.Sys(name);
+    }
+};
+
+// ---- reading ----------------------------------------------------------------
+
+struct FileCase {
+    const char* label;
+    std::string bytes;
+    bool hasTag;
+};
+
+TEST_F(Id3v1TagTest, OpenRecognisesATagOnlyAfterMoreThan128Bytes)
+{
+    const std::string record = MakeRecord({"T", "A", "", "", "", 13});
+    std::string lowerCase = record;
+    lowerCase.replace(0, 3, "tag");
+    const FileCase cases[] = {
+        {"empty file", "", false},
+        {"record alone, 128 bytes", record, false},
+        {"one byte before the record", "x" + record, true},
+        {"audio and record", SilentFrames(2) + record, true},
+        {"marker in lower case", SilentFrames(2) + lowerCase, false},
+        {"marker in mixed case", SilentFrames(2) + "TAg" + record.substr(3), false},
+        {"audio only", SilentFrames(2), false},
+    };
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(tag.Open(Put(c.bytes)));
+        EXPECT_EQ(tag.HasTag(), c.hasTag);
+        EXPECT_EQ(tag.GetFileLength(), c.bytes.size());
+        EXPECT_EQ(tag.GetArtist(), c.hasTag ? "A" : "");
+        // Without a tag the object holds the empty record: spaces and no genre.
+        EXPECT_EQ(tag.GetGenre(), c.hasTag ? "Pop" : "");
+        if (!c.hasTag) {
+            EXPECT_EQ(tag.GetRecord()[127], CId3v1Tag::kNoGenre);
+        }
+    }
+}
+
+struct ReadCase {
+    const char* label;
+    std::string bytes; // the field's raw bytes, padded by the test to its width with zero bytes
+    std::string expected;
+};
+
+TEST_F(Id3v1TagTest, TextFieldsReadUpToZeroWithoutTrailingWhiteSpace)
+{
+    const ReadCase cases[] = {
+        {"zero padded", "Abc", "Abc"},
+        {"space padded", std::string("Abc") + std::string(27, ' '), "Abc"},
+        {"leading spaces stay", "  Abc   ", "  Abc"},
+        {"zero inside ends the text", std::string("Abc\0def", 7), "Abc"},
+        {"C white space trimmed", "Abc \t\n\v\f\r", "Abc"},
+        {"high bytes are not white space", "Ab\xA0\x85", "Ab\xA0\x85"},
+        {"cp1252 letters", "\xE9t\xE9 \xDF", "\xE9t\xE9 \xDF"},
+        {"all spaces", std::string(30, ' '), ""},
+        {"full width, no terminator", std::string(30, 'x'), std::string(30, 'x')},
+    };
+    for (const ReadCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        RecordFields f;
+        f.title = c.bytes;
+        f.artist = c.bytes;
+        f.album = c.bytes;
+        f.comment = c.bytes;
+        ASSERT_TRUE(tag.Open(Put(TaggedFile(f))));
+        EXPECT_EQ(tag.GetTitle(), c.expected);
+        EXPECT_EQ(tag.GetArtist(), c.expected);
+        EXPECT_EQ(tag.GetAlbum(), c.expected);
+        EXPECT_EQ(tag.GetComment(), c.expected);
+    }
+}
+
+TEST_F(Id3v1TagTest, FieldsSitAtTheirOffsets)
+{
+    RecordFields f{"Title", "Artist", "Album", "1999", "Comment", 147, ' '};
+    ASSERT_TRUE(tag.Open(Put(TaggedFile(f))));
+    EXPECT_EQ(tag.GetTitle(), "Title");
+    EXPECT_EQ(tag.GetArtist(), "Artist");
+    EXPECT_EQ(tag.GetAlbum(), "Album");
+    EXPECT_EQ(tag.GetYear(), "1999");
+    EXPECT_EQ(tag.GetComment(), "Comment");
+    EXPECT_EQ(tag.GetGenre(), "Synth Pop");
+}
+
+TEST_F(Id3v1TagTest, TrackNumberEndsTheComment)
+{
+    RecordFields f;
+    f.comment = std::string("Live") + std::string(24, ' ') + std::string("\0\x07", 2);
+    ASSERT_TRUE(tag.Open(Put(TaggedFile(f))));
+    EXPECT_EQ(tag.GetComment(), "Live");
+    tag.SetComment("New");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(tag.GetRecord().data()) + 97, 30),
+              "New" + std::string(27, ' '));
+}
+
+// ---- setters and genres -----------------------------------------------------
+
+TEST_F(Id3v1TagTest, SettersCutAndPadToTheFieldWidth)
+{
+    const std::string long31 = "abcdefghijklmnopqrstuvwxyz01234";
+    tag.SetTitle(long31);
+    tag.SetYear("20245");
+    tag.SetAlbum("");
+    tag.SetArtist("Ab");
+    const auto& r = tag.GetRecord();
+    const std::string bytes(reinterpret_cast<const char*>(r.data()), r.size());
+    EXPECT_TRUE(tag.HasTag());
+    EXPECT_EQ(bytes.substr(3, 30), long31.substr(0, 30));
+    EXPECT_EQ(bytes.substr(33, 30), "Ab" + std::string(28, ' '));
+    EXPECT_EQ(bytes.substr(63, 30), std::string(30, ' '));
+    EXPECT_EQ(bytes.substr(93, 4), "2024");
+    EXPECT_EQ(tag.GetTitle(), long31.substr(0, 30));
+    EXPECT_EQ(tag.GetYear(), "2024");
+}
+
+TEST(Id3v1TagGenres, TableHas148DistinctNamesSpelledExactly)
+{
+    const CId3v1Tag tag;
+    ASSERT_EQ(tag.GetGenreCount(), 148);
+    const auto& genres = tag.GetGenres();
+    EXPECT_EQ(std::set<std::string>(genres.begin(), genres.end()).size(), genres.size());
+    const std::pair<int, const char*> anchors[] = {{0, "Blues"},         {13, "Pop"},           {14, "R & B"},
+                                                   {62, "Pop / Funk"},   {78, "Rock'n'Roll"},   {81, "Folk / Rock"},
+                                                   {117, "Power Balad"}, {118, "Rythmic Soul"}, {147, "Synth Pop"}};
+    for (const auto& [number, name] : anchors)
+        EXPECT_EQ(tag.GetGenreName(number), name) << number;
+}
+
+TEST(Id3v1TagGenres, SetGenreMatchesNamesExactly)
+{
+    const std::pair<const char*, int> cases[] = {{"Pop", 13},        {"pop", 255}, {"", 255},    {"Pop ", 255},
+                                                 {"Synth Pop", 147}, {"Blues", 0}, {"R&B", 255}, {"Drum & Bass", 127}};
+    for (const auto& [name, number] : cases) {
+        SCOPED_TRACE(name);
+        CId3v1Tag tag;
+        tag.SetGenre(name);
+        EXPECT_TRUE(tag.HasTag());
+        EXPECT_EQ(tag.GetRecord()[127], number);
+    }
+}
+
+TEST_F(Id3v1TagTest, GenreBytesOutsideTheTableReadEmpty)
+{
+    const std::pair<int, const char*> cases[] = {{0, "Blues"}, {147, "Synth Pop"}, {148, ""}, {200, ""}, {255, ""}};
+    for (const auto& [number, name] : cases) {
+        SCOPED_TRACE(number);
+        RecordFields f;
+        f.genre = static_cast<unsigned char>(number);
+        ASSERT_TRUE(tag.Open(Put(TaggedFile(f))));
+        EXPECT_EQ(tag.GetGenre(), name);
+    }
+}
+
+// ---- saving -----------------------------------------------------------------
+
+TEST_F(Id3v1TagTest, ArtistOnUntaggedFileAppendsExactRecord)
+{
+    const std::string audio = SilentFrames(3);
+    const std::string path = Put(audio);
+    ASSERT_TRUE(tag.Open(path));
+    tag.SetArtist("Band");
+    tag.Save();
+    const std::string expected = "TAG" + std::string(30, ' ') + "Band" + std::string(26, ' ') + std::string(30, ' ') +
+                                 std::string(4, ' ') + std::string(30, ' ') + "\xFF";
+    EXPECT_EQ(machine.ReadFile("song.mp3"), audio + expected);
+}
+
+TEST_F(Id3v1TagTest, RemoveTagCutsExactlyOnce)
+{
+    const std::string audio = SilentFrames(3);
+    const std::string path = Put(audio + MakeRecord({"T", "A", "", "", "", 1}));
+    ASSERT_TRUE(tag.Open(path));
+    tag.RemoveTag();
+    tag.Save();
+    EXPECT_EQ(machine.ReadFile("song.mp3"), audio);
+    tag.Save();
+    EXPECT_EQ(machine.ReadFile("song.mp3"), audio);
+}
+
+TEST_F(Id3v1TagTest, SecondSaveOverwritesTheAppendedRecord)
+{
+    const std::string audio = SilentFrames(3);
+    ASSERT_TRUE(tag.Open(Put(audio)));
+    tag.SetTitle("One");
+    tag.Save();
+    tag.SetTitle("Two");
+    tag.Save();
+    const std::string bytes = machine.ReadFile("song.mp3");
+    ASSERT_EQ(bytes.size(), audio.size() + kRecord);
+    EXPECT_EQ(bytes.substr(audio.size() + 3, 3), "Two");
+}
+
+TEST_F(Id3v1TagTest, SetterAfterRemoveTagOverwritesKeepingOldFields)
+{
+    const std::string audio = SilentFrames(3);
+    ASSERT_TRUE(tag.Open(Put(audio + MakeRecord({"Old title", "Old artist", "Alb", "1990", "C", 17, '\0'}))));
+    tag.RemoveTag();
+    tag.SetArtist("New");
+    tag.Save();
+    const std::string bytes = machine.ReadFile("song.mp3");
+    ASSERT_EQ(bytes.size(), audio.size() + kRecord);
+    CId3v1Tag reread;
+    ASSERT_TRUE(reread.Open(machine.Sys("song.mp3")));
+    EXPECT_EQ(reread.GetArtist(), "New");
+    EXPECT_EQ(reread.GetTitle(), "Old title");
+    EXPECT_EQ(reread.GetAlbum(), "Alb");
+    EXPECT_EQ(reread.GetGenre(), "Rock");
+    // Untouched fields keep their zero padding byte for byte.
+    EXPECT_EQ(Tail(bytes).substr(3, 30), tagbytes::Field("Old title", 30, '\0'));
+}
+
+TEST_F(Id3v1TagTest, RemoveTagOfPendingTagLeavesFileAlone)
+{
+    const std::string audio = SilentFrames(2);
+    ASSERT_TRUE(tag.Open(Put(audio)));
+    tag.SetTitle("x");
+    tag.RemoveTag();
+    tag.Save();
+    EXPECT_EQ(machine.ReadFile("song.mp3"), audio);
+}
+
+TEST_F(Id3v1TagTest, RecordAloneGetsASecondRecordAppended)
+{
+    const std::string record = MakeRecord({"T", "", "", "", "", 13});
+    ASSERT_TRUE(tag.Open(Put(record)));
+    ASSERT_FALSE(tag.HasTag());
+    tag.SetTitle("New");
+    tag.Save();
+    const std::string bytes = machine.ReadFile("song.mp3");
+    ASSERT_EQ(bytes.size(), 2 * kRecord);
+    EXPECT_EQ(bytes.substr(0, kRecord), record);
+}
+
+TEST_F(Id3v1TagTest, SaveNeverCutsAudioWhenTheTagVanishedMeanwhile)
+{
+    const std::string audio = SilentFrames(3);
+    ASSERT_TRUE(tag.Open(Put(audio + MakeRecord({"T", "A", "", "", "", 1}))));
+    machine.WriteFile("song.mp3", audio); // another program stripped the tag
+    tag.RemoveTag();
+    tag.Save();
+    EXPECT_EQ(machine.ReadFile("song.mp3"), audio);
+}
+
+TEST_F(Id3v1TagTest, FilesOver4GiBAreTaggedAtTheirEnd)
+{
+    // A sparse file: its length passes 32 bits without using the disk.
+    const std::uint64_t audio = (std::uint64_t{1} << 32) + 1000;
+    const std::string path = Put("");
+    std::filesystem::resize_file(machine.Host("song.mp3"), audio);
+    ASSERT_TRUE(tag.Open(path));
+    EXPECT_EQ(tag.GetFileLength(), audio);
+    tag.SetArtist("Big");
+    tag.Save();
+    ASSERT_TRUE(tag.Open(path));
+    EXPECT_EQ(tag.GetFileLength(), audio + kRecord);
+    EXPECT_EQ(tag.GetArtist(), "Big");
+    tag.RemoveTag();
+    tag.Save();
+    EXPECT_EQ(std::filesystem::file_size(machine.Host("song.mp3")), audio);
+}
+
+// ---- failures ---------------------------------------------------------------
+
+TEST_F(Id3v1TagTest, FileHeldByAnotherOpenerIsNeitherReadNorWritten)
+{
+    const std::string bytes = TaggedFile({"T", "A", "", "", "", 1});
+    const std::string path = Put(bytes);
+    {
+        platform::CFile holder;
+        ASSERT_TRUE(holder.Open(path, platform::CFile::modeRead));
+        EXPECT_FALSE(tag.Open(path));
+        EXPECT_FALSE(tag.HasTag());
+    }
+    ASSERT_TRUE(tag.Open(path));
+    platform::CFile holder;
+    ASSERT_TRUE(holder.Open(path, platform::CFile::modeRead));
+    tag.SetArtist("Changed");
+    tag.Save();
+    EXPECT_NE(tag.GetLastError(), 0);
+    holder.Close();
+    EXPECT_EQ(machine.ReadFile("song.mp3"), bytes);
+}
+
+TEST_F(Id3v1TagTest, MissingFilesAndFoldersDoNotOpen)
+{
+    machine.MakeDir("folder.mp3");
+    EXPECT_FALSE(tag.Open(machine.Sys("folder.mp3")));
+    EXPECT_FALSE(tag.Open(machine.Sys("missing.mp3")));
+    EXPECT_EQ(tag.GetPath(), machine.Sys("missing.mp3"));
+    EXPECT_FALSE(tag.HasTag());
+}
+
+TEST_F(Id3v1TagTest, FileDeletedBeforeSaveIsNotCreated)
+{
+    const std::string path = Put(SilentFrames(1));
+    ASSERT_TRUE(tag.Open(path));
+    std::filesystem::remove(machine.Host("song.mp3"));
+    tag.SetTitle("x");
+    tag.Save();
+    EXPECT_FALSE(machine.Exists("song.mp3"));
+    EXPECT_EQ(tag.GetLastError(), ENOENT);
+}
+
+TEST_F(Id3v1TagTest, ReadOnlyFileStaysUnchanged)
+{
+    const std::string bytes = TaggedFile({"T", "A", "", "", "", 1});
+    const std::string path = Put(bytes);
+    chmod(machine.Host("song.mp3").c_str(), 0444);
+    // Root writes to read-only files, so the check runs as an ordinary user in a child.
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        chmod(machine.Root().c_str(), 0711);
+        chmod(std::filesystem::path(machine.Root()).parent_path().c_str(), 0711);
+    }
+    const int result = RunInChild([&] {
+        if (asRoot && (setgid(65534) != 0 || setuid(65534) != 0)) return 10;
+        CId3v1Tag child;
+        if (!child.Open(path)) return 11;
+        child.SetArtist("Changed");
+        child.RemoveTag();
+        child.SetTitle("New");
+        child.Save();
+        return child.GetLastError() == EACCES ? 0 : 12;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(machine.ReadFile("song.mp3"), bytes);
+}
+
+// A write that fails part way (the file size limit, with SIGXFSZ ignored so
+// that write() returns EFBIG) must leave the file byte for byte as it was.
+class Id3v1TagRollbackTest : public Id3v1TagTest {
+protected:
+    int SaveUnderLimit(const std::string& path, std::uint64_t limit, const std::function<void(CId3v1Tag&)>& change)
+    {
+        return RunInChild([&] {
+            CId3v1Tag child;
+            if (!child.Open(path)) return 11;
+            change(child);
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit lim{limit, limit};
+            if (setrlimit(RLIMIT_FSIZE, &lim) != 0) return 12;
+            try {
+                child.Save();
+            } catch (const platform::CFileException& e) {
+                return e.OsError() == EFBIG ? 0 : 13;
+            }
+            return 14;
+        });
+    }
+};
+
+TEST_F(Id3v1TagRollbackTest, FailedAppendLeavesNoPartialRecord)
+{
+    const std::string audio = SilentFrames(3);
+    const std::string path = Put(audio);
+    for (const std::uint64_t room : {0u, 64u, 127u}) {
+        SCOPED_TRACE(room);
+        EXPECT_EQ(SaveUnderLimit(path, audio.size() + room, [](CId3v1Tag& t) { t.SetArtist("Band"); }), 0);
+        EXPECT_EQ(machine.ReadFile("song.mp3"), audio);
+    }
+}
+
+TEST_F(Id3v1TagRollbackTest, FailedOverwriteRestoresTheOldRecord)
+{
+    const std::string bytes = TaggedFile({"Old title", "Old artist", "Alb", "1990", "C", 17, '\0'});
+    const std::string path = Put(bytes);
+    const auto change = [](CId3v1Tag& t) {
+        t.SetTitle("New title is long enough");
+        t.SetComment("New comment");
+    };
+    for (const std::uint64_t keep : {100u, 64u}) {
+        SCOPED_TRACE(keep);
+        EXPECT_EQ(SaveUnderLimit(path, bytes.size() - keep, change), 0);
+        EXPECT_EQ(machine.ReadFile("song.mp3"), bytes);
+    }
+}
+
+} // namespace

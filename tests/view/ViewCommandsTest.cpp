@@ -1,0 +1,247 @@
+// The file commands: rename, rename all, prompt, remove tag, delete, play,
+// double click, and the window-wide keys.
+#include "ViewHarness.h"
+
+#include "app/MainFrame.h"
+#include "view/Resource.h"
+#include "view/SonadexView.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+TagSpec Tag(const std::string& artist, const std::string& title)
+{
+    return {.title = title, .artist = artist};
+}
+
+// Scripts the tag editor: optionally types artist and title and saves, then closes.
+void ScriptEditor(std::string artist, std::string title, bool save)
+{
+    WhenModal([artist, title, save](QWidget* dialog) {
+        if (save) {
+            dialog->findChild<QLineEdit*>("artistEdit")->setText(QString::fromStdString(artist));
+            dialog->findChild<QLineEdit*>("titleEdit")->setText(QString::fromStdString(title));
+            dialog->findChild<QPushButton*>("saveButton")->click();
+        }
+        dialog->findChild<QPushButton*>("closeButton")->click();
+    });
+}
+
+} // namespace
+
+TEST(ViewCommands, RenameMovesSelectedFilesAndLeavesCollisionsAndBadNames)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/1.mp3", Tagged(Tag("A", "T")));
+    h.machine.WriteFile("f/2.mp3", Tagged(Tag("A", "T")));          // same name as 1.mp3 makes
+    h.machine.WriteFile("f/3.mp3", Tagged(Tag("Say \"hi\"", "Q"))); // '"' is no file-name character
+    h.machine.WriteFile("f/4.mp3", Tagged(Tag("B", "U")));          // not selected
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.SelectRows({"1.mp3", "2.mp3", "3.mp3"});
+
+    h.View().OnCommand(res::ID_FILE_RENAME);
+
+    EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"2.mp3", "3.mp3", "4.mp3", "A - T.mp3"}));
+    EXPECT_EQ(h.machine.ReadFile("f/A - T.mp3"), Tagged(Tag("A", "T")));
+    EXPECT_TRUE(h.SelectedRowNames().empty());
+    EXPECT_TRUE(h.boxes.empty());
+}
+
+TEST(ViewCommands, RenameWithNothingSelectedStillRefills)
+{
+    ViewHarness h;
+    h.machine.MakeDir("f");
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.machine.WriteFile("f/new.mp3", Untagged());
+    h.View().OnCommand(res::ID_FILE_RENAME);
+    EXPECT_EQ(h.RowNames(), std::vector<std::string>{"new.mp3"});
+}
+
+TEST(ViewCommands, RenameAllYesWalksSubfoldersAndReportsTheCount)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/one.mp3", Tagged(Tag("A", "1")));
+    h.machine.WriteFile("f/UPPER.MP3", Tagged(Tag("A", "up"))); // the walk takes ".mp3" only
+    h.machine.WriteFile("f/sub/two.mp3", Tagged(Tag("B", "2")));
+    h.machine.WriteFile("f/sub/three.mp3", Tagged(Tag("B", "2"))); // its name is taken: counts, stays
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.answers = {platform::IDYES, platform::IDOK};
+
+    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+
+    ASSERT_EQ(h.boxes.size(), 2u);
+    EXPECT_EQ(h.boxes[0].text, "Unterordner einbeziehen?");
+    EXPECT_EQ(h.boxes[0].caption, "Sonadex Pro");
+    EXPECT_EQ(h.boxes[0].flags, platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
+    EXPECT_EQ(h.boxes[1].text, "3 Dateien bearbeitet.");
+    EXPECT_EQ(h.boxes[1].caption, "SonadexPro");
+    EXPECT_EQ(h.boxes[1].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
+    EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"A - 1.mp3", "UPPER.MP3"}));
+    EXPECT_TRUE(h.machine.Exists("f/sub/B - 2.mp3"));
+    EXPECT_EQ(h.machine.Exists("f/sub/two.mp3") + h.machine.Exists("f/sub/three.mp3"), 1);
+}
+
+TEST(ViewCommands, RenameAllNoRenamesEveryListedRow)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/one.mp3", Tagged(Tag("A", "1")));
+    h.machine.WriteFile("f/UPPER.MP3", Tagged(Tag("A", "up")));
+    h.machine.WriteFile("f/sub/two.mp3", Tagged(Tag("B", "2")));
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.answers = {platform::IDNO};
+
+    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+
+    EXPECT_EQ(h.boxes.size(), 1u);
+    EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"A - 1.mp3", "A - up.mp3"}));
+    EXPECT_TRUE(h.machine.Exists("f/sub/two.mp3"));
+}
+
+TEST(ViewCommands, RenameAllCancelChangesNothing)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/one.mp3", Tagged(Tag("A", "1")));
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.answers = {platform::IDCANCEL};
+    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+    EXPECT_EQ(h.boxes.size(), 1u);
+    EXPECT_TRUE(h.machine.Exists("f/one.mp3"));
+}
+
+TEST(ViewCommands, PromptOpensTheEditorForAFileWithoutTag)
+{
+    const struct {
+        const char* name;
+        bool save;
+        const char* result;
+    } cases[] = {{"SavedThenClosed", true, "f/New - Song.mp3"}, {"ClosedWithoutSave", false, "f/bare.mp3"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ViewHarness h;
+        h.machine.WriteFile("f/bare.mp3", Untagged());
+        ASSERT_TRUE(h.Start({.prompt = "TRUE", .lastPath = "C:\\f"}));
+        h.SelectRows({"bare.mp3"});
+        ScriptEditor("New", "Song", c.save);
+
+        h.View().OnCommand(res::ID_FILE_RENAME);
+
+        EXPECT_TRUE(h.machine.Exists(c.result));
+        EXPECT_EQ(h.RowNames().size(), 1u);
+    }
+}
+
+TEST(ViewCommands, WithoutPromptAFileWithoutTagKeepsItsName)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/bare.mp3", Untagged());
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.SelectRows({"bare.mp3"});
+    h.View().OnCommand(res::ID_FILE_RENAME);
+    EXPECT_TRUE(h.machine.Exists("f/bare.mp3"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(ViewCommands, RemoveId3CutsExactlyTheRecord)
+{
+    ViewHarness h;
+    const std::string tagged = Tagged(Tag("A", "T"), 3000);
+    const std::string untagged = Untagged(2000);
+    h.machine.WriteFile("f/tagged.mp3", tagged);
+    h.machine.WriteFile("f/untagged.mp3", untagged);
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.SelectRows({"tagged.mp3", "untagged.mp3"});
+
+    h.View().OnCommand(res::ID_FILE_REMOVE_ID3);
+
+    EXPECT_EQ(h.machine.ReadFile("f/tagged.mp3"), tagged.substr(0, tagged.size() - 128));
+    EXPECT_EQ(h.machine.ReadFile("f/untagged.mp3"), untagged);
+    EXPECT_TRUE(h.SelectedRowNames().empty());
+}
+
+TEST(ViewCommands, DeleteAsksWithTheCount)
+{
+    ViewHarness h;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
+        h.machine.WriteFile(std::string("f/") + name, Untagged());
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+
+    h.View().OnCommand(res::ID_FILE_DELETE); // nothing selected: no question
+    EXPECT_TRUE(h.boxes.empty());
+
+    h.SelectRows({"a.mp3", "b.mp3", "d.mp3"});
+    h.answers = {platform::IDNO};
+    h.View().OnCommand(res::ID_FILE_DELETE);
+    ASSERT_EQ(h.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes[0].text, "3 Datei(en) werden gel\xF6scht. Fortfahren?");
+    EXPECT_EQ(h.boxes[0].caption, "Sonadex Pro");
+    EXPECT_EQ(h.boxes[0].flags, platform::MB_YESNO | platform::MB_ICONQUESTION);
+    EXPECT_EQ(h.SelectedRowNames(), (std::vector<std::string>{"a.mp3", "b.mp3", "d.mp3"})) << "no refill";
+    EXPECT_TRUE(h.machine.Exists("f/a.mp3"));
+
+    h.answers = {platform::IDYES};
+    h.View().OnCommand(res::ID_FILE_DELETE);
+    EXPECT_EQ(h.RowNames(), std::vector<std::string>{"c.mp3"});
+    EXPECT_FALSE(h.machine.Exists("f/a.mp3"));
+    EXPECT_FALSE(h.machine.Exists("f/d.mp3"));
+}
+
+TEST(ViewCommands, PlayOpensTheMarkedFile)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/a.mp3", Untagged());
+    h.machine.WriteFile("f/b.mp3", Untagged());
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.View().FileList()->setCurrentItem(nullptr);
+    h.View().OnCommand(res::ID_FILE_PLAY);
+    EXPECT_TRUE(h.shellOpened.empty());
+
+    h.SelectRows({"b.mp3"});
+    h.View().OnCommand(res::ID_FILE_PLAY);
+    EXPECT_EQ(h.shellOpened, std::vector<std::string>{"C:\\f\\b.mp3"});
+}
+
+TEST(ViewCommands, DoubleClickRefillsOnlyWhenTheEditorChangedSomething)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/a.mp3", Tagged(Tag("A", "T")));
+    h.machine.WriteFile("f/b.mp3", Untagged());
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.SelectRows({"a.mp3", "b.mp3"});
+
+    ScriptEditor("", "", false);
+    h.View().OnListDoubleClick();
+    EXPECT_EQ(h.SelectedRowNames().size(), 2u) << "closed without change: list untouched";
+
+    ScriptEditor("Z", "Y", true);
+    h.View().OnListDoubleClick(); // the mark is b.mp3, the row selected last
+    EXPECT_TRUE(h.SelectedRowNames().empty());
+    EXPECT_EQ(h.machine.ReadFile("f/b.mp3").size(), 1024u + 128u);
+}
+
+// The keys act on the list's selection wherever the focus is in the window.
+TEST(ViewCommands, DeleteAndRenameKeysWorkWithTheTreeFocused)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/a.mp3", Tagged(Tag("K", "1")));
+    h.machine.WriteFile("f/b.mp3", Tagged(Tag("K", "2")));
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    QTreeWidget* tree = h.View().FolderTree();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&h.Frame()));
+    tree->setFocus();
+
+    h.SelectRows({"a.mp3"});
+    h.answers = {platform::IDNO};
+    QTest::keyClick(tree, Qt::Key_Delete);
+    ASSERT_EQ(h.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes[0].text.substr(0, 2), "1 ");
+
+    QTest::keyClick(tree, Qt::Key_F2);
+    EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"b.mp3", "K - 1.mp3"}));
+    EXPECT_EQ(h.View().m_strFolder, "C:\\f");
+}
