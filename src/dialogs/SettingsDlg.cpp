@@ -53,7 +53,11 @@ const std::string kLanguageExtension = ".qzd";
 
 std::string PlaceholderCaption(int index, const std::string& fieldName)
 {
-    return "%" + std::to_string(index + 1) + " - " + fieldName;
+    std::string caption = "%";
+    caption += std::to_string(index + 1);
+    caption += " - ";
+    caption += fieldName;
+    return caption;
 }
 
 void Place(const QWidget& dialog, QWidget& control, const TemplateRect& rect)

@@ -108,6 +108,13 @@ std::vector<std::string> LogicalLines(std::string_view text)
         const std::string_view trimmed = Trim(lines.back());
         continues = trimmed.ends_with('\\') && !trimmed.starts_with('[');
     }
+    // A continuation cut off by the end of the file continues nothing: keep it
+    // out of the value, or a line written after it on rewrite would be swallowed.
+    if (continues) {
+        std::string& last = lines.back();
+        last.erase(last.find_last_not_of(" \t") + 1);
+        last.pop_back();
+    }
     return lines;
 }
 

@@ -71,7 +71,9 @@ constexpr std::array<FolderPlan, 5> kPlan = {{
 
 std::string TwoDigits(int n)
 {
-    return (n < 10 ? "0" : "") + std::to_string(n);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d", n);
+    return text;
 }
 
 std::vector<DemoFile> PlanFiles()

@@ -118,12 +118,17 @@ bool CTableFile::ReadTable(const std::string& plain)
     table::CTextModeReader reader(plain);
     std::string line;
     if (!reader.GetLine(kWidthLineBuffer, line)) return Fail(kTruncated);
+    // The header lines are one line each whatever their length: a part left
+    // over from an over-long line must not be read as the next header line,
+    // or every rewrite would shift the names into the rows.
+    reader.SkipRestOfLine();
     TrimRight(line);
     SplitWidths(line, m_astrWidths);
     if (!reader.GetLine(kNameLineBuffer, line)) {
         Clear();
         return Fail(kTruncated);
     }
+    reader.SkipRestOfLine();
     TrimRight(line);
     SplitNames(line, m_astrNames);
 

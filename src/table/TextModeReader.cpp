@@ -22,9 +22,18 @@ bool CTextModeReader::GetLine(std::size_t bufferSize, std::string& line)
     const std::size_t count = lineFeed != std::string::npos && lineFeed < m_pos + limit ? lineFeed + 1 - m_pos : limit;
     const char* start = m_text.data() + m_pos;
     m_pos += count;
+    m_lastLineCut = m_text[m_pos - 1] != '\n' && m_pos < m_text.size();
     // What the caller sees of the buffer ends at its first zero byte.
     line.assign(start, strnlen(start, count));
     return true;
+}
+
+void CTextModeReader::SkipRestOfLine()
+{
+    if (!m_lastLineCut) return;
+    const std::size_t lineFeed = m_text.find('\n', m_pos);
+    m_pos = lineFeed == std::string::npos ? m_text.size() : lineFeed + 1;
+    m_lastLineCut = false;
 }
 
 } // namespace table

@@ -17,10 +17,14 @@ public:
     // first zero byte read. A buffer below 2 bytes reads nothing (false), so
     // that no caller can loop without advancing.
     bool GetLine(std::size_t bufferSize, std::string& line);
+    // Drops what the last GetLine left of its line because the buffer was
+    // full, up to and including the line feed.
+    void SkipRestOfLine();
 
 private:
     std::string m_text;
     std::size_t m_pos = 0;
+    bool m_lastLineCut = false;
 };
 
 } // namespace table

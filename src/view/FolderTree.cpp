@@ -134,10 +134,16 @@ void CSonadexView::SelectNode(QTreeWidgetItem* node)
 
 std::string CSonadexView::GetFolderPath(const QTreeWidgetItem* node) const
 {
-    std::string path;
-    for (; node->parent(); node = node->parent())
-        path.insert(0, "\\" + NodeName(node));
-    return NodeName(node) + path;
+    // Collected bottom-up, joined top-down: drive, then each folder name.
+    std::vector<std::string> names;
+    for (; node; node = node->parent())
+        names.push_back(NodeName(node));
+    std::string path = names.back();
+    for (auto it = names.rbegin() + 1; it != names.rend(); ++it) {
+        path += '\\';
+        path += *it;
+    }
+    return path;
 }
 
 void CSonadexView::OnFolderExpanding(QTreeWidgetItem* node)

@@ -135,6 +135,18 @@ TEST(Hive, SetReplacesOrAddsButNeverCreatesAKey)
     EXPECT_EQ(hive.Get(kProgramKey, "Prompt"), "FALSE");
 }
 
+TEST(Hive, ValueAddedAfterACutOffContinuationSurvivesARewrite)
+{
+    // The file ends inside a hex value's continuation; a value written after it
+    // must not be swallowed by that continuation when the hive is read again.
+    std::optional<CHive> hive = CHive::Parse("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Bin\"=hex:01,02,\\");
+    ASSERT_TRUE(hive);
+    ASSERT_TRUE(hive->Set("K", "New", "value"));
+    const std::optional<CHive> again = CHive::Parse(hive->Serialize());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Get("K", "New"), "value");
+}
+
 TEST(Hive, MalformedTextIsRefused)
 {
     const char* const bad[] = {
