@@ -5,6 +5,8 @@
 #include "platform/FileFind.h"
 #include "platform/Machine.h"
 
+#include <dirent.h>
+#include <memory>
 #include <set>
 #include <sys/stat.h>
 #include <utility>
@@ -52,6 +54,14 @@ void WalkFolderTree(const std::string& folder, bool recurse, const std::function
 {
     std::set<FolderId> seen;
     Walk(folder, recurse, seen, onFolder);
+}
+
+bool CanReadFolder(const std::string& systemPath)
+{
+    const auto host = platform::HostPath(systemPath);
+    if (!host) return false;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(host->c_str()), closedir);
+    return dir != nullptr;
 }
 
 bool IsFolder(const std::string& systemPath)

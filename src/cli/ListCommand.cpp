@@ -117,6 +117,14 @@ public:
         m_total += listing.total;
     }
 
+    // A folder of the walk that cannot be read has no rows to show; say so
+    // rather than let it pass as empty.
+    void FolderFailed(const std::string& folder)
+    {
+        WriteError(PrintablePath(folder) + ": cannot read folder");
+        m_failed = true;
+    }
+
     int Finish(const std::string& summary)
     {
         if (m_json) {
@@ -155,6 +163,10 @@ int RunList(const CliOptions& options)
     CListPrinter printer(options.json);
     printer.BeginDocument(PrintablePath(*folder));
     WalkFolderTree(*folder, options.recurse, [&](const std::string& each) {
+        if (!CanReadFolder(each)) {
+            printer.FolderFailed(each);
+            return;
+        }
         printer.AddFolder(each, ListFolder(each, pattern), options.recurse);
     });
     const std::string summary = platform::ToUtf8(SummaryText(printer.Count(), printer.Total(), FilesWord()));
