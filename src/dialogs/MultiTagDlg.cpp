@@ -6,11 +6,11 @@
 #include "ops/TagFolder.h"
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
+#include "platform/WaitCursor.h"
 #include "tag/Id3v1Tag.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -36,15 +36,6 @@ const char* const kFieldKeys[] = {"artist", "title", "album", "year", "genre", "
 
 const std::string kMessageTitle = "Sonadex Pro";
 constexpr std::size_t kListedFailures = 10; // more names would not fit a message box
-
-// The wait cursor for the length of a scope.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -198,7 +189,7 @@ void CMultiTagDlg::OnOkClicked()
     int count = 0;
     {
         // Only while the files are written: the result box below waits for the user.
-        const WaitCursor wait;
+        const platform::CWaitCursor wait;
         ExchangeFromControls();
         m_failures.clear();
         count = TagFolder(m_folderPath);

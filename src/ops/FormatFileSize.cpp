@@ -1,16 +1,18 @@
 #include "FormatFileSize.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
 constexpr std::uint64_t kKilo = 1024;
 
-std::string Format(const char* format, double value)
+// Two decimals as printf rounds them, without its locale look-ups: this runs
+// once per listed file.
+std::string Format(double value, const char* unit)
 {
     char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    return std::string(text, result.ptr) + unit;
 }
 
 } // namespace
@@ -21,8 +23,8 @@ std::string FormatFileSize(std::uint64_t bytes)
     if (bytes < kKilo) return std::to_string(bytes) + " Byte";
     // Whole kilobytes first, as the listing always showed them.
     const double kilo = static_cast<double>(bytes / kKilo);
-    if (kilo / kKilo < 1) return Format("%.2f KB", kilo);
+    if (kilo / kKilo < 1) return Format(kilo, " KB");
     const double mega = kilo / kKilo;
-    if (mega / kKilo < 1) return Format("%.2f MB", mega);
-    return Format("%.2f GB", mega / kKilo);
+    if (mega / kKilo < 1) return Format(mega, " MB");
+    return Format(mega / kKilo, " GB");
 }

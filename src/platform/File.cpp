@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -30,8 +31,10 @@ bool TruncatesOnOpen(unsigned flags)
 
 // Opens without truncating: an existing file is emptied only after its lock
 // is ours, so a failed open never touches a file another opener holds.
-// O_NONBLOCK keeps a FIFO from stalling the open; it is cleared afterwards.
-int OpenLocked(const std::string& hostPath, unsigned flags)
+// O_NONBLOCK keeps a FIFO from stalling the open. It stays set: it has no
+// effect on a regular file, the only kind that opens, and clearing it would
+// cost two more system calls per file. length receives the file's length.
+int OpenLocked(const std::string& hostPath, unsigned flags, std::uint64_t& length)
 {
     const int createFlag = (flags & CFile::modeCreate) ? O_CREAT : 0;
     const int fd = open(hostPath.c_str(), AccessFlags(flags) | createFlag | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
@@ -46,11 +49,12 @@ int OpenLocked(const std::string& hostPath, unsigned flags)
         error = EINVAL; // devices, pipes and sockets are no files in the Windows sense
     else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
         error = errno;
-    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
-        error = errno;
     else if (TruncatesOnOpen(flags) && ftruncate(fd, 0) != 0)
         error = errno;
-    if (error == 0) return fd;
+    if (error == 0) {
+        length = TruncatesOnOpen(flags) ? 0 : static_cast<std::uint64_t>(info.st_size);
+        return fd;
+    }
     close(fd);
     errno = error;
     return -1;
@@ -74,7 +78,8 @@ CFile::~CFile()
 }
 
 CFile::CFile(CFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_lastError(other.m_lastError), m_path(std::move(other.m_path))
+    : m_fd(std::exchange(other.m_fd, -1)), m_lastError(other.m_lastError), m_path(std::move(other.m_path)),
+      m_length(std::exchange(other.m_length, std::nullopt))
 {
 }
 
@@ -85,6 +90,7 @@ CFile& CFile::operator=(CFile&& other) noexcept
         m_fd = std::exchange(other.m_fd, -1);
         m_lastError = other.m_lastError;
         m_path = std::move(other.m_path);
+        m_length = std::exchange(other.m_length, std::nullopt);
     }
     return *this;
 }
@@ -107,21 +113,27 @@ bool CFile::OpenHost(const std::string& hostPath, unsigned flags)
 {
     if (m_fd >= 0) Close();
     m_path = hostPath;
-    m_fd = OpenLocked(hostPath, flags);
+    std::uint64_t length = 0;
+    m_fd = OpenLocked(hostPath, flags, length);
     m_lastError = m_fd < 0 ? errno : 0;
+    if (m_fd >= 0) m_length = length;
     return m_fd >= 0;
 }
 
 std::uint64_t CFile::GetLength() const
 {
+    if (m_length) return *m_length;
     struct stat info {};
     if (fstat(m_fd, &info) != 0) Fail("Cannot get the length of");
-    return static_cast<std::uint64_t>(info.st_size);
+    m_length = static_cast<std::uint64_t>(info.st_size);
+    return *m_length;
 }
 
 void CFile::SetLength(std::uint64_t length)
 {
+    m_length.reset(); // a failed ftruncate may still have changed it
     if (ftruncate(m_fd, static_cast<off_t>(length)) != 0) Fail("Cannot set the length of");
+    m_length = length;
 }
 
 std::uint64_t CFile::Seek(std::int64_t offset, SeekPosition from)
@@ -132,26 +144,26 @@ std::uint64_t CFile::Seek(std::int64_t offset, SeekPosition from)
     return static_cast<std::uint64_t>(position);
 }
 
-std::size_t CFile::Read(void* buffer, std::size_t count)
+template <typename Call> std::size_t CFile::Transfer(void* buffer, std::size_t count, Call call, const char* what) const
 {
     auto* bytes = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t got = read(m_fd, bytes + done, count - done);
+        const ssize_t got = call(bytes + done, count - done, done);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) Fail("Cannot read");
+        if (got < 0) Fail(what);
         if (got == 0) break;
         done += static_cast<std::size_t>(got);
     }
     return done;
 }
 
-void CFile::Write(const void* buffer, std::size_t count)
+template <typename Call> void CFile::WriteAll(const void* buffer, std::size_t count, Call call) const
 {
     const auto* bytes = static_cast<const char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t put = write(m_fd, bytes + done, count - done);
+        const ssize_t put = call(bytes + done, count - done, done);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) Fail("Cannot write");
         if (put == 0) {
@@ -160,6 +172,37 @@ void CFile::Write(const void* buffer, std::size_t count)
         }
         done += static_cast<std::size_t>(put);
     }
+}
+
+std::size_t CFile::Read(void* buffer, std::size_t count)
+{
+    return Transfer(
+        buffer, count, [this](char* at, std::size_t want, std::size_t) { return read(m_fd, at, want); }, "Cannot read");
+}
+
+std::size_t CFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
+{
+    return Transfer(
+        buffer, count,
+        [this, offset](char* at, std::size_t want, std::size_t done) {
+            return pread(m_fd, at, want, static_cast<off_t>(offset + done));
+        },
+        "Cannot read");
+}
+
+void CFile::Write(const void* buffer, std::size_t count)
+{
+    m_length.reset(); // the end now depends on the file position
+    WriteAll(buffer, count, [this](const char* at, std::size_t want, std::size_t) { return write(m_fd, at, want); });
+}
+
+void CFile::WriteAt(std::uint64_t offset, const void* buffer, std::size_t count)
+{
+    const std::optional<std::uint64_t> before = std::exchange(m_length, std::nullopt);
+    WriteAll(buffer, count, [this, offset](const char* at, std::size_t want, std::size_t done) {
+        return pwrite(m_fd, at, want, static_cast<off_t>(offset + done));
+    });
+    if (before) m_length = std::max(*before, offset + count);
 }
 
 void CFile::Flush()
@@ -171,6 +214,7 @@ void CFile::Close()
 {
     if (m_fd < 0) return;
     const int fd = std::exchange(m_fd, -1);
+    m_length.reset();
     // Linux closes the descriptor even when close reports EINTR; any other
     // error may mean written data did not reach the disk.
     if (close(fd) != 0 && errno != EINTR) Fail("Cannot close");

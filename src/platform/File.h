@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -50,6 +51,8 @@ public:
     int LastError() const { return m_lastError; }
     bool IsOpen() const { return m_fd >= 0; }
 
+    // Known from the open; asked of the system again only after a Write
+    // through the file position, whose end the object does not track.
     std::uint64_t GetLength() const;
     void SetLength(std::uint64_t length);
     std::uint64_t Seek(std::int64_t offset, SeekPosition from);
@@ -58,17 +61,28 @@ public:
     std::size_t Read(void* buffer, std::size_t count);
     // Writes all bytes or throws.
     void Write(const void* buffer, std::size_t count);
+    // As Read and Write, at offset, leaving the file position alone (one
+    // system call where Seek and Read take two).
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count);
+    void WriteAt(std::uint64_t offset, const void* buffer, std::size_t count);
     void Flush(); // fsync
     void Close();
 
     const std::string& GetFilePath() const { return m_path; }
 
 private:
+    // The loops of Read/ReadAt and Write/WriteAt; call(at, want, done) is one
+    // system call for the bytes still to go.
+    template <typename Call> std::size_t Transfer(void* buffer, std::size_t count, Call call, const char* what) const;
+    template <typename Call> void WriteAll(const void* buffer, std::size_t count, Call call) const;
     [[noreturn]] void Fail(const char* what) const;
 
     int m_fd = -1;
     int m_lastError = 0;
     std::string m_path;
+    // Nobody else may open the file while we hold it, so the length the open
+    // learnt stays true until this object changes it.
+    mutable std::optional<std::uint64_t> m_length;
 };
 
 } // namespace platform

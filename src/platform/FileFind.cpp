@@ -2,15 +2,15 @@
 
 #include "Machine.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
 #include <iterator>
+#include <memory>
 #include <ranges>
 #include <string_view>
-
-namespace fs = std::filesystem;
 
 namespace platform {
 
@@ -49,42 +49,76 @@ bool MatchPlain(std::string_view pattern, std::string_view name)
     return p == pattern.size();
 }
 
-// Folded names, then bytes: a total order, so equal-looking names keep one place.
+// Folded names, then bytes: a total order, so equal-looking names keep one
+// place. One pass over the common prefix, as sorting calls it often.
 bool NameLess(const std::string& a, const std::string& b)
 {
-    const auto folded = [](const std::string& s) { return s | std::views::transform(Fold); };
-    if (std::ranges::lexicographical_compare(folded(a), folded(b))) return true;
-    if (std::ranges::lexicographical_compare(folded(b), folded(a))) return false;
-    return std::ranges::lexicographical_compare(a, b, {}, [](char c) { return static_cast<unsigned char>(c); });
+    const std::size_t common = std::min(a.size(), b.size());
+    int byteOrder = 0; // the first plain byte difference, the tie-breaker
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char x = Fold(a[i]), y = Fold(b[i]);
+        if (x != y) return x < y;
+        if (byteOrder == 0 && a[i] != b[i])
+            byteOrder = static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return byteOrder < 0;
 }
 
-CFileFind::Entry DescribeEntry(const fs::path& hostPath, std::string systemName)
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+std::uint64_t RegularLength(const struct stat& info)
 {
-    CFileFind::Entry entry{std::move(systemName)};
-    struct stat info {};
-    // stat, not lstat: a link to a folder is a folder; a dangling link stays a file.
-    if (stat(hostPath.c_str(), &info) != 0) return entry;
-    entry.directory = S_ISDIR(info.st_mode);
-    if (S_ISREG(info.st_mode)) entry.length = static_cast<std::uint64_t>(info.st_size);
+    return S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+// The kind comes from the folder's own record where the file system keeps it;
+// only links (a link to a folder is a folder) and unknown kinds are looked up.
+CFileFind::Entry DescribeEntry(DIR* dir, const dirent& record, std::string systemName)
+{
+    CFileFind::Entry entry{std::move(systemName), false, 0, true, record.d_name};
+    if (record.d_type == DT_DIR) {
+        entry.directory = true;
+    } else if (record.d_type == DT_REG) {
+        entry.lengthKnown = false;
+    } else if (record.d_type == DT_LNK || record.d_type == DT_UNKNOWN) {
+        struct stat info {};
+        // stat, not lstat: a link to a folder is a folder; a dangling link stays a file.
+        if (fstatat(dirfd(dir), record.d_name, &info, 0) != 0) return entry;
+        entry.directory = S_ISDIR(info.st_mode);
+        entry.length = RegularLength(info);
+    }
     return entry;
+}
+
+bool IsDotsName(std::string_view name)
+{
+    return name == "." || name == "..";
 }
 
 // The folder's entries whose system names match, sorted; nullopt when it cannot be read.
 std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hostFolder, const std::string& wildcard)
 {
-    std::error_code ec;
-    fs::directory_iterator it(hostFolder, ec);
+    const DirHandle dir(opendir(hostFolder.c_str()));
+    if (!dir) return std::nullopt;
     std::vector<CFileFind::Entry> entries;
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const std::string hostName = it->path().filename().string();
-        // A backslash would split the name in a system path.
-        if (hostName.find('\\') != std::string::npos) continue;
+    for (;;) {
+        errno = 0; // readdir's only way to tell an error from the end
+        const dirent* record = readdir(dir.get());
+        if (record == nullptr) break;
+        const std::string_view hostName = record->d_name;
+        // A backslash would split the name in a system path; the finder adds
+        // its own dot entries where they belong.
+        if (IsDotsName(hostName) || hostName.find('\\') != std::string_view::npos) continue;
         // A name the code page cannot hold is reported with '?' in place of
         // the missing characters; opening it later then simply fails.
         std::string name = FromUtf8(hostName);
-        if (MatchesWildcard(wildcard, name)) entries.push_back(DescribeEntry(it->path(), std::move(name)));
+        if (MatchesWildcard(wildcard, name)) entries.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
     }
-    if (ec) return std::nullopt;
+    if (errno != 0) return std::nullopt;
     std::ranges::sort(entries, NameLess, &CFileFind::Entry::name);
     return entries;
 }
@@ -113,9 +147,10 @@ bool CFileFind::FindFile(const std::string& pattern)
     const bool hasDrive = folder.size() >= 2 && folder[1] == ':';
     if (host != HostPath(hasDrive ? folder.substr(0, 2) : "C:"))
         for (const char* dots : {".", ".."})
-            if (MatchesWildcard(wildcard, dots)) m_entries.push_back({dots, true, 0});
+            if (MatchesWildcard(wildcard, dots)) m_entries.push_back({dots, true, 0, true, dots});
     std::ranges::move(*files, std::back_inserter(m_entries));
     m_folder = folder;
+    m_hostFolder = *host;
     m_started = true;
     return !m_entries.empty();
 }
@@ -130,6 +165,7 @@ bool CFileFind::FindNextFile()
 void CFileFind::Close()
 {
     m_folder.clear();
+    m_hostFolder.clear();
     m_entries.clear();
     m_next = 0;
     m_started = false;
@@ -169,7 +205,12 @@ bool CFileFind::IsDots() const
 
 std::uint64_t CFileFind::GetLength() const
 {
-    return Current().length;
+    const Entry& entry = Current();
+    if (entry.lengthKnown) return entry.length;
+    const std::string separator = m_hostFolder.ends_with('/') ? "" : "/";
+    const std::string path = m_hostFolder + separator + entry.hostName;
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? RegularLength(info) : 0;
 }
 
 } // namespace platform

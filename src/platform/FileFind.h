@@ -26,6 +26,10 @@ public:
         std::string name; // system string
         bool directory = false;
         std::uint64_t length = 0;
+        // The listing learns most kinds from the folder itself; a regular
+        // file's length is then looked up only when asked for.
+        bool lengthKnown = true;
+        std::string hostName; // UTF-8, as the host folder holds it
     };
 
     // pattern: a system path of a folder, a backslash and a wildcard.
@@ -40,12 +44,14 @@ public:
     std::string GetRoot() const;     // the folder part of the pattern
     bool IsDirectory() const;
     bool IsDots() const;
+    // The length at the time of the request; 0 for folders and non-files.
     std::uint64_t GetLength() const;
 
 private:
     const Entry& Current() const;
 
     std::string m_folder;
+    std::string m_hostFolder;
     std::vector<Entry> m_entries;
     std::size_t m_next = 0; // index of the entry FindNextFile moves to
     bool m_started = false;

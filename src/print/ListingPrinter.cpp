@@ -2,12 +2,12 @@
 
 #include "CellText.h"
 #include "PrintSettingsDlg.h"
-#include "WaitCursor.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "ops/FormatFileSize.h"
 #include "ops/PrintFiles.h"
 #include "platform/QtText.h"
+#include "platform/WaitCursor.h"
 #include "tag/Id3v1Tag.h"
 
 #include <QDate>
@@ -141,7 +141,7 @@ void CListingPrinter::OnBeginPrinting(const QPaintDevice& printer)
 
 void CListingPrinter::CollectPrintFiles(const std::string& folder)
 {
-    const CWaitCursor wait;
+    const platform::CWaitCursor wait;
     // A file without a tag has nothing to show but its name.
     m_astrPrintFiles = ::CollectPrintFiles(folder, m_choice.includeSubfolders, m_choice.printFileName);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -20,7 +21,6 @@ constexpr char kMarker[kMarkerWidth + 1] = "TAG";
 constexpr unsigned char kPad = 0x20;
 
 using Record = std::array<unsigned char, CId3v1Tag::kRecordSize>;
-constexpr std::int64_t kRecordBack = -static_cast<std::int64_t>(CId3v1Tag::kRecordSize);
 
 bool IsCSpace(unsigned char c)
 {
@@ -33,30 +33,27 @@ bool StartsWithMarker(const Record& record)
     return std::memcmp(record.data() + kMarkerOffset, kMarker, kMarkerWidth) == 0;
 }
 
-// The last record of an open file, when the file is long enough to carry one
-// and still ends with a tag: Save checks this so that a file changed since
-// Open never loses audio bytes to a cut or an overwrite.
-bool ReadTrailingTag(platform::CFile& file, Record& record)
+// Where the last record of an open file starts, when the file is long enough
+// to carry one and still ends with a tag: Save checks this so that a file
+// changed since Open never loses audio bytes to a cut or an overwrite.
+std::optional<std::uint64_t> ReadTrailingTag(platform::CFile& file, Record& record)
 {
-    if (file.GetLength() <= CId3v1Tag::kRecordSize) return false;
-    file.Seek(kRecordBack, platform::CFile::end);
-    return file.Read(record.data(), record.size()) == record.size() && StartsWithMarker(record);
+    const std::uint64_t length = file.GetLength();
+    if (length <= CId3v1Tag::kRecordSize) return std::nullopt;
+    const std::uint64_t start = length - CId3v1Tag::kRecordSize;
+    if (file.ReadAt(start, record.data(), record.size()) != record.size() || !StartsWithMarker(record))
+        return std::nullopt;
+    return start;
 }
 
-void WriteAtEnd(platform::CFile& file, const Record& record)
-{
-    file.Seek(kRecordBack, platform::CFile::end);
-    file.Write(record.data(), record.size());
-}
-
-void OverwriteRecord(platform::CFile& file, const Record& record, const Record& old)
+void OverwriteRecord(platform::CFile& file, std::uint64_t start, const Record& record, const Record& old)
 {
     try {
-        WriteAtEnd(file, record);
+        file.WriteAt(start, record.data(), record.size());
     } catch (const platform::CFileException&) {
         // Put the old tag back so that a failed write leaves no half-new record.
         try {
-            WriteAtEnd(file, old);
+            file.WriteAt(start, old.data(), old.size());
         } catch (const platform::CFileException&) {
         }
         throw;
@@ -69,8 +66,7 @@ void AppendRecord(platform::CFile& file, const Record& record)
     // failure can never leave a zeroed record behind.
     const std::uint64_t oldLength = file.GetLength();
     try {
-        file.Seek(static_cast<std::int64_t>(oldLength), platform::CFile::begin);
-        file.Write(record.data(), record.size());
+        file.WriteAt(oldLength, record.data(), record.size());
     } catch (const platform::CFileException&) {
         try {
             file.SetLength(oldLength);
@@ -102,8 +98,7 @@ bool CId3v1Tag::Open(const std::string& path)
     }
     m_dwFileLength = file.GetLength();
     if (m_dwFileLength > kRecordSize) {
-        file.Seek(kRecordBack, platform::CFile::end);
-        const bool complete = file.Read(m_record.data(), kRecordSize) == kRecordSize;
+        const bool complete = file.ReadAt(m_dwFileLength - kRecordSize, m_record.data(), kRecordSize) == kRecordSize;
         m_bHasTag = m_bTagOnDisk = complete && StartsWithMarker(m_record);
     }
     file.Close();
@@ -117,14 +112,18 @@ void CId3v1Tag::Save()
     const bool opened = file.Open(m_strPath, platform::CFile::modeReadWrite);
     m_nLastError = opened ? 0 : file.LastError();
     if (!opened) return;
+    // The tail is read again under the lock: the file may have gained or lost
+    // a tag since Open (another program or process saved meanwhile), and a
+    // second record must never be stacked onto one, nor audio cut as a tag.
     Record old{};
-    const bool tagOnDisk = m_bTagOnDisk && ReadTrailingTag(file, old);
-    if (tagOnDisk && m_bHasTag)
-        OverwriteRecord(file, m_record, old);
-    else if (tagOnDisk)
-        file.SetLength(file.GetLength() - kRecordSize);
+    const bool lookAtTail = m_bTagOnDisk || m_bHasTag;
+    const std::optional<std::uint64_t> tagAt = lookAtTail ? ReadTrailingTag(file, old) : std::nullopt;
+    if (m_bHasTag && tagAt)
+        OverwriteRecord(file, *tagAt, m_record, old);
     else if (m_bHasTag)
         AppendRecord(file, m_record);
+    else if (m_bTagOnDisk && tagAt)
+        file.SetLength(*tagAt);
     file.Close();
     m_bTagOnDisk = m_bHasTag;
 }

@@ -3,7 +3,7 @@
 
 #include "ops/FileListing.h"
 #include "platform/QtText.h"
-#include "view/WaitCursor.h"
+#include "platform/WaitCursor.h"
 
 #include <QTreeWidget>
 #include <algorithm>
@@ -56,7 +56,7 @@ QTreeWidgetItem* CSonadexView::MakeFileItem(const FileRow& row) const
 
 void CSonadexView::FillFileList()
 {
-    CWaitCursor wait;
+    platform::CWaitCursor wait;
     m_listFiles->setUpdatesEnabled(false);
     m_listFiles->clear();
 

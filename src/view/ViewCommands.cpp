@@ -10,10 +10,10 @@
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "platform/WaitCursor.h"
 #include "print/ViewPrinting.h"
 #include "tag/Id3v1Tag.h"
 #include "view/Resource.h"
-#include "view/WaitCursor.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -97,7 +97,7 @@ std::string CSonadexView::FolderFilePath(const std::string& name) const
 
 void CSonadexView::OnRefresh()
 {
-    CWaitCursor wait;
+    platform::CWaitCursor wait;
     m_bRebuildingTree = true;
     FillDriveTree();
     FillFileList();
@@ -134,7 +134,7 @@ bool CSonadexView::RenameOneFile(const std::string& folder, const std::string& n
 
 int CSonadexView::RenameFolderTree(const std::string& folder)
 {
-    CWaitCursor wait;
+    platform::CWaitCursor wait;
     return ::RenameFolderTree(folder, true, MakeRenameOptions());
 }
 

@@ -4,8 +4,8 @@
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
+#include "platform/WaitCursor.h"
 #include "view/SplashDlg.h"
-#include "view/WaitCursor.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -30,7 +30,7 @@ std::string ReadValue(const platform::CRegKey& key, const std::string& name)
 
 void CSonadexView::OnInitialUpdate()
 {
-    CWaitCursor wait;
+    platform::CWaitCursor wait;
     m_bLayoutFrozen = false;
     OnSize(width(), height());
 

@@ -2,6 +2,7 @@
 #include "dialogs/MultiTagDlg.h"
 
 #include "../tag/TagBytes.h"
+#include "GuiTestSupport.h"
 #include "TempMachine.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
@@ -13,13 +14,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <vector>
 
 namespace {
+
+using guitest::Child;
+using guitest::MakeLanguageFile;
+using guitest::RunModalScript;
 
 using tagbytes::MakeRecord;
 using tagbytes::RecordFields;
@@ -31,23 +35,6 @@ std::string Pad(std::string text, std::size_t width)
 {
     text.resize(width, ' ');
     return text;
-}
-
-void MakeLanguageFile(const std::string& systemPath, const std::vector<std::pair<int, std::string>>& texts)
-{
-    std::vector<std::string> rows;
-    for (const auto& [id, text] : texts)
-        rows.push_back(Pad(std::to_string(id), 5) + Pad(text, 60));
-    CTableFile table;
-    table.Create(systemPath, {"ID", "Text"}, {"005", "060"}, rows);
-    ASSERT_TRUE(table.Close());
-}
-
-template <class Widget> Widget& Child(QWidget& dialog, const char* name)
-{
-    auto* widget = dialog.findChild<Widget*>(name);
-    if (!widget) qFatal("no child %s", name);
-    return *widget;
 }
 
 class MultiTagDlgTest : public ::testing::Test {
@@ -66,21 +53,6 @@ protected:
                                                       {90, "OK"},
                                                       {91, "Abbrechen"}});
         ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
-        platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
-            messages.push_back(call);
-            return platform::IDOK;
-        });
-    }
-    void TearDown() override { platform::SetMessageBoxHandlerForTest({}); }
-
-    int Run(CMultiTagDlg& dlg, const std::function<void()>& script)
-    {
-        QTimer::singleShot(0, &dlg, script);
-        QTimer::singleShot(10000, &dlg, [&dlg] {
-            ADD_FAILURE() << "the dialog was left open";
-            dlg.done(QDialog::Rejected);
-        });
-        return dlg.DoModal();
     }
 
     // Writes the files and returns their bytes by name, to compare afterwards.
@@ -97,7 +69,7 @@ protected:
 
     TempMachine tm;
     CTableFile language;
-    std::vector<platform::MessageBoxCall> messages;
+    guitest::MessageBoxRecorder boxes;
     const std::string audio = SilentFrames(2);
 };
 
@@ -105,7 +77,7 @@ TEST_F(MultiTagDlgTest, OnlyLowerCaseMp3FilesAreWrittenAndCounted)
 {
     const auto before = WriteFiles({{"Musik/a.mp3", audio}, {"Musik/B.MP3", audio}, {"Musik/c.txt", "text"}});
     CMultiTagDlg dlg(tm.Sys("Musik"), language);
-    const int result = Run(dlg, [&] {
+    const int result = RunModalScript(dlg, [&] {
         EXPECT_EQ(dlg.windowTitle(), "MultiTag - C:\\Musik");
         EXPECT_EQ(Child<QCheckBox>(dlg, "artistCheck").text(), "Interpret");
         EXPECT_EQ(Child<QCheckBox>(dlg, "subfolderCheck").text(), "Unterverzeichnisse einbeziehen");
@@ -116,10 +88,10 @@ TEST_F(MultiTagDlgTest, OnlyLowerCaseMp3FilesAreWrittenAndCounted)
         QTest::keyClick(&Child<QLineEdit>(dlg, "artistEdit"), Qt::Key_Return); // OK is the default
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "1 Dateien bearbeitet");
-    EXPECT_EQ(messages[0].caption, "Sonadex Pro");
-    EXPECT_EQ(messages[0].flags, platform::MB_ICONINFORMATION | platform::MB_OK);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "1 Dateien bearbeitet");
+    EXPECT_EQ(boxes.calls[0].caption, "Sonadex Pro");
+    EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONINFORMATION | platform::MB_OK);
     const std::string a = tm.ReadFile("Musik/a.mp3");
     ASSERT_EQ(a.size(), audio.size() + 128);
     EXPECT_EQ(Field(a, kArtistAt, 30), Pad("Kraftwerk", 30));
@@ -133,7 +105,7 @@ TEST_F(MultiTagDlgTest, ChosenFieldsWithEmptyValuesBlankTheFieldOrClearTheGenre)
     WriteFiles({{"Musik/a.mp3", audio + MakeRecord({"Eins", "Kraftwerk", "Alb", "1974", "", 17})},
                 {"Musik/b.mp3", audio + MakeRecord({"Zwei", "Neu!", "Alb", "1975", "", 52})}});
     CMultiTagDlg dlg(tm.Sys("Musik"), language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         Child<QCheckBox>(dlg, "artistCheck").setChecked(true);
         Child<QCheckBox>(dlg, "genreCheck").setChecked(true);
         Child<QPushButton>(dlg, "okButton").click();
@@ -146,8 +118,8 @@ TEST_F(MultiTagDlgTest, ChosenFieldsWithEmptyValuesBlankTheFieldOrClearTheGenre)
         EXPECT_EQ(static_cast<unsigned char>(file[file.size() - 128 + kGenreAt]), 255);
         EXPECT_EQ(Field(file, 63, 3), "Alb"); // fields not chosen keep their bytes
     }
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "2 Dateien bearbeitet");
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "2 Dateien bearbeitet");
 }
 
 TEST_F(MultiTagDlgTest, SubfoldersAreEnteredOnlyWhenChosen)
@@ -155,16 +127,16 @@ TEST_F(MultiTagDlgTest, SubfoldersAreEnteredOnlyWhenChosen)
     for (const bool recurse : {false, true}) {
         SCOPED_TRACE(recurse ? "with subfolders" : "without subfolders");
         WriteFiles({{"Musik/a.mp3", audio}, {"Musik/Live/b.mp3", audio}, {"Musik/Live/Tief/c.mp3", audio}});
-        messages.clear();
+        boxes.calls.clear();
         CMultiTagDlg dlg(tm.Sys("Musik"), language);
-        Run(dlg, [&] {
+        RunModalScript(dlg, [&] {
             Child<QCheckBox>(dlg, "yearCheck").setChecked(true);
             QTest::keyClicks(&Child<QLineEdit>(dlg, "yearEdit"), "2001");
             Child<QCheckBox>(dlg, "subfolderCheck").setChecked(recurse);
             Child<QPushButton>(dlg, "okButton").click();
         });
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, recurse ? "3 Dateien bearbeitet" : "1 Dateien bearbeitet");
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, recurse ? "3 Dateien bearbeitet" : "1 Dateien bearbeitet");
         EXPECT_EQ(tm.ReadFile("Musik/Live/Tief/c.mp3").size(), audio.size() + (recurse ? 128 : 0));
     }
 }
@@ -184,7 +156,7 @@ TEST_F(MultiTagDlgTest, CancelTouchesNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
         CMultiTagDlg dlg(tm.Sys("Musik"), language);
-        const int result = Run(dlg, [&] {
+        const int result = RunModalScript(dlg, [&] {
             Child<QCheckBox>(dlg, "titleCheck").setChecked(true);
             QTest::keyClicks(&Child<QLineEdit>(dlg, "titleEdit"), "Neu");
             c.leave(dlg);
@@ -193,24 +165,24 @@ TEST_F(MultiTagDlgTest, CancelTouchesNothing)
         for (const auto& [name, bytes] : before)
             EXPECT_EQ(tm.ReadFile(name), bytes) << name;
     }
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(MultiTagDlgTest, FilesThatCouldNotBeTaggedAreNamedAfterTheCount)
 {
     WriteFiles({{"Musik/a.mp3", audio}, {"Musik/b.mp3", audio}});
     CMultiTagDlg dlg(tm.Sys("Musik"), language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         Child<QCheckBox>(dlg, "commentCheck").setChecked(true);
         platform::CFile holder; // another opener holds b.mp3
         ASSERT_TRUE(holder.Open(tm.Sys("Musik/b.mp3"), platform::CFile::modeRead));
         Child<QPushButton>(dlg, "okButton").click();
     });
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].text, "1 Dateien bearbeitet");
-    EXPECT_EQ(messages[1].flags, platform::MB_ICONEXCLAMATION | platform::MB_OK);
-    EXPECT_NE(messages[1].text.find("C:\\Musik\\b.mp3"), std::string::npos) << messages[1].text;
-    EXPECT_EQ(messages[1].text.find("a.mp3"), std::string::npos) << messages[1].text;
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[0].text, "1 Dateien bearbeitet");
+    EXPECT_EQ(boxes.calls[1].flags, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    EXPECT_NE(boxes.calls[1].text.find("C:\\Musik\\b.mp3"), std::string::npos) << boxes.calls[1].text;
+    EXPECT_EQ(boxes.calls[1].text.find("a.mp3"), std::string::npos) << boxes.calls[1].text;
     EXPECT_EQ(tm.ReadFile("Musik/b.mp3"), audio);
 }
 

@@ -2,6 +2,7 @@
 // drive with its own hive.
 #include "dialogs/SettingsDlg.h"
 
+#include "GuiTestSupport.h"
 #include "TempMachine.h"
 #include "language/LanguageText.h"
 #include "platform/MessageBox.h"
@@ -16,68 +17,49 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <vector>
 
 namespace {
 
-std::string Pad(std::string text, std::size_t width)
-{
-    text.resize(width, ' ');
-    return text;
-}
+using guitest::Child;
+using guitest::MakeLanguageFile;
+using guitest::RunModalScript;
 
-void MakeLanguageFile(const std::string& systemPath, const std::vector<std::pair<int, std::string>>& texts)
-{
-    std::vector<std::string> rows;
-    for (const auto& [id, text] : texts)
-        rows.push_back(Pad(std::to_string(id), 5) + Pad(text, 60));
-    CTableFile table;
-    table.Create(systemPath, {"ID", "Text"}, {"005", "060"}, rows);
-    ASSERT_TRUE(table.Close());
-}
-
-const std::vector<std::pair<int, std::string>> kGerman = {{41, "Sprache"},
-                                                          {54, "Einstellungen"},
-                                                          {65, "Interpret"},
-                                                          {66, "Titel"},
-                                                          {67, "Album"},
-                                                          {68, "Jahr"},
-                                                          {69, "Genre"},
-                                                          {70, "Kommentar"},
-                                                          {73, "Die Einstellungen konnten nicht gespeichert werden."},
-                                                          {76, "Umbenennen"},
-                                                          {90, "OK"},
-                                                          {91, "Abbrechen"},
-                                                          {95, "Beispiel"},
-                                                          {96, "Nach fehlenden Informationen fragen"}};
-const std::vector<std::pair<int, std::string>> kEnglish = {{41, "Language"},
-                                                           {54, "Settings"},
-                                                           {65, "Artist"},
-                                                           {66, "Title"},
-                                                           {67, "Album"},
-                                                           {68, "Year"},
-                                                           {69, "Genre"},
-                                                           {70, "Comment"},
-                                                           {73, "The settings could not be stored."},
-                                                           {76, "Rename"},
-                                                           {90, "OK"},
-                                                           {91, "Cancel"},
-                                                           {95, "Example"},
-                                                           {96, "Ask for missing information"}};
-
-template <class Widget> Widget& Child(QWidget& dialog, const char* name)
-{
-    auto* widget = dialog.findChild<Widget*>(name);
-    if (!widget) qFatal("no child %s", name);
-    return *widget;
-}
+const std::map<int, std::string> kGerman = {{41, "Sprache"},
+                                            {54, "Einstellungen"},
+                                            {65, "Interpret"},
+                                            {66, "Titel"},
+                                            {67, "Album"},
+                                            {68, "Jahr"},
+                                            {69, "Genre"},
+                                            {70, "Kommentar"},
+                                            {73, "Die Einstellungen konnten nicht gespeichert werden."},
+                                            {76, "Umbenennen"},
+                                            {90, "OK"},
+                                            {91, "Abbrechen"},
+                                            {95, "Beispiel"},
+                                            {96, "Nach fehlenden Informationen fragen"}};
+const std::map<int, std::string> kEnglish = {{41, "Language"},
+                                             {54, "Settings"},
+                                             {65, "Artist"},
+                                             {66, "Title"},
+                                             {67, "Album"},
+                                             {68, "Year"},
+                                             {69, "Genre"},
+                                             {70, "Comment"},
+                                             {73, "The settings could not be stored."},
+                                             {76, "Rename"},
+                                             {90, "OK"},
+                                             {91, "Cancel"},
+                                             {95, "Example"},
+                                             {96, "Ask for missing information"}};
 
 class SettingsDlgTest : public ::testing::Test {
 protected:
@@ -89,12 +71,7 @@ protected:
         MakeLanguageFile(tm.Sys("lang/Deutsch.qzd"), kGerman);
         MakeLanguageFile(tm.Sys("lang/English.qzd"), kEnglish);
         ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
-        platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
-            messages.push_back(call);
-            return platform::IDOK;
-        });
     }
-    void TearDown() override { platform::SetMessageBoxHandlerForTest({}); }
 
     void SetStoredLanguage(const std::string& name) const
     {
@@ -120,16 +97,6 @@ protected:
         dlg.m_prompt = false;
     }
 
-    int Run(CSettingsDlg& dlg, const std::function<void()>& script)
-    {
-        QTimer::singleShot(0, &dlg, script);
-        QTimer::singleShot(10000, &dlg, [&dlg] {
-            ADD_FAILURE() << "the dialog was left open";
-            dlg.done(QDialog::Rejected);
-        });
-        return dlg.DoModal();
-    }
-
     static QString Example(QWidget& dlg) { return Child<QLabel>(dlg, "exampleText").text(); }
     static QComboBox& Languages(QWidget& dlg) { return Child<QComboBox>(dlg, "languageBox"); }
     static void SetPattern(QWidget& dlg, const QString& text)
@@ -141,7 +108,7 @@ protected:
 
     TempMachine tm;
     CTableFile language;
-    std::vector<platform::MessageBoxCall> messages;
+    guitest::MessageBoxRecorder boxes;
 };
 
 TEST_F(SettingsDlgTest, ExampleShowsThePatternWithTheFieldNames)
@@ -158,7 +125,7 @@ TEST_F(SettingsDlgTest, ExampleShowsThePatternWithTheFieldNames)
     };
     CSettingsDlg dlg(language);
     Prepare(dlg, "%3");
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         EXPECT_EQ(Example(dlg), "Album.mp3");
         for (const auto& c : cases) {
             SCOPED_TRACE(c.pattern);
@@ -173,7 +140,7 @@ TEST_F(SettingsDlgTest, LanguageSwitchRecaptionsTheDialogAtOnce)
 {
     CSettingsDlg dlg(language);
     Prepare(dlg);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         EXPECT_EQ(dlg.windowTitle(), "Einstellungen");
         ASSERT_EQ(Languages(dlg).currentText(), "Deutsch");
         Languages(dlg).setCurrentIndex(Languages(dlg).findText("English"));
@@ -205,7 +172,7 @@ TEST_F(SettingsDlgTest, OkStoresLanguagePatternAndPrompt)
         CSettingsDlg dlg(language);
         Prepare(dlg);
         dlg.m_prompt = !prompt;
-        const int result = Run(dlg, [&] {
+        const int result = RunModalScript(dlg, [&] {
             EXPECT_EQ(Child<QCheckBox>(dlg, "promptCheck").isChecked(), !prompt);
             Child<QCheckBox>(dlg, "promptCheck").setChecked(prompt);
             SetPattern(dlg, prompt ? "%2 (%1)" : "");
@@ -219,7 +186,7 @@ TEST_F(SettingsDlgTest, OkStoresLanguagePatternAndPrompt)
         EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Rename"), prompt ? "%2 (%1)" : "");
         EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Prompt"), prompt ? "TRUE" : "FALSE");
     }
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(SettingsDlgTest, MissingSettingsKeyShowsTheErrorAndStaysOpen)
@@ -228,13 +195,13 @@ TEST_F(SettingsDlgTest, MissingSettingsKeyShowsTheErrorAndStaysOpen)
         << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora]\r\n\"Language\"=\"Deutsch\"\r\n";
     CSettingsDlg dlg(language);
     Prepare(dlg);
-    const int result = Run(dlg, [&] {
+    const int result = RunModalScript(dlg, [&] {
         Child<QPushButton>(dlg, "okButton").click();
         EXPECT_TRUE(dlg.isVisible());
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, "Die Einstellungen konnten nicht gespeichert werden.");
-        EXPECT_EQ(messages[0].caption, "Sonadex Pro");
-        EXPECT_EQ(messages[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, "Die Einstellungen konnten nicht gespeichert werden.");
+        EXPECT_EQ(boxes.calls[0].caption, "Sonadex Pro");
+        EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
         Child<QPushButton>(dlg, "cancelButton").click();
     });
     EXPECT_EQ(result, QDialog::Rejected);
@@ -255,7 +222,7 @@ TEST_F(SettingsDlgTest, CancelWritesNothingAndPutsTheOldLanguageBack)
         SCOPED_TRACE(c.how);
         CSettingsDlg dlg(language);
         Prepare(dlg);
-        const int result = Run(dlg, [&] {
+        const int result = RunModalScript(dlg, [&] {
             SetPattern(dlg, "%6");
             Child<QCheckBox>(dlg, "promptCheck").setChecked(true);
             Languages(dlg).setCurrentIndex(Languages(dlg).findText("English"));
@@ -275,7 +242,7 @@ TEST_F(SettingsDlgTest, OkWithoutALanguageSelectedKeepsTheStoredOne)
     CSettingsDlg dlg(language);
     Prepare(dlg);
     dlg.m_language = "Klingonisch"; // no such file
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         EXPECT_EQ(Languages(dlg).currentIndex(), -1);
         Child<QPushButton>(dlg, "okButton").click();
     });
@@ -297,7 +264,7 @@ TEST_F(SettingsDlgTest, LanguageBoxListsTheFilesSortedAndSelectsByPrefix)
         CSettingsDlg dlg(language);
         Prepare(dlg);
         dlg.m_language = c.language;
-        Run(dlg, [&] {
+        RunModalScript(dlg, [&] {
             QStringList names;
             for (int i = 0; i < Languages(dlg).count(); ++i)
                 names << Languages(dlg).itemText(i);

@@ -2,6 +2,7 @@
 #include "dialogs/TagEditDlg.h"
 
 #include "../tag/TagBytes.h"
+#include "GuiTestSupport.h"
 #include "TempMachine.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
@@ -21,6 +21,10 @@
 #include <vector>
 
 namespace {
+
+using guitest::Child;
+using guitest::MakeLanguageFile;
+using guitest::RunModalScript;
 
 using tagbytes::MakeRecord;
 using tagbytes::RecordFields;
@@ -34,16 +38,6 @@ std::string Pad(std::string text, std::size_t width)
     return text;
 }
 
-void MakeLanguageFile(const std::string& systemPath, const std::vector<std::pair<int, std::string>>& texts)
-{
-    std::vector<std::string> rows;
-    for (const auto& [id, text] : texts)
-        rows.push_back(Pad(std::to_string(id), 5) + Pad(text, 60));
-    CTableFile table;
-    table.Create(systemPath, {"ID", "Text"}, {"005", "060"}, rows);
-    ASSERT_TRUE(table.Close());
-}
-
 // Shows whether a dialog ever became visible.
 class ShowCounter : public QObject {
 public:
@@ -54,13 +48,6 @@ public:
         return QObject::eventFilter(watched, event);
     }
 };
-
-template <class Widget> Widget& Child(QWidget& dialog, const char* name)
-{
-    auto* widget = dialog.findChild<Widget*>(name);
-    if (!widget) qFatal("no child %s", name);
-    return *widget;
-}
 
 class TagEditDlgTest : public ::testing::Test {
 protected:
@@ -77,23 +64,6 @@ protected:
                                                       {76, "Umbenennen"},
                                                       {97, "Speichern"}});
         ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
-        platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
-            messages.push_back(call);
-            return platform::IDOK;
-        });
-    }
-    void TearDown() override { platform::SetMessageBoxHandlerForTest({}); }
-
-    // Runs the dialog modally with the script once its event loop is up. A
-    // dialog the script leaves open is closed after a while, as a failure.
-    int Run(CTagEditDlg& dlg, const std::function<void()>& script)
-    {
-        QTimer::singleShot(0, &dlg, script);
-        QTimer::singleShot(10000, &dlg, [&dlg] {
-            ADD_FAILURE() << "the dialog was left open";
-            dlg.done(QDialog::Rejected);
-        });
-        return dlg.DoModal();
     }
 
     static QLineEdit& Edit(QWidget& dlg, const char* name) { return Child<QLineEdit>(dlg, name); }
@@ -106,7 +76,7 @@ protected:
 
     TempMachine tm;
     CTableFile language;
-    std::vector<platform::MessageBoxCall> messages;
+    guitest::MessageBoxRecorder boxes;
     const std::string audio = SilentFrames(3);
 };
 
@@ -115,7 +85,7 @@ TEST_F(TagEditDlgTest, TaggedFileOpensCleanWithItsFieldsAndTexts)
     RecordFields fields{"Autobahn", "Kraftwerk", "Autobahn", "1974", "Seite A", 52};
     tm.WriteFile("Musik/song.mp3", audio + MakeRecord(fields));
     CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1 - %2", language);
-    const int result = Run(dlg, [&] {
+    const int result = RunModalScript(dlg, [&] {
         EXPECT_EQ(dlg.windowTitle(), "song.mp3");
         EXPECT_EQ(Edit(dlg, "artistEdit").text(), "Kraftwerk");
         EXPECT_EQ(Edit(dlg, "titleEdit").text(), "Autobahn");
@@ -142,7 +112,7 @@ TEST_F(TagEditDlgTest, UntaggedFileOpensEmptyAndRenameDoesNothing)
 {
     tm.WriteFile("Musik/plain.mp3", audio);
     CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1 - %2", language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         for (const char* name : {"artistEdit", "titleEdit", "albumEdit", "yearEdit", "commentEdit"})
             EXPECT_TRUE(Edit(dlg, name).text().isEmpty()) << name;
         EXPECT_EQ(Genres(dlg).currentIndex(), -1);
@@ -160,7 +130,7 @@ TEST_F(TagEditDlgTest, TwoSavesOnAnUntaggedFileAppendOneTag)
 {
     tm.WriteFile("Musik/plain.mp3", audio);
     CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1 - %2", language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         QTest::keyClicks(&Edit(dlg, "artistEdit"), "Kraftwerk");
         EXPECT_TRUE(Button(dlg, "saveButton").isDefault());
         QTest::keyClick(&Edit(dlg, "artistEdit"), Qt::Key_Return); // Enter presses Save now
@@ -184,7 +154,7 @@ TEST_F(TagEditDlgTest, EditsAreCappedAtTheFieldWidths)
 {
     tm.WriteFile("Musik/plain.mp3", audio);
     CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1", language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         QTest::keyClicks(&Edit(dlg, "artistEdit"), QString(35, 'a'));
         QTest::keyClicks(&Edit(dlg, "yearEdit"), "19999");
         EXPECT_EQ(Edit(dlg, "artistEdit").text().size(), 30);
@@ -197,7 +167,7 @@ TEST_F(TagEditDlgTest, RenameUsesTheSavedValuesAndKeepsPendingEditsDefault)
 {
     tm.WriteFile("Musik/song.mp3", audio + MakeRecord({"Autobahn", "Kraftwerk", "", "1974", "", 52}));
     CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1 - %2", language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         QTest::keyClicks(&Edit(dlg, "titleEdit"), " Live");
         Button(dlg, "renameButton").click();
         EXPECT_TRUE(Button(dlg, "saveButton").isEnabled());
@@ -221,7 +191,7 @@ TEST_F(TagEditDlgTest, RenameOntoATakenNameLeavesBothFiles)
     tm.WriteFile("Musik/song.mp3", song);
     tm.WriteFile("Musik/Kraftwerk - Autobahn.mp3", "another file");
     CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1 - %2", language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         Button(dlg, "renameButton").click();
         EXPECT_TRUE(Button(dlg, "closeButton").isDefault());
         Button(dlg, "closeButton").click();
@@ -230,14 +200,14 @@ TEST_F(TagEditDlgTest, RenameOntoATakenNameLeavesBothFiles)
     EXPECT_EQ(dlg.FilePath(), tm.Sys("Musik/song.mp3"));
     EXPECT_EQ(tm.ReadFile("Musik/song.mp3"), song);
     EXPECT_EQ(tm.ReadFile("Musik/Kraftwerk - Autobahn.mp3"), "another file");
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(TagEditDlgTest, GenreOutsideTheTableShowsNoneAndSavesAs255)
 {
     tm.WriteFile("Musik/song.mp3", audio + MakeRecord({"T", "A", "", "", "", 200}));
     CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1", language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         EXPECT_EQ(Genres(dlg).currentIndex(), -1);
         QTest::keyClicks(&Edit(dlg, "albumEdit"), "X");
         Button(dlg, "saveButton").click();
@@ -264,7 +234,7 @@ TEST_F(TagEditDlgTest, CloseOrEscapeAfterEditsLeavesTheFileUnchanged)
         SCOPED_TRACE(c.how);
         tm.WriteFile("Musik/song.mp3", song);
         CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1", language);
-        const int result = Run(dlg, [&] {
+        const int result = RunModalScript(dlg, [&] {
             QTest::keyClicks(&Edit(dlg, "titleEdit"), " (Remix)");
             Genres(dlg).setCurrentIndex(0);
             c.leave(dlg);
@@ -281,29 +251,29 @@ TEST_F(TagEditDlgTest, MissingFileEndsTheDialogBeforeItShows)
     ShowCounter counter;
     dlg.installEventFilter(&counter);
     bool scriptRan = false;
-    const int result = Run(dlg, [&] { scriptRan = true; });
+    const int result = RunModalScript(dlg, [&] { scriptRan = true; });
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_EQ(counter.shows, 0);
     EXPECT_FALSE(scriptRan);
     EXPECT_FALSE(dlg.m_changed);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(TagEditDlgTest, SaveOnALockedFileIsReportedAndCanBeRetried)
 {
     tm.WriteFile("Musik/plain.mp3", audio);
     CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1", language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         QTest::keyClicks(&Edit(dlg, "artistEdit"), "Kraftwerk");
         {
             platform::CFile holder; // another opener holds the file exclusively
             ASSERT_TRUE(holder.Open(tm.Sys("Musik/plain.mp3"), platform::CFile::modeRead));
             Button(dlg, "saveButton").click();
         }
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].caption, "Sonadex Pro");
-        EXPECT_EQ(messages[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
-        EXPECT_NE(messages[0].text.find("plain.mp3"), std::string::npos) << messages[0].text;
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].caption, "Sonadex Pro");
+        EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+        EXPECT_NE(boxes.calls[0].text.find("plain.mp3"), std::string::npos) << boxes.calls[0].text;
         EXPECT_FALSE(dlg.m_changed);
         EXPECT_TRUE(Button(dlg, "saveButton").isEnabled());
         EXPECT_TRUE(Button(dlg, "saveButton").isDefault());
@@ -311,7 +281,7 @@ TEST_F(TagEditDlgTest, SaveOnALockedFileIsReportedAndCanBeRetried)
         Button(dlg, "saveButton").click(); // the file is free again
         Button(dlg, "closeButton").click();
     });
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(boxes.calls.size(), 1u);
     EXPECT_TRUE(dlg.m_changed);
     EXPECT_EQ(tm.ReadFile("Musik/plain.mp3").size(), audio.size() + 128);
 }
@@ -320,7 +290,7 @@ TEST_F(TagEditDlgTest, WriteErrorAfterTheOpenIsReportedOnce)
 {
     tm.WriteFile("Musik/plain.mp3", audio);
     CTagEditDlg dlg(tm.Sys("Musik/plain.mp3"), "%1", language);
-    Run(dlg, [&] {
+    RunModalScript(dlg, [&] {
         QTest::keyClicks(&Edit(dlg, "artistEdit"), "Kraftwerk");
         // A file size limit below the grown file makes the append fail after the open.
         rlimit old{};
@@ -334,8 +304,8 @@ TEST_F(TagEditDlgTest, WriteErrorAfterTheOpenIsReportedOnce)
         std::signal(SIGXFSZ, oldHandler);
         Button(dlg, "closeButton").click();
     });
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
     EXPECT_FALSE(dlg.m_changed);
     EXPECT_EQ(tm.ReadFile("Musik/plain.mp3"), audio);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 TEST(FormatFileSize, ThresholdsAndRounding)
@@ -15,6 +17,7 @@ TEST(FormatFileSize, ThresholdsAndRounding)
         {1048575, "1023.00 KB"},
         {1048576, "1.00 MB"},
         {3500000, "3.34 MB"},
+        {1179648, "1.12 MB"}, // exactly 1.125: a tie goes to the even digit
         {1073741823, "1024.00 MB"},
         {1073741824, "1.00 GB"},
         {1000000000000, "931.32 GB"},
@@ -22,6 +25,16 @@ TEST(FormatFileSize, ThresholdsAndRounding)
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(FormatFileSize(bytes), text) << bytes;
+}
+
+TEST(FormatFileSize, DecimalsRoundAsPrintfDoes)
+{
+    // Sizes from 1 MB to 1 GB in steps of 3 KB, against the C library.
+    for (std::uint64_t kilo = 1024; kilo < 1024 * 1024; kilo += 3) {
+        char expected[32];
+        std::snprintf(expected, sizeof expected, "%.2f MB", static_cast<double>(kilo) / 1024);
+        ASSERT_EQ(FormatFileSize(kilo * 1024), expected) << kilo;
+    }
 }
 
 TEST(FormatFileSize, TwoHalvesMakeOne64BitCount)

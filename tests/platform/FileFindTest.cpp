@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -114,15 +115,22 @@ TEST_F(FileFindTest, FolderKindsAndLengths)
     m_machine.WriteFile("d/file.mp3", std::string(1000, 'x'));
     fs::create_directory_symlink(m_machine.Host("d/real"), m_machine.Host("d/link"));
     fs::create_symlink(m_machine.Host("d/nowhere"), m_machine.Host("d/dangling"));
+    fs::create_symlink(m_machine.Host("d/file.mp3"), m_machine.Host("d/filelink.mp3"));
+    ASSERT_EQ(mkfifo(m_machine.Host("d/pipe").c_str(), 0600), 0);
     const struct {
         const char* name;
         bool directory;
         bool dots;
         std::uint64_t length;
     } expected[] = {
-        {".", true, true, 0},          {"..", true, true, 0},
-        {"dangling", false, false, 0}, {"file.mp3", false, false, 1000},
-        {"link", true, false, 0},      {"real", true, false, 0},
+        {".", true, true, 0},
+        {"..", true, true, 0},
+        {"dangling", false, false, 0},
+        {"file.mp3", false, false, 1000},
+        {"filelink.mp3", false, false, 1000},
+        {"link", true, false, 0},
+        {"pipe", false, false, 0},
+        {"real", true, false, 0},
     };
     CFileFind finder;
     ASSERT_TRUE(finder.FindFile("C:\\d\\*.*"));
@@ -134,6 +142,39 @@ TEST_F(FileFindTest, FolderKindsAndLengths)
         EXPECT_EQ(finder.IsDots(), e.dots);
         EXPECT_EQ(finder.GetLength(), e.length);
     }
+}
+
+TEST_F(FileFindTest, LengthsOfNamesTheCodePageChangesAndOfTheDriveRoot)
+{
+    m_machine.WriteFile("d/\xD0\x96.mp3", "12345");    // Ж: listed as "?.mp3"
+    m_machine.WriteFile("d/M\xC3\xBCller.mp3", "123"); // Müller
+    m_machine.WriteFile("top.mp3", "1234567");
+    const struct {
+        const char* pattern;
+        std::vector<std::pair<std::string, std::uint64_t>> entries;
+    } cases[] = {
+        {"C:\\d\\*.mp3", {{"?.mp3", 5}, {"M\xFCller.mp3", 3}}},
+        {"C:\\*.mp3", {{"top.mp3", 7}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        CFileFind finder;
+        bool more = finder.FindFile(c.pattern);
+        for (const auto& [name, length] : c.entries) {
+            ASSERT_TRUE(more);
+            more = finder.FindNextFile();
+            EXPECT_EQ(finder.GetFileName(), name);
+            EXPECT_EQ(finder.GetLength(), length);
+        }
+        EXPECT_FALSE(more);
+    }
+}
+
+TEST_F(FileFindTest, EqualFoldedNamesAreOrderedByTheirFirstDifferentByte)
+{
+    for (const char* name : {"ab", "aB", "Ab", "AB", "abc", "a", "B", "b_"})
+        m_machine.WriteFile(std::string("d/") + name, "x");
+    EXPECT_EQ(FoundNames("C:\\d\\*"), (Names{".", "..", "a", "AB", "Ab", "aB", "ab", "abc", "B", "b_"}));
 }
 
 TEST_F(FileFindTest, NamesGoThroughTheCodePage)

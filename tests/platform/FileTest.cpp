@@ -84,6 +84,69 @@ TEST_F(FileTest, CreateWriteAndReadBack)
     EXPECT_EQ(m_machine.ReadFile("new.mp3"), std::string(172, 'x') + "TAG");
 }
 
+TEST_F(FileTest, ReadAtAndWriteAtLeaveThePositionAlone)
+{
+    m_machine.WriteFile("a.mp3", "0123456789");
+    CFile file;
+    ASSERT_TRUE(file.Open(m_machine.Sys("a.mp3"), CFile::modeReadWrite));
+    EXPECT_EQ(file.Seek(2, CFile::begin), 2u);
+    char bytes[4] = {};
+    EXPECT_EQ(file.ReadAt(6, bytes, 4), 4u);
+    EXPECT_EQ(std::string(bytes, 4), "6789");
+    EXPECT_EQ(file.ReadAt(8, bytes, 4), 2u); // stops at the end
+    EXPECT_EQ(file.ReadAt(20, bytes, 4), 0u);
+    file.WriteAt(4, "ab", 2);
+    EXPECT_EQ(file.Seek(0, CFile::current), 2u);
+    EXPECT_EQ(file.Read(bytes, 3), 3u);
+    EXPECT_EQ(std::string(bytes, 3), "23a");
+    file.Close();
+    EXPECT_EQ(m_machine.ReadFile("a.mp3"), "0123ab6789");
+}
+
+// The length comes from the open and is then kept by the object itself.
+TEST_F(FileTest, LengthFollowsEveryChangeMadeThroughTheFile)
+{
+    const struct {
+        const char* label;
+        void (*change)(CFile&);
+        std::uint64_t length;
+    } cases[] = {
+        {"nothing", [](CFile&) {}, 10},
+        {"WriteAt inside", [](CFile& f) { f.WriteAt(2, "xy", 2); }, 10},
+        {"WriteAt across the end", [](CFile& f) { f.WriteAt(8, "xyz", 3); }, 11},
+        {"WriteAt past the end", [](CFile& f) { f.WriteAt(20, "x", 1); }, 21},
+        {"Write at the end",
+         [](CFile& f) {
+             f.SeekToEnd();
+             f.Write("xyz", 3);
+         },
+         13},
+        {"Write inside",
+         [](CFile& f) {
+             f.Seek(1, CFile::begin);
+             f.Write("xyz", 3);
+         },
+         10},
+        {"SetLength shorter", [](CFile& f) { f.SetLength(4); }, 4},
+        {"SetLength longer, then WriteAt",
+         [](CFile& f) {
+             f.SetLength(30);
+             f.WriteAt(0, "x", 1);
+         },
+         30},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        m_machine.WriteFile("a.mp3", "0123456789");
+        CFile file;
+        ASSERT_TRUE(file.Open(m_machine.Sys("a.mp3"), CFile::modeReadWrite));
+        c.change(file);
+        EXPECT_EQ(file.GetLength(), c.length);
+        file.Close();
+        EXPECT_EQ(m_machine.ReadFile("a.mp3").size(), c.length);
+    }
+}
+
 TEST_F(FileTest, OpenWithoutCreateNeverCreates)
 {
     CFile file;
@@ -188,9 +251,13 @@ TEST_F(FileTest, FailureAfterOpenThrowsWithErrno)
     }
     EXPECT_THROW(file.Seek(-10, CFile::begin), CFileException);
     EXPECT_THROW(file.SetLength(0), CFileException);
+    EXPECT_THROW(file.WriteAt(0, "x", 1), CFileException);
+    EXPECT_EQ(file.GetLength(), 3u);
     file.Close();
     char byte = 0;
     EXPECT_THROW(file.Read(&byte, 1), CFileException);
+    EXPECT_THROW(file.ReadAt(0, &byte, 1), CFileException);
+    EXPECT_THROW(file.GetLength(), CFileException);
     EXPECT_EQ(m_machine.ReadFile("a.mp3"), "abc");
 }
 

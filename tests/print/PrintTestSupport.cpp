@@ -1,5 +1,6 @@
 #include "PrintTestSupport.h"
 
+#include "GuiTestSupport.h"
 #include "table/TableFile.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -45,19 +45,6 @@ std::optional<std::string> RunCommand(const std::string& command)
     return output;
 }
 
-std::vector<std::string> LanguageRows(const std::map<int, std::string>& texts)
-{
-    std::vector<std::string> rows;
-    for (const auto& [number, text] : texts) {
-        std::string id = std::to_string(number);
-        id.resize(5, ' ');
-        std::string field = text;
-        field.resize(60, ' ');
-        rows.push_back(id + field);
-    }
-    return rows;
-}
-
 } // namespace
 
 std::string Mp3(const Fields& f, std::size_t audioBytes)
@@ -73,39 +60,39 @@ std::string UntaggedMp3(std::size_t bytes)
 
 void CreateLanguage(CTableFile& table, const std::string& systemPath)
 {
-    table.Create(systemPath, {"ID", "Text"}, {"005", "060"},
-                 LanguageRows({{45, "Include subfolders"},
-                               {63, "File"},
-                               {64, "Size"},
-                               {65, "Artist"},
-                               {66, "Title"},
-                               {67, "Album"},
-                               {68, "Year"},
-                               {69, "Genre"},
-                               {70, "Comment"},
-                               {72, "Page"},
-                               {90, "OK"},
-                               {91, "Cancel"},
-                               {92, "File name"},
-                               {93, "File size"},
-                               {94, "Print settings"}}));
+    guitest::CreateLanguage(table, systemPath,
+                            {{45, "Include subfolders"},
+                             {63, "File"},
+                             {64, "Size"},
+                             {65, "Artist"},
+                             {66, "Title"},
+                             {67, "Album"},
+                             {68, "Year"},
+                             {69, "Genre"},
+                             {70, "Comment"},
+                             {72, "Page"},
+                             {90, "OK"},
+                             {91, "Cancel"},
+                             {92, "File name"},
+                             {93, "File size"},
+                             {94, "Print settings"}});
 }
 
 void CreateOtherLanguage(CTableFile& table, const std::string& systemPath)
 {
-    table.Create(systemPath, {"ID", "Text"}, {"005", "060"},
-                 LanguageRows({{45, "Sous-dossiers"},
-                               {65, "Interprete"},
-                               {66, "Titre"},
-                               {67, "Album FR"},
-                               {68, "Annee"},
-                               {69, "Style"},
-                               {70, "Remarque"},
-                               {90, "Valider"},
-                               {91, "Annuler"},
-                               {92, "Nom"},
-                               {93, "Taille"},
-                               {94, "Impression"}}));
+    guitest::CreateLanguage(table, systemPath,
+                            {{45, "Sous-dossiers"},
+                             {65, "Interprete"},
+                             {66, "Titre"},
+                             {67, "Album FR"},
+                             {68, "Annee"},
+                             {69, "Style"},
+                             {70, "Remarque"},
+                             {90, "Valider"},
+                             {91, "Annuler"},
+                             {92, "Nom"},
+                             {93, "Taille"},
+                             {94, "Impression"}});
 }
 
 bool PopplerAvailable()

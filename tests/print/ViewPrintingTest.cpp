@@ -1,5 +1,6 @@
 #include "print/ViewPrinting.h"
 
+#include "GuiTestSupport.h"
 #include "PrintTestSupport.h"
 #include "TempMachine.h"
 #include "platform/MessageBox.h"
@@ -45,12 +46,7 @@ protected:
         machine.WriteFile("Musik/one.mp3", printtest::Mp3(printtest::Tag("Someone", "", "", "Remark")));
         ASSERT_TRUE(ConfigurePdfPrinter(ApplicationPrinter(), Pdf(), "A4"));
         ApplicationPrinter().setPrintRange(QPrinter::AllPages);
-        platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
-            messages.push_back(call);
-            return platform::IDOK;
-        });
     }
-    void TearDown() override { platform::SetMessageBoxHandlerForTest(nullptr); }
 
     std::string Pdf() const { return machine.Host("view.pdf"); }
     bool PdfWritten() const { return std::filesystem::exists(Pdf()); }
@@ -75,7 +71,7 @@ protected:
     CTableFile language;
     QWidget view;
     CPrintSettingsDlg settings{language};
-    std::vector<platform::MessageBoxCall> messages;
+    guitest::MessageBoxRecorder boxes;
 };
 
 TEST_F(ViewPrintingTest, TheChoiceConfirmedWithOkIsTheStartOfTheNextPrintAndAbbrechenPrintsNothing)
@@ -105,7 +101,7 @@ TEST_F(ViewPrintingTest, TheChoiceConfirmedWithOkIsTheStartOfTheNextPrintAndAbbr
                              }}});
     EXPECT_NE(PrintedPage().find("Someone"), std::string::npos);
     EXPECT_EQ(PrintedPage().find("Remark"), std::string::npos);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(ViewPrintingTest, PrintShowsThePrintDialogAfterTheSettingsAndStopsWhenEitherIsCancelled)
@@ -136,13 +132,13 @@ TEST_F(ViewPrintingTest, DirectPrintTellsTheUserOnceWhenItCannotPrint)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        messages.clear();
+        boxes.calls.clear();
         ApplicationPrinter().setOutputFormat(QPrinter::PdfFormat);
         ApplicationPrinter().setOutputFileName(c.outputFile);
         Run(PrintMode::Direct, {{Is<CPrintSettingsDlg>, [](QWidget* w) { Press(w, "ok"); }}});
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, c.message);
-        EXPECT_EQ(messages[0].caption, "Sonadex Pro");
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, c.message);
+        EXPECT_EQ(boxes.calls[0].caption, "Sonadex Pro");
     }
 }
 

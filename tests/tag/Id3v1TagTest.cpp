@@ -293,6 +293,40 @@ TEST_F(Id3v1TagTest, SaveNeverCutsAudioWhenTheTagVanishedMeanwhile)
     EXPECT_EQ(machine.ReadFile("song.mp3"), audio);
 }
 
+// Save goes by the file as it is now, not by the length Open saw.
+TEST_F(Id3v1TagTest, SaveWritesAtTheEndOfAFileThatChangedSinceOpen)
+{
+    const std::string oldRecord = MakeRecord({"T", "A", "", "", "", 1});
+    const std::string otherRecord = MakeRecord({"Other", "Tool", "", "", "", 2});
+    const struct {
+        const char* label;
+        std::string audioNow;
+        bool removeTag;
+    } cases[] = {
+        {"grown, retitled", SilentFrames(5), false},
+        {"shrunk, retitled", SilentFrames(1), false},
+        {"grown, tag removed", SilentFrames(5), true},
+        {"shrunk, tag removed", SilentFrames(1), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(tag.Open(Put(SilentFrames(3) + oldRecord)));
+        machine.WriteFile("song.mp3", c.audioNow + otherRecord); // rewritten by another program
+        tag.SetTitle("New");
+        if (c.removeTag) tag.RemoveTag();
+        tag.Save();
+        const std::string bytes = machine.ReadFile("song.mp3");
+        if (c.removeTag) {
+            EXPECT_EQ(bytes, c.audioNow);
+            continue;
+        }
+        ASSERT_EQ(bytes.size(), c.audioNow.size() + kRecord);
+        EXPECT_EQ(bytes.substr(0, c.audioNow.size()), c.audioNow);
+        // Our record from Open with the new title; nothing of the other program's.
+        EXPECT_EQ(Tail(bytes), "TAGNew" + std::string(27, ' ') + oldRecord.substr(33));
+    }
+}
+
 TEST_F(Id3v1TagTest, FilesOver4GiBAreTaggedAtTheirEnd)
 {
     // A sparse file: its length passes 32 bits without using the disk.

@@ -50,7 +50,7 @@ TEST(ViewCommands, RenameMovesSelectedFilesAndLeavesCollisionsAndBadNames)
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"2.mp3", "3.mp3", "4.mp3", "A - T.mp3"}));
     EXPECT_EQ(h.machine.ReadFile("f/A - T.mp3"), Tagged(Tag("A", "T")));
     EXPECT_TRUE(h.SelectedRowNames().empty());
-    EXPECT_TRUE(h.boxes.empty());
+    EXPECT_TRUE(h.boxes.calls.empty());
 }
 
 TEST(ViewCommands, RenameWithNothingSelectedStillRefills)
@@ -71,17 +71,17 @@ TEST(ViewCommands, RenameAllYesWalksSubfoldersAndReportsTheCount)
     h.machine.WriteFile("f/sub/two.mp3", Tagged(Tag("B", "2")));
     h.machine.WriteFile("f/sub/three.mp3", Tagged(Tag("B", "2"))); // its name is taken: counts, stays
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
-    h.answers = {platform::IDYES, platform::IDOK};
+    h.boxes.answers = {platform::IDYES, platform::IDOK};
 
     h.View().OnCommand(res::ID_FILE_RENAME_ALL);
 
-    ASSERT_EQ(h.boxes.size(), 2u);
-    EXPECT_EQ(h.boxes[0].text, "Unterordner einbeziehen?");
-    EXPECT_EQ(h.boxes[0].caption, "Sonadex Pro");
-    EXPECT_EQ(h.boxes[0].flags, platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
-    EXPECT_EQ(h.boxes[1].text, "3 Dateien bearbeitet.");
-    EXPECT_EQ(h.boxes[1].caption, "SonadexPro");
-    EXPECT_EQ(h.boxes[1].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
+    ASSERT_EQ(h.boxes.calls.size(), 2u);
+    EXPECT_EQ(h.boxes.calls[0].text, "Unterordner einbeziehen?");
+    EXPECT_EQ(h.boxes.calls[0].caption, "Sonadex Pro");
+    EXPECT_EQ(h.boxes.calls[0].flags, platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
+    EXPECT_EQ(h.boxes.calls[1].text, "3 Dateien bearbeitet.");
+    EXPECT_EQ(h.boxes.calls[1].caption, "SonadexPro");
+    EXPECT_EQ(h.boxes.calls[1].flags, platform::MB_OK | platform::MB_ICONINFORMATION);
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"A - 1.mp3", "UPPER.MP3"}));
     EXPECT_TRUE(h.machine.Exists("f/sub/B - 2.mp3"));
     EXPECT_EQ(h.machine.Exists("f/sub/two.mp3") + h.machine.Exists("f/sub/three.mp3"), 1);
@@ -94,11 +94,11 @@ TEST(ViewCommands, RenameAllNoRenamesEveryListedRow)
     h.machine.WriteFile("f/UPPER.MP3", Tagged(Tag("A", "up")));
     h.machine.WriteFile("f/sub/two.mp3", Tagged(Tag("B", "2")));
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
-    h.answers = {platform::IDNO};
+    h.boxes.answers = {platform::IDNO};
 
     h.View().OnCommand(res::ID_FILE_RENAME_ALL);
 
-    EXPECT_EQ(h.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes.calls.size(), 1u);
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"A - 1.mp3", "A - up.mp3"}));
     EXPECT_TRUE(h.machine.Exists("f/sub/two.mp3"));
 }
@@ -108,9 +108,9 @@ TEST(ViewCommands, RenameAllCancelChangesNothing)
     ViewHarness h;
     h.machine.WriteFile("f/one.mp3", Tagged(Tag("A", "1")));
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
-    h.answers = {platform::IDCANCEL};
+    h.boxes.answers = {platform::IDCANCEL};
     h.View().OnCommand(res::ID_FILE_RENAME_ALL);
-    EXPECT_EQ(h.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes.calls.size(), 1u);
     EXPECT_TRUE(h.machine.Exists("f/one.mp3"));
 }
 
@@ -172,19 +172,19 @@ TEST(ViewCommands, DeleteAsksWithTheCount)
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
 
     h.View().OnCommand(res::ID_FILE_DELETE); // nothing selected: no question
-    EXPECT_TRUE(h.boxes.empty());
+    EXPECT_TRUE(h.boxes.calls.empty());
 
     h.SelectRows({"a.mp3", "b.mp3", "d.mp3"});
-    h.answers = {platform::IDNO};
+    h.boxes.answers = {platform::IDNO};
     h.View().OnCommand(res::ID_FILE_DELETE);
-    ASSERT_EQ(h.boxes.size(), 1u);
-    EXPECT_EQ(h.boxes[0].text, "3 Datei(en) werden gel\xF6scht. Fortfahren?");
-    EXPECT_EQ(h.boxes[0].caption, "Sonadex Pro");
-    EXPECT_EQ(h.boxes[0].flags, platform::MB_YESNO | platform::MB_ICONQUESTION);
+    ASSERT_EQ(h.boxes.calls.size(), 1u);
+    EXPECT_EQ(h.boxes.calls[0].text, "3 Datei(en) werden gel\xF6scht. Fortfahren?");
+    EXPECT_EQ(h.boxes.calls[0].caption, "Sonadex Pro");
+    EXPECT_EQ(h.boxes.calls[0].flags, platform::MB_YESNO | platform::MB_ICONQUESTION);
     EXPECT_EQ(h.SelectedRowNames(), (std::vector<std::string>{"a.mp3", "b.mp3", "d.mp3"})) << "no refill";
     EXPECT_TRUE(h.machine.Exists("f/a.mp3"));
 
-    h.answers = {platform::IDYES};
+    h.boxes.answers = {platform::IDYES};
     h.View().OnCommand(res::ID_FILE_DELETE);
     EXPECT_EQ(h.RowNames(), std::vector<std::string>{"c.mp3"});
     EXPECT_FALSE(h.machine.Exists("f/a.mp3"));
@@ -236,10 +236,10 @@ TEST(ViewCommands, DeleteAndRenameKeysWorkWithTheTreeFocused)
     tree->setFocus();
 
     h.SelectRows({"a.mp3"});
-    h.answers = {platform::IDNO};
+    h.boxes.answers = {platform::IDNO};
     QTest::keyClick(tree, Qt::Key_Delete);
-    ASSERT_EQ(h.boxes.size(), 1u);
-    EXPECT_EQ(h.boxes[0].text.substr(0, 2), "1 ");
+    ASSERT_EQ(h.boxes.calls.size(), 1u);
+    EXPECT_EQ(h.boxes.calls[0].text.substr(0, 2), "1 ");
 
     QTest::keyClick(tree, Qt::Key_F2);
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"b.mp3", "K - 1.mp3"}));

@@ -6,7 +6,6 @@
 #include "platform/QtText.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
-#include "table/TableFile.h"
 #include "view/SonadexView.h"
 
 #include <QApplication>
@@ -26,12 +25,6 @@ std::string Field(const std::string& text, std::size_t width)
     std::string field = text.substr(0, width);
     field.resize(width, '\0');
     return field;
-}
-
-std::string Padded(std::string text, std::size_t width)
-{
-    text.resize(width, ' ');
-    return text;
 }
 
 } // namespace
@@ -115,13 +108,6 @@ const std::map<int, std::string>& EnglishTexts()
 ViewHarness::ViewHarness()
 {
     platform::SetClockForTest([this] { return clockScript ? clockScript() : (clock += 1000); });
-    platform::SetMessageBoxHandlerForTest([this](const platform::MessageBoxCall& call) {
-        boxes.push_back(call);
-        if (answers.empty()) return static_cast<int>(platform::IDOK);
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    });
     platform::SetShellHandlerForTest([this](const std::string& target) {
         shellOpened.push_back(target);
         return true;
@@ -134,18 +120,11 @@ ViewHarness::~ViewHarness()
     m_app.reset();
     platform::SetShellHandlerForTest({});
     platform::SetClockForTest({});
-    // Keep answering: a box during clean-up must never wait for a user.
-    platform::SetMessageBoxHandlerForTest([](const platform::MessageBoxCall&) { return platform::IDCANCEL; });
 }
 
 void ViewHarness::WriteLanguage(const std::string& name, const std::map<int, std::string>& texts) const
 {
-    std::vector<std::string> rows;
-    for (const auto& [number, text] : texts)
-        rows.push_back(Padded(std::to_string(number), 5) + Padded(text, 100));
-    CTableFile table;
-    table.Create(machine.Sys("lang/" + name + ".qzd"), {"ID", "Text"}, {"5  ", "100"}, rows);
-    ASSERT_TRUE(table.Close()) << "language " << name;
+    guitest::MakeLanguageFile(machine.Sys("lang/" + name + ".qzd"), texts, 100);
 }
 
 void ViewHarness::WriteHive(const StartSettings& settings) const

@@ -2,12 +2,10 @@
 // hive and language files, a scripted clock, message boxes and shell.
 #pragma once
 
+#include "GuiTestSupport.h"
 #include "TempMachine.h"
 
-#include "platform/MessageBox.h"
-
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -74,8 +72,7 @@ public:
     TempMachine machine;
     std::uint32_t clock = 100000;
     std::function<std::uint32_t()> clockScript; // default: each read advances 1000 ms
-    std::vector<platform::MessageBoxCall> boxes;
-    std::deque<int> answers; // popped per box; IDOK when empty
+    guitest::MessageBoxRecorder boxes;          // answers popped per box; IDOK when empty
     std::vector<std::string> shellOpened;
 
 private:

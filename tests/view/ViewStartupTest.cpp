@@ -44,7 +44,7 @@ TEST(ViewStartup, ReopensTheLastFolderThreeLevelsDeep)
     QTreeWidgetItem* d = ChildNode(c, "d");
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->childCount(), 0);
-    EXPECT_TRUE(h.boxes.empty());
+    EXPECT_TRUE(h.boxes.calls.empty());
     EXPECT_TRUE(h.Frame().isMaximized());
 }
 
@@ -76,10 +76,10 @@ TEST_P(ViewStartupFailure, ShowsItsMessageAndEndsWithCodeZero)
     EXPECT_FALSE(h.Start(c.settings));
     EXPECT_EQ(h.View().QuitRequested(), 0);
     EXPECT_EQ(h.App().ExitCode(), 0);
-    ASSERT_EQ(h.boxes.size(), 1u);
-    EXPECT_EQ(h.boxes[0].text, c.message);
-    EXPECT_EQ(h.boxes[0].caption, "Sonadex Pro");
-    EXPECT_EQ(h.boxes[0].flags, platform::MB_OK | platform::MB_ICONSTOP);
+    ASSERT_EQ(h.boxes.calls.size(), 1u);
+    EXPECT_EQ(h.boxes.calls[0].text, c.message);
+    EXPECT_EQ(h.boxes.calls[0].caption, "Sonadex Pro");
+    EXPECT_EQ(h.boxes.calls[0].flags, platform::MB_OK | platform::MB_ICONSTOP);
     EXPECT_FALSE(h.Frame().isVisible());
 }
 

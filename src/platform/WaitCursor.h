@@ -1,5 +1,7 @@
-// The wait cursor for the span of a long operation.
+// The wait cursor for the length of a scope; nested scopes stack.
 #pragma once
+
+namespace platform {
 
 class CWaitCursor {
 public:
@@ -8,3 +10,5 @@ public:
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 };
+
+} // namespace platform

@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+namespace platform {
+
 CWaitCursor::CWaitCursor()
 {
     QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
@@ -12,3 +14,5 @@ CWaitCursor::~CWaitCursor()
 {
     QGuiApplication::restoreOverrideCursor();
 }
+
+} // namespace platform
