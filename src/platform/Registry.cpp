@@ -112,8 +112,8 @@ std::vector<std::string> LogicalLines(std::string_view text)
     // out of the value, or a line written after it on rewrite would be swallowed.
     if (continues) {
         std::string& last = lines.back();
-        last.erase(last.find_last_not_of(" \t") + 1);
-        last.pop_back();
+        while (!last.empty() && (last.back() == '\\' || last.back() == ' ' || last.back() == '\t'))
+            last.pop_back();
     }
     return lines;
 }
