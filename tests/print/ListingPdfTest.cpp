@@ -14,7 +14,8 @@ class ListingPdfTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!printtest::PopplerAvailable()) GTEST_SKIP() << "poppler-utils (pdftotext, pdfinfo, pdftoppm) missing";
+        if (!printtest::PopplerAvailable())
+            FAIL() << "poppler-utils (pdftotext, pdfinfo, pdftoppm) missing: scripts/install-deps.sh installs them";
         printtest::CreateLanguage(language, machine.Sys("lang\\English.qzd"));
         machine.WriteFile("Musik/one.mp3", printtest::Mp3(printtest::Tag("Someone")));
     }

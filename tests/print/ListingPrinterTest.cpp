@@ -60,7 +60,8 @@ class ListingPrinterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!printtest::PopplerAvailable()) GTEST_SKIP() << "poppler-utils (pdftotext, pdfinfo, pdftoppm) missing";
+        if (!printtest::PopplerAvailable())
+            FAIL() << "poppler-utils (pdftotext, pdfinfo, pdftoppm) missing: scripts/install-deps.sh installs them";
         printtest::CreateLanguage(language, machine.Sys("lang\\English.qzd"));
         machine.MakeDir("Musik");
     }

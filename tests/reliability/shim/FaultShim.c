@@ -56,10 +56,10 @@ static void Parse(void)
 {
     if (g_fault.parsed) return;
     g_fault.parsed = 1;
-    const char* spec = getenv("SONADEX_FAULT");
-    if (!spec) return;
+    const char* setting = getenv("SONADEX_FAULT");
+    if (!setting) return;
     char copy[128];
-    snprintf(copy, sizeof copy, "%s", spec);
+    snprintf(copy, sizeof copy, "%s", setting);
     char* save = NULL;
     const char* op = strtok_r(copy, ":", &save);
     const char* nth = strtok_r(NULL, ":", &save);
