@@ -1,5 +1,7 @@
 #include "CodePage.h"
 
+#include <algorithm>
+
 #include "Iconv.h"
 #include "Utf8Decode.h"
 
@@ -58,11 +60,26 @@ bool CodePage::Build(int number)
         m_toUtf8[byte] = EncodeUtf8(table[byte]);
         if (table[byte] != kReplacement) m_fromUnicode.emplace(table[byte], static_cast<unsigned char>(byte));
     }
+    m_asciiUnchanged = true;
+    for (char32_t byte = 0; byte < 0x80; ++byte) {
+        const auto back = m_fromUnicode.find(byte);
+        if (table[byte] != byte || back == m_fromUnicode.end() || back->second != byte) m_asciiUnchanged = false;
+    }
     return true;
+}
+
+// Names and tags are mostly ASCII; where the page keeps ASCII as it is, such
+// a text is its own conversion both ways, and the per-file cost of a listing
+// stays a copy.
+bool CodePage::IsPlainAscii(std::string_view text) const
+{
+    return m_asciiUnchanged &&
+           std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string CodePage::ToUtf8(std::string_view system) const
 {
+    if (IsPlainAscii(system)) return std::string(system);
     std::string result;
     result.reserve(system.size());
     for (const char c : system)
@@ -72,6 +89,7 @@ std::string CodePage::ToUtf8(std::string_view system) const
 
 std::string CodePage::FromUtf8(std::string_view utf8) const
 {
+    if (IsPlainAscii(utf8)) return std::string(utf8);
     std::string result;
     for (const char32_t c : DecodeUtf8(utf8)) {
         const auto found = m_fromUnicode.find(c);

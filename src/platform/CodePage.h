@@ -26,6 +26,7 @@ public:
     bool CanHold(std::string_view utf8) const;
 
 private:
+    bool IsPlainAscii(std::string_view text) const;
     bool Build(int number);
 
     int m_number = 1252;
@@ -33,6 +34,7 @@ private:
     std::array<char32_t, 256> m_toUnicode{};
     std::array<std::string, 256> m_toUtf8{};
     std::unordered_map<char32_t, unsigned char> m_fromUnicode;
+    bool m_asciiUnchanged = false;  // bytes 0x00..0x7F are the same characters in this page
 };
 
 } // namespace platform
