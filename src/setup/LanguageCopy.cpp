@@ -31,6 +31,9 @@ std::optional<std::vector<std::string>> CopyMissingLanguageFiles(const std::stri
     }
     fs::create_directories(toFolder, ec);
     std::vector<std::string> copied;
+    // Installed under ~/.local, the program's own language folder is the one
+    // the user's copies go to: the files are in place already.
+    if (fs::equivalent(fromFolder, toFolder, ec)) return copied;
     for (const fs::path& file : files) {
         const fs::path target = fs::path(toFolder) / file.filename();
         // skip_existing: never replace the user's copy, even one made meanwhile.

@@ -37,10 +37,11 @@ protected:
     fs::path Hive() const { return Home() / ".config/sonadex-pro/hklm.reg"; }
     fs::path LangCopy() const { return Home() / ".local/share/sonadex-pro/lang"; }
 
-    int Run(const std::string& environment, const std::string& arguments = "")
+    int Run(const std::string& environment, const std::string& arguments = "",
+            const std::string& langSource = SONADEX_LANG_BUILD_DIR)
     {
         const std::string command = "env -i PATH=/usr/bin:/bin HOME='" + Home().string() + "' " + environment + " '" +
-                                    SONADEX_SETUP + "' --lang-source '" + SONADEX_LANG_BUILD_DIR + "' " + arguments +
+                                    SONADEX_SETUP + "' --lang-source '" + langSource + "' " + arguments +
                                     " >'" + machine.Host("out.txt") + "' 2>&1";
         const int status = std::system(command.c_str());
         output = machine.ReadFile("out.txt");
@@ -92,6 +93,19 @@ TEST_F(SonadexSetup, FirstRunPutsEverythingInPlaceAndASecondChangesNothing)
     EXPECT_EQ(ReadHost(Hive()), hiveBefore);
     EXPECT_EQ(fs::last_write_time(Hive()), hiveTime);
     EXPECT_EQ(ReadHost(LangCopy() / "Deutsch.qzd"), copyBefore);
+}
+
+TEST_F(SonadexSetup, InstalledUnderTheUsersOwnDataFolderFindsItsFilesInPlace)
+{
+    // Installed with the prefix ~/.local, the installed language folder is the
+    // very folder the user's copies belong in.
+    fs::create_directories(LangCopy());
+    for (const char* name : {"Deutsch.qzd", "English.qzd"})
+        fs::copy_file(fs::path(SONADEX_LANG_BUILD_DIR) / name, LangCopy() / name);
+    const std::string before = ReadHost(LangCopy() / "Deutsch.qzd");
+    ASSERT_EQ(Run("LANG=de_DE.UTF-8", "", LangCopy().string()), 0) << output;
+    EXPECT_EQ(ReadHost(LangCopy() / "Deutsch.qzd"), before);
+    EXPECT_EQ(Value(kVelmora, "LangPath"), "H:\\.local\\share\\sonadex-pro\\lang");
 }
 
 TEST_F(SonadexSetup, ExistingValuesAreKept)
