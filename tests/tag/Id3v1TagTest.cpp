@@ -1,6 +1,7 @@
 #include "tag/Id3v1Tag.h"
 
 #include "TagBytes.h"
+#include "ChildProcess.h"
 #include "TempMachine.h"
 #include "platform/File.h"
 
@@ -24,16 +25,6 @@ using tagbytes::TaggedFile;
 namespace {
 
 constexpr std::size_t kRecord = CId3v1Tag::kRecordSize;
-
-// Runs fn in a forked child and returns its exit code (or 100 + signal).
-int RunInChild(const std::function<int()>& fn)
-{
-    const pid_t pid = fork();
-    if (pid == 0) _exit(fn());
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
 
 std::string Tail(const std::string& bytes)
 {
@@ -399,7 +390,7 @@ TEST_F(Id3v1TagTest, ReadOnlyFileStaysUnchanged)
         chmod(std::filesystem::path(machine.Root()).parent_path().c_str(), 0711);
     }
     const int result = RunInChild([&] {
-        if (asRoot && (setgid(65534) != 0 || setuid(65534) != 0)) return 10;
+        if (asRoot && !BecomeNobody()) return 10;
         CId3v1Tag child;
         if (!child.Open(path)) return 11;
         child.SetArtist("Changed");
