@@ -10,9 +10,6 @@ class CliPrint : public CliTest {};
 
 TEST_F(CliPrint, WritesAPdfAndRefusesUnknownColumns)
 {
-#ifndef SONADEX_CLI_PRINT_BUILT
-    GTEST_SKIP() << "sonadex-cli-print is not built (no Qt)";
-#endif
     const TagBytes tag{"Song", "Band", "", "", "", 17};
     Write("p/a.mp3", MakeMp3(&tag));
     const RunResult printed = RunCli({"print", "--columns", "name,artist", "--pdf", Host("out.pdf"), Host("p")});

@@ -13,6 +13,9 @@ int main(int argc, char** argv)
     qputenv("HOME", home.path().toUtf8());
     qunsetenv("XDG_CONFIG_HOME");
     qunsetenv("XDG_CACHE_HOME");
+    // No print server: the tests print to PDF files and see no real printer,
+    // whatever the machine has set up.
+    qputenv("CUPS_SERVER", (home.path() + "/no-cups.sock").toUtf8());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

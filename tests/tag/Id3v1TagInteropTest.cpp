@@ -126,7 +126,8 @@ TEST_P(ToolWritesTest, FieldsReadBackThroughCId3v1Tag)
 {
     const Writer& writer = GetParam();
     if (!WriterAvailable(writer))
-        GTEST_SKIP() << writer.program << " is not installed (apt-get install id3v2 eyed3 python3-mutagen)";
+        FAIL() << writer.program
+               << " is not installed: scripts/install-deps.sh installs id3v2, eyed3 and python3-mutagen";
     TempMachine machine;
     machine.WriteFile("song.mp3", tagbytes::SilentFrames(10));
     ASSERT_EQ(RunTool(writer.command(machine.Host("song.mp3"))).status, 0);
@@ -249,7 +250,9 @@ TEST_P(ToolReadsTest, FieldsWrittenByCId3v1TagReadTheSame)
 {
     const Reader& reader = GetParam();
     const bool available = std::string(reader.program) == "mutagen" ? HasMutagen() : HasProgram(reader.program);
-    if (!available) GTEST_SKIP() << reader.program << " is not installed (apt-get install id3v2 eyed3 python3-mutagen)";
+    if (!available)
+        FAIL() << reader.program
+               << " is not installed: scripts/install-deps.sh installs id3v2, eyed3 and python3-mutagen";
     TempMachine machine;
     machine.WriteFile("song.mp3", tagbytes::SilentFrames(10));
     CId3v1Tag tag;
