@@ -7,36 +7,13 @@
 #
 #   crash-consistency.sh [--files N] [--rounds R] [--cli PATH] [--tree-tool PATH] [--keep]
 #
-# Defaults: 10000 files, 50 rounds, the programs of build-rel.
+# Defaults: 10000 files, 50 rounds, the programs of the build folder build/.
 set -u
 
-here=$(cd "$(dirname "$0")" && pwd)
-build="$here/../../build-rel"
-files=10000
 rounds=50
-cli="$build/src/cli/sonadex-cli"
-tool="$build/tests/reliability/rel_tree"
-keep=0
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --files) files=$2; shift 2 ;;
-    --rounds) rounds=$2; shift 2 ;;
-    --cli) cli=$2; shift 2 ;;
-    --tree-tool) tool=$2; shift 2 ;;
-    --keep) keep=1; shift ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-done
-for program in "$cli" "$tool"; do
-  [ -x "$program" ] || { echo "not built: $program" >&2; exit 2; }
-done
-
-work=$(mktemp -d /tmp/sonadex-crash-XXXXXX)
-[ "$keep" = 1 ] || trap 'rm -rf "$work"' EXIT
-root="$work/c"
-export SONADEX_HIVE="$work/hklm.reg"
-printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\System\\MountedDevices]\r\n"\\\\DosDevices\\\\C:"="%s"\r\n\r\n' "$root" >"$SONADEX_HIVE"
-"$tool" make "$root" "$files" || exit 2
+name=crash
+# shellcheck source=tree-setup.sh
+. "$(dirname "$0")/tree-setup.sh"
 
 now_ms() { date +%s%3N; }
 

@@ -1,43 +1,20 @@
 #!/usr/bin/env bash
 # Two `multitag -r` with different artists and one `rename-all -r` over the
 # same tree at the same time, several rounds. Afterwards every file must end
-# with exactly one whole record carrying one of the two artists, keep its
-# audio bytes, and carry its old name or one made from a record it had;
-# nothing lost or doubled. A file another run held at that moment may be
-# reported (exit status 1) by one run, but the other run still writes it.
+# with exactly one whole record of a value some run wrote (or none where it
+# never had one), keep its audio bytes, and carry its old name or one made
+# from a record it had; nothing lost or doubled. A file another run held at
+# that moment is reported (exit status 1) by the run that could not open it.
 #
 #   two-processes.sh [--files N] [--rounds R] [--cli PATH] [--tree-tool PATH] [--keep]
 #
-# Defaults: 10000 files, 5 rounds, the programs of build-rel.
+# Defaults: 10000 files, 5 rounds, the programs of the build folder build/.
 set -u
 
-here=$(cd "$(dirname "$0")" && pwd)
-build="$here/../../build-rel"
-files=10000
 rounds=5
-cli="$build/src/cli/sonadex-cli"
-tool="$build/tests/reliability/rel_tree"
-keep=0
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --files) files=$2; shift 2 ;;
-    --rounds) rounds=$2; shift 2 ;;
-    --cli) cli=$2; shift 2 ;;
-    --tree-tool) tool=$2; shift 2 ;;
-    --keep) keep=1; shift ;;
-    *) echo "unknown option $1" >&2; exit 2 ;;
-  esac
-done
-for program in "$cli" "$tool"; do
-  [ -x "$program" ] || { echo "not built: $program" >&2; exit 2; }
-done
-
-work=$(mktemp -d /tmp/sonadex-two-XXXXXX)
-[ "$keep" = 1 ] || trap 'rm -rf "$work"' EXIT
-root="$work/c"
-export SONADEX_HIVE="$work/hklm.reg"
-printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\System\\MountedDevices]\r\n"\\\\DosDevices\\\\C:"="%s"\r\n\r\n' "$root" >"$SONADEX_HIVE"
-"$tool" make "$root" "$files" || exit 2
+name=two
+# shellcheck source=tree-setup.sh
+. "$(dirname "$0")/tree-setup.sh"
 
 # Lines of stderr, without the progress line's carriage-return updates.
 failures() { tr '\r' '\n' <"$1" | grep -c 'sonadex-cli: ' ; }
