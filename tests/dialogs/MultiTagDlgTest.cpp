@@ -28,14 +28,10 @@ using guitest::RunModalScript;
 using tagbytes::MakeRecord;
 using tagbytes::RecordFields;
 using tagbytes::SilentFrames;
-
-constexpr std::size_t kTitleAt = 3, kArtistAt = 33, kGenreAt = 127;
-
-std::string Pad(std::string text, std::size_t width)
-{
-    text.resize(width, ' ');
-    return text;
-}
+using tagbytes::Pad;
+using tagbytes::kArtistAt;
+using tagbytes::kGenreAt;
+using tagbytes::kTitleAt;
 
 class MultiTagDlgTest : public ::testing::Test {
 protected:

@@ -29,14 +29,10 @@ using guitest::RunModalScript;
 using tagbytes::MakeRecord;
 using tagbytes::RecordFields;
 using tagbytes::SilentFrames;
-
-constexpr std::size_t kTitleAt = 3, kArtistAt = 33, kGenreAt = 127;
-
-std::string Pad(std::string text, std::size_t width)
-{
-    text.resize(width, ' ');
-    return text;
-}
+using tagbytes::Pad;
+using tagbytes::kArtistAt;
+using tagbytes::kGenreAt;
+using tagbytes::kTitleAt;
 
 // Shows whether a dialog ever became visible.
 class ShowCounter : public QObject {

@@ -34,6 +34,15 @@ inline std::string Field(const std::string& text, std::size_t width, char pad)
     return field;
 }
 
+// Offsets of fields in the record, for tests that look at single bytes.
+constexpr std::size_t kTitleAt = 3, kArtistAt = 33, kGenreAt = 127;
+
+// A field as this program writes it: cut or padded with spaces to its width.
+inline std::string Pad(const std::string& text, std::size_t width)
+{
+    return Field(text, width, ' ');
+}
+
 inline std::string MakeRecord(const RecordFields& f)
 {
     return "TAG" + Field(f.title, 30, f.pad) + Field(f.artist, 30, f.pad) + Field(f.album, 30, f.pad) +
