@@ -68,16 +68,23 @@ median_ms() {
     python3 -c 'import json,sys; print("%.1f" % (json.load(open(sys.argv[1]))["results"][0]["median"] * 1000))' "$1"
 }
 
-declare -A RESULT
+# CPU time (user + system, means) in milliseconds: what a run costs the
+# machine, whatever the number of threads.
+cpu_ms() {
+    python3 -c 'import json,sys; r = json.load(open(sys.argv[1]))["results"][0]; print("%.1f" % ((r["user"] + r["system"]) * 1000))' "$1"
+}
+
+declare -A RESULT CPU
 measure() {  # key runs command; the slow peers get no extra warm-up run (the cache is warm by then)
     local key=$1 runs=$2 cmd=$3 out="$WORK/$1.json" warmup=1
     [ "$runs" = "$SLOW_RUNS" ] && [ "$runs" != "$RUNS" ] && warmup=0
     # A peer's exit status says things like "no ID3v2 tag here"; ours must be 0.
     local ignore=(-i)
-    case $key in *.sonadex.* | *.floor.*) ignore=() ;; esac
+    case $key in *.sonadex*.* | *.floor.*) ignore=() ;; esac
     hyperfine -N "${ignore[@]}" --style none --warmup "$warmup" --runs "$runs" --export-json "$out" "$cmd" \
         >/dev/null 2>"$WORK/$key.err" || { cat "$WORK/$key.err" >&2; echo "failed: $key" >&2; exit 1; }
     RESULT[$key]=$(median_ms "$out")
+    CPU[$key]=$(cpu_ms "$out")
 }
 
 kid3_read_script() {  # one kid3-cli process reading every file of a folder
@@ -95,10 +102,13 @@ run_size() {
     echo "== $n files: measuring" >&2
     measure "read.floor.$n" "$RUNS" "$WORK/floor_read $flat"
     measure "read.sonadex.$n" "$RUNS" "$SONADEX_CLI list $flat"
+    measure "read.sonadex-j1.$n" "$RUNS" "$SONADEX_CLI list -j1 $flat"
     measure "readtree.floor.$n" "$RUNS" "$WORK/floor_read -r $tree"
     measure "readtree.sonadex.$n" "$RUNS" "$SONADEX_CLI list -r $tree"
+    measure "readtree.sonadex-j1.$n" "$RUNS" "$SONADEX_CLI list -r -j1 $tree"
     measure "write.floor.$n" "$RUNS" "$WORK/floor_write Floor $flat"
     measure "write.sonadex.$n" "$RUNS" "$SONADEX_CLI multitag --comment Sonadex $flat"
+    measure "write.sonadex-j1.$n" "$RUNS" "$SONADEX_CLI multitag -j1 --comment Sonadex-j1 $flat"
     [ "$n" = "$(echo $SIZES | cut -d' ' -f1)" ] || return 0
     # The peers, at the first size: many files per process wherever the tool takes them.
     measure "read.taglib.$n" "$RUNS" "sh -c \"$files $WORK/taglib_peer read >/dev/null\""
@@ -118,22 +128,22 @@ run_size() {
 
 print_table() {
     local op n tool floor fastest v key
-    printf '\n%-10s %-7s %-10s %12s %9s %13s\n' operation files program "median ms" "x floor" "x best peer"
+    printf '\n%-10s %-7s %-11s %12s %9s %13s %9s\n' operation files program "median ms" "x floor" "x best peer" "cpu ms"
     for op in read readtree write; do
         for n in $SIZES; do
             floor=${RESULT[$op.floor.$n]:-}
             fastest=""
             for key in "${!RESULT[@]}"; do
-                case $key in "$op.floor.$n" | "$op.sonadex.$n") continue ;; "$op".*".$n") ;; *) continue ;; esac
+                case $key in "$op.floor.$n" | "$op.sonadex"*".$n") continue ;; "$op".*".$n") ;; *) continue ;; esac
                 v=${RESULT[$key]}
                 if [ -z "$fastest" ] || python3 -c "import sys; sys.exit(0 if $v < $fastest else 1)"; then fastest=$v; fi
             done
             for key in $(printf '%s\n' "${!RESULT[@]}" | grep "^$op\.[^.]*\.$n$" | sort); do
                 tool=${key#$op.}; tool=${tool%.$n}
                 v=${RESULT[$key]}
-                printf '%-10s %-7s %-10s %12s %9s %13s\n' "$op" "$n" "$tool" "$v" \
+                printf '%-10s %-7s %-11s %12s %9s %13s %9s\n' "$op" "$n" "$tool" "$v" \
                     "$(python3 -c "print('%.2f' % ($v / $floor))")" \
-                    "$([ -n "$fastest" ] && python3 -c "print('%.3f' % ($v / $fastest))" || echo -)"
+                    "$([ -n "$fastest" ] && python3 -c "print('%.3f' % ($v / $fastest))" || echo -)" "${CPU[$key]}"
             done
         done
     done

@@ -1,6 +1,9 @@
 #include "CliOptions.h"
 
+#include "ops/ParallelFor.h"
+
 #include <array>
+#include <charconv>
 #include <getopt.h>
 #include <string_view>
 
@@ -16,12 +19,14 @@ enum Option : unsigned {
     kPageSize = 1u << 6,
     kPdf = 1u << 7,
     kHelp = 1u << 8,
+    kJobs = 1u << 9,
 };
 
 // Short or long option values returned by getopt_long; letters for the short ones.
 enum LongId : int {
     kIdHelp = 'h',
     kIdRecurse = 'r',
+    kIdJobs = 'j',
     kIdVersion = 'V',
     kIdJson = 256,
     kIdPattern,
@@ -42,6 +47,7 @@ const option kLongOptions[] = {
     {"version", no_argument, nullptr, kIdVersion},
     {"json", no_argument, nullptr, kIdJson},
     {"recursive", no_argument, nullptr, kIdRecurse},
+    {"jobs", required_argument, nullptr, kIdJobs},
     {"pattern", required_argument, nullptr, kIdPattern},
     {"dry-run", no_argument, nullptr, kIdDryRun},
     {"artist", required_argument, nullptr, kIdArtist},
@@ -66,9 +72,9 @@ struct CommandRule {
 
 constexpr std::array<CommandRule, 9> kCommands{{
     {CliCommand::Show, "show", kJson, 1, -1},
-    {CliCommand::List, "list", kJson | kRecurse | kPattern, 1, 1},
+    {CliCommand::List, "list", kJson | kRecurse | kPattern | kJobs, 1, 1},
     {CliCommand::Set, "set", kJson | kFields, 1, -1},
-    {CliCommand::MultiTag, "multitag", kJson | kRecurse | kFields, 1, 1},
+    {CliCommand::MultiTag, "multitag", kJson | kRecurse | kFields | kJobs, 1, 1},
     {CliCommand::Strip, "strip", kJson, 1, -1},
     {CliCommand::Rename, "rename", kJson | kPattern | kDryRun, 1, -1},
     {CliCommand::RenameAll, "rename-all", kJson | kRecurse | kPattern | kDryRun, 1, 1},
@@ -91,6 +97,8 @@ unsigned GroupOf(int id)
         return kJson;
     case kIdRecurse:
         return kRecurse;
+    case kIdJobs:
+        return kJobs;
     case kIdPattern:
         return kPattern;
     case kIdDryRun:
@@ -129,6 +137,9 @@ void Store(CliOptions& options, int id, const char* value)
         break;
     case kIdPattern:
         options.pattern = value;
+        break;
+    case kIdJobs:
+        options.jobs = value;
         break;
     case kIdArtist:
         options.artist = value;
@@ -182,7 +193,7 @@ std::string ParseOptions(int count, char* args[], const CommandRule* rule, CliOp
     opterr = 0; // our own messages, with the command named
     optind = 0; // full re-initialisation, as glibc documents
     for (;;) {
-        const int id = getopt_long(count, args, "hrV", kLongOptions, nullptr);
+        const int id = getopt_long(count, args, "hrVj:", kLongOptions, nullptr);
         if (id == -1) break;
         const std::string where = OptionText(args[optind - 1]);
         if (id == '?') return UnknownOptionMessage(where);
@@ -207,10 +218,26 @@ std::string CheckOperands(const CommandRule& rule, const CliOptions& options)
     if (rule.command == CliCommand::Set && !options.HasFieldOption())
         return "'set' needs at least one of --artist, --title, --album, --year, --genre, --comment";
     if (rule.command == CliCommand::Print && !options.pdf) return "'print' needs --pdf OUT";
+    if (options.jobs && !JobCount(*options.jobs))
+        return "invalid number of jobs '" + *options.jobs + "' (1 to " + std::to_string(kMaxJobs) + ")";
     return {};
 }
 
 } // namespace
+
+std::optional<unsigned> JobCount(const std::string& text)
+{
+    unsigned jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (error != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > kMaxJobs) return std::nullopt;
+    return jobs;
+}
+
+unsigned CliOptions::Jobs() const
+{
+    const std::optional<unsigned> chosen = jobs ? JobCount(*jobs) : std::nullopt;
+    return chosen ? *chosen : DefaultJobs();
+}
 
 const char* CommandName(CliCommand command)
 {

@@ -17,6 +17,7 @@ struct CliOptions {
     bool recurse = false;
     bool dryRun = false;
     std::optional<std::string> pattern;
+    std::optional<std::string> jobs; // -j: threads for list and multitag
     std::optional<std::string> artist, title, album, year, genre, comment;
     std::optional<std::string> columns;
     std::optional<std::string> pageSize;
@@ -24,6 +25,7 @@ struct CliOptions {
     std::vector<std::string> operands;
 
     bool HasFieldOption() const { return artist || title || album || year || genre || comment; }
+    unsigned Jobs() const; // -j's number, else the machine's hardware threads
 };
 
 struct ParsedCommandLine {
@@ -34,3 +36,6 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseCommandLine(int argc, char* argv[]);
 
 const char* CommandName(CliCommand command);
+
+// The number of a -j option: 1 to kMaxJobs, else nullopt.
+std::optional<unsigned> JobCount(const std::string& text);

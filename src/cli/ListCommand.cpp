@@ -27,6 +27,11 @@ const char* StateName(RowState state)
     return "untagged";
 }
 
+std::string HostPathIn(const std::string& hostFolder, const std::string& name)
+{
+    return hostFolder == "/" ? "/" + name : hostFolder + "/" + name;
+}
+
 // One row with its texts already in UTF-8.
 struct PrintedRow {
     std::string name, path, sizeText, artist, title, album, year, genre, comment;
@@ -39,18 +44,21 @@ PrintedRow ToPrinted(const FileRow& row, const std::string& hostFolder)
                        platform::ToUtf8(row.title),    platform::ToUtf8(row.album),
                        platform::ToUtf8(row.year),     platform::ToUtf8(row.genre),
                        platform::ToUtf8(row.comment)};
-    printed.path = hostFolder == "/" ? "/" + printed.name : hostFolder + "/" + printed.name;
+    printed.path = HostPathIn(hostFolder, printed.name);
     return printed;
 }
 
-void AppendTextRow(std::string& out, const PrintedRow& row, RowState state)
+// Straight into the output text: a listing of many files converts and
+// copies each field once.
+void AppendTextRow(std::string& out, const FileRow& row)
 {
+    const platform::CodePage& codePage = platform::CurrentMachine().codePage;
     for (const std::string* field :
          {&row.name, &row.sizeText, &row.artist, &row.title, &row.album, &row.year, &row.genre, &row.comment}) {
-        out += *field;
+        codePage.AppendUtf8(out, *field);
         out += '\t';
     }
-    out += StateName(state);
+    out += StateName(row.state);
     out += '\n';
 }
 
@@ -101,15 +109,11 @@ public:
         std::string text;
         if (withHeading && !m_json && !listing.rows.empty()) text += hostFolder + ":\n";
         for (const FileRow& row : listing.rows) {
-            const PrintedRow printed = ToPrinted(row, hostFolder);
-            if (!row.opened && !IsHostFolder(printed.path)) {
-                WriteError(printed.path + ": " + OpenFailureReason(folder + "\\" + row.name));
-                m_failed = true;
-            }
+            if (!row.opened) ReportUnreadable(folder, hostFolder, row);
             if (m_json)
-                AppendJsonRow(m_writer, printed, row);
+                AppendJsonRow(m_writer, ToPrinted(row, hostFolder), row);
             else
-                AppendTextRow(text, printed, row.state);
+                AppendTextRow(text, row);
             m_progress.Step();
         }
         WriteOut(text);
@@ -145,6 +149,16 @@ public:
     std::uint64_t Total() const { return m_total; }
 
 private:
+    // A folder that matches the pattern shows as a row that cannot be read,
+    // as in the window; only a file that cannot be read is an error.
+    void ReportUnreadable(const std::string& folder, const std::string& hostFolder, const FileRow& row)
+    {
+        const std::string hostPath = HostPathIn(hostFolder, platform::ToUtf8(row.name));
+        if (IsHostFolder(hostPath)) return;
+        WriteError(hostPath + ": " + OpenFailureReason(folder + "\\" + row.name));
+        m_failed = true;
+    }
+
     bool m_json;
     bool m_failed = false;
     int m_count = 0;
@@ -155,6 +169,30 @@ private:
 
 } // namespace
 
+namespace {
+
+// Folders are listed a batch at a time: the threads share the files of the
+// whole batch, and the output still comes folder by folder in walk order.
+constexpr std::size_t kFolderBatch = 64;
+
+void ListBatch(CListPrinter& printer, const std::vector<std::string>& batch, const std::string& pattern,
+               const CliOptions& options)
+{
+    std::vector<std::string> readable;
+    for (const std::string& folder : batch)
+        if (CanReadFolder(folder)) readable.push_back(folder);
+    std::vector<FileListing> listings = ListFolders(readable, pattern, options.Jobs());
+    std::size_t next = 0;
+    for (const std::string& folder : batch) {
+        if (next < readable.size() && readable[next] == folder)
+            printer.AddFolder(folder, listings[next++], options.recurse);
+        else
+            printer.FolderFailed(folder);
+    }
+}
+
+} // namespace
+
 int RunList(const CliOptions& options)
 {
     const auto folder = FolderArgument(options.operands.front());
@@ -162,13 +200,14 @@ int RunList(const CliOptions& options)
     const std::string pattern = RenamePattern(options.pattern);
     CListPrinter printer(options.json);
     printer.BeginDocument(PrintablePath(*folder));
+    std::vector<std::string> batch;
     WalkFolderTree(*folder, options.recurse, [&](const std::string& each) {
-        if (!CanReadFolder(each)) {
-            printer.FolderFailed(each);
-            return;
-        }
-        printer.AddFolder(each, ListFolder(each, pattern), options.recurse);
+        batch.push_back(each);
+        if (batch.size() < kFolderBatch) return;
+        ListBatch(printer, batch, pattern, options);
+        batch.clear();
     });
+    ListBatch(printer, batch, pattern, options);
     const std::string summary = platform::ToUtf8(SummaryText(printer.Count(), printer.Total(), FilesWord()));
     return printer.Finish(summary);
 }

@@ -105,10 +105,13 @@ int RunMultiTag(const CliOptions& options)
     if (!folder) return 1;
     CCommandReport report(options.json, false);
     CProgressLine progress("multitag");
-    const int count = TagFolder(*folder, fields, options.recurse, [&](const FileOutcome& outcome) {
-        report.Add(outcome);
-        progress.Step();
-    });
+    const int count = TagFolder(
+        *folder, fields, options.recurse,
+        [&](const FileOutcome& outcome) {
+            report.Add(outcome);
+            progress.Step();
+        },
+        options.Jobs());
     report.SetCount(count);
     return report.Finish(std::to_string(count) + " files processed");
 }

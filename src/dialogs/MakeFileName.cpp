@@ -28,10 +28,12 @@ void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
 {
     if (what.empty()) return;
     // The machine's code pages are single-byte, so a byte-wise search is character-wise.
+    std::size_t at = text.find(what);
+    if (at == std::string::npos) return; // the usual case when naming many files: nothing to copy
     std::string result;
     result.reserve(text.size());
     std::size_t from = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, from)) {
+    for (; at != std::string::npos; at = text.find(what, from)) {
         result.append(text, from, at - from).append(with);
         from = at + what.size();
     }
@@ -52,6 +54,11 @@ std::string MakeFileName(std::string_view pattern, const CId3v1Tag& tag)
 {
     const std::string values[6] = {tag.GetArtist(), tag.GetTitle(), tag.GetAlbum(),
                                    tag.GetYear(),   tag.GetGenre(), tag.GetComment()};
+    return MakeFileName(pattern, values);
+}
+
+std::string MakeFileName(std::string_view pattern, const std::string (&values)[6])
+{
     std::string name = FillPattern(pattern, values);
     for (const auto& [what, with] : kNameMappings)
         ReplaceAll(name, what, with);

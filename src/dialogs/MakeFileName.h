@@ -9,6 +9,8 @@ class CId3v1Tag;
 // %1 artist, %2 title, %3 album, %4 year, %5 genre, %6 comment; ".mp3" is
 // always appended; characters file names cannot hold are mapped afterwards.
 std::string MakeFileName(std::string_view pattern, const CId3v1Tag& tag);
+// The same with the tag's six getter values, artist to comment, already read.
+std::string MakeFileName(std::string_view pattern, const std::string (&values)[6]);
 
 // Steps 1 and 2 of the rule with the given six values and no mapping
 // (the settings dialog's example).

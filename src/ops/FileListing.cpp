@@ -1,9 +1,14 @@
 #include "FileListing.h"
 
 #include "FormatFileSize.h"
+#include "ParallelFor.h"
 #include "dialogs/MakeFileName.h"
 #include "platform/FileFind.h"
 #include "tag/Id3v1Tag.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -17,12 +22,19 @@ void TakeFields(FileRow& row, const CId3v1Tag& tag)
     row.comment = tag.GetComment();
 }
 
-FileRow MakeRow(CId3v1Tag& tag, const platform::CFileFind& finder, const std::string& pattern)
+// The name the rename rule gives the file: the getters' values, which for a
+// file without a tag all read as empty (the row's fields then are).
+std::string NameFromTag(const FileRow& row, const std::string& pattern)
 {
-    FileRow row;
-    row.name = finder.GetFileName();
-    row.opened = tag.Open(finder.GetFilePath());
-    if (!row.opened) return row;
+    const std::string values[6] = {row.artist, row.title, row.album, row.year, row.genre, row.comment};
+    return MakeFileName(pattern, values);
+}
+
+// Fills the row of the file row.name in folder; row.opened says whether it could be read.
+void ReadRow(FileRow& row, CId3v1Tag& tag, const std::string& folder, const std::string& pattern)
+{
+    row.opened = tag.Open(folder + "\\" + row.name);
+    if (!row.opened) return;
     row.hasTag = tag.HasTag();
     row.size = tag.GetFileLength();
     row.sizeText = FormatFileSize(row.size);
@@ -30,27 +42,54 @@ FileRow MakeRow(CId3v1Tag& tag, const platform::CFileFind& finder, const std::st
         row.state = RowState::Tagged;
         TakeFields(row, tag);
     }
-    // Also made for a file without a tag, whose fields all read as empty.
-    if (MakeFileName(pattern, tag) == row.name) row.state = RowState::Match;
-    return row;
+    if (NameFromTag(row, pattern) == row.name) row.state = RowState::Match;
 }
 
-} // namespace
-
-FileListing ListFolder(const std::string& folder, const std::string& pattern)
+std::vector<FileRow> FoundRows(const std::string& folder)
 {
-    FileListing listing;
-    CId3v1Tag tag; // one object and one genre table for the whole folder
+    std::vector<FileRow> rows;
     platform::CFileFind finder;
     bool more = finder.FindFile(folder + "\\*.mp3");
     while (more) {
         more = finder.FindNextFile();
-        FileRow row = MakeRow(tag, finder, pattern);
-        if (row.opened) listing.total += row.size;
-        ++listing.count;
-        listing.rows.push_back(std::move(row));
+        rows.emplace_back().name = finder.GetFileName();
     }
-    return listing;
+    return rows;
+}
+
+} // namespace
+
+std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, const std::string& pattern, unsigned jobs)
+{
+    std::vector<FileListing> listings(folders.size());
+    ForEachInParallel(folders.size(), jobs,
+                      [&](std::size_t index, unsigned) { listings[index].rows = FoundRows(folders[index]); });
+    // Every file of every folder is one item, so a tree of small folders
+    // keeps all threads as busy as one large folder does.
+    std::vector<std::pair<std::size_t, FileRow*>> files; // folder index, row
+    for (std::size_t index = 0; index < listings.size(); ++index)
+        for (FileRow& row : listings[index].rows)
+            files.emplace_back(index, &row);
+    std::vector<CId3v1Tag> tags(std::max(jobs, 1u)); // one object and one genre table per thread
+    ForEachInParallel(files.size(), jobs, [&](std::size_t index, unsigned worker) {
+        ReadRow(*files[index].second, tags[worker], folders[files[index].first], pattern);
+    });
+    // Two names of one file (hard links) read at once refuse each other the
+    // lock; read alone, as one thread would have, a refused file opens.
+    if (jobs > 1)
+        for (const auto& [folder, row] : files)
+            if (!row->opened) ReadRow(*row, tags.front(), folders[folder], pattern);
+    for (FileListing& listing : listings) {
+        for (const FileRow& row : listing.rows)
+            if (row.opened) listing.total += row.size;
+        listing.count = static_cast<int>(listing.rows.size());
+    }
+    return listings;
+}
+
+FileListing ListFolder(const std::string& folder, const std::string& pattern, unsigned jobs)
+{
+    return std::move(ListFolders({folder}, pattern, jobs).front());
 }
 
 std::string SummaryText(int count, std::uint64_t total, const std::string& filesWord)

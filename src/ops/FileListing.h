@@ -5,25 +5,29 @@
 #include <string>
 #include <vector>
 
-enum class RowState { Match = 0, Tagged = 1, Untagged = 2 };  // also the icon index
+enum class RowState { Match = 0, Tagged = 1, Untagged = 2 }; // also the icon index
 
 struct FileRow {
-    std::string name;      // system string, no folder
-    bool opened = false;   // the tag could be read
+    std::string name;    // system string, no folder
+    bool opened = false; // the tag could be read
     bool hasTag = false;
     std::uint64_t size = 0;
-    std::string sizeText;  // FormatFileSize(size) when opened, else empty
+    std::string sizeText; // FormatFileSize(size) when opened, else empty
     RowState state = RowState::Untagged;
-    std::string artist, title, album, year, genre, comment;  // empty without a tag
+    std::string artist, title, album, year, genre, comment; // empty without a tag
 };
 
 struct FileListing {
-    std::vector<FileRow> rows;  // in the finder's order
+    std::vector<FileRow> rows; // in the finder's order
     int count = 0;
     std::uint64_t total = 0;
 };
 
-// Searches folder\*.mp3 (any case) and reads every entry's tag with one tag object.
-FileListing ListFolder(const std::string& folder, const std::string& pattern);
+// Searches folder\*.mp3 (any case) and reads every entry's tag, on up to
+// jobs threads; the rows and totals are the same for any number of jobs.
+FileListing ListFolder(const std::string& folder, const std::string& pattern, unsigned jobs = 1);
+// ListFolder for each folder, the files of all of them spread over the threads.
+std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, const std::string& pattern,
+                                     unsigned jobs = 1);
 // "%d " + filesWord + ", " + FormatFileSize(total)
 std::string SummaryText(int count, std::uint64_t total, const std::string& filesWord);

@@ -10,6 +10,9 @@ constexpr std::uint64_t kKilo = 1024;
 // once per listed file.
 std::string Format(double value, const char* unit)
 {
+    // Whole numbers, every kilobyte size among them, need no rounding.
+    if (value < 1e15 && value == static_cast<double>(static_cast<std::uint64_t>(value)))
+        return std::to_string(static_cast<std::uint64_t>(value)) + ".00" + unit;
     char text[64];
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
     return std::string(text, result.ptr) + unit;

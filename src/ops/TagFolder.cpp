@@ -1,37 +1,98 @@
 #include "TagFolder.h"
 
 #include "FolderWalk.h"
+#include "ParallelFor.h"
 #include "platform/File.h"
 #include "tag/Id3v1Tag.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
+
+// With several threads, files are taken a batch at a time, so that the
+// reports keep the walk's order and memory stays bounded on any tree.
+constexpr std::size_t kParallelBatch = 1024;
 
 void Report(const OutcomeSink& sink, const FileOutcome& outcome)
 {
     if (sink) sink(outcome);
 }
 
-// Writes the fields into one file; false when the file could not be opened.
-bool TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields, const OutcomeSink& sink)
+// A file of the walk, or a folder of it that could not be read.
+struct WalkItem {
+    std::string path;
+    bool folderFailed = false;
+};
+
+struct TagResult {
+    bool counted = false; // the file could be opened
+    FileOutcome outcome;
+};
+
+// Writes the fields into one file.
+TagResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields)
 {
-    if (!tag.Open(path)) {
-        Report(sink, FileOutcome{path, {}, false, tag.GetLastError(), "cannot open"});
-        return false;
-    }
+    if (!tag.Open(path)) return {false, FileOutcome{path, {}, false, tag.GetLastError(), "cannot open"}};
     fields.ApplyTo(tag);
     try {
         tag.Save();
     } catch (const platform::CFileException& error) {
         // Save has put the file back as it was; the walk goes on.
-        Report(sink, FileOutcome{path, {}, false, error.OsError(), "cannot write"});
-        return true;
+        return {true, FileOutcome{path, {}, false, error.OsError(), "cannot write"}};
     }
-    if (tag.GetLastError() != 0)
-        Report(sink, FileOutcome{path, {}, false, tag.GetLastError(), "cannot write"});
-    else
-        Report(sink, FileOutcome{path, {}, true, 0, {}});
-    return true;
+    if (tag.GetLastError() != 0) return {true, FileOutcome{path, {}, false, tag.GetLastError(), "cannot write"}};
+    return {true, FileOutcome{path, {}, true, 0, {}}};
 }
+
+class CBatchTagger {
+public:
+    CBatchTagger(const TagFields& fields, unsigned jobs, const OutcomeSink& sink)
+        : m_fields(fields), m_jobs(std::max(jobs, 1u)), m_sink(sink), m_tags(m_jobs)
+    {
+    }
+
+    void Add(WalkItem item)
+    {
+        m_items.push_back(std::move(item));
+        if (m_items.size() >= (m_jobs == 1 ? 1 : kParallelBatch)) Flush();
+    }
+
+    void Flush()
+    {
+        std::vector<TagResult> results(m_items.size());
+        ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned worker) {
+            if (!m_items[index].folderFailed)
+                results[index] = TagOneFile(m_tags[worker], m_items[index].path, m_fields);
+        });
+        for (std::size_t index = 0; index < m_items.size(); ++index)
+            ReportInOrder(m_items[index], results[index]);
+        m_items.clear();
+    }
+
+    int Count() const { return m_count; }
+
+private:
+    void ReportInOrder(const WalkItem& item, TagResult& result)
+    {
+        if (item.folderFailed) {
+            Report(m_sink, FileOutcome{item.path, {}, false, 0, "cannot read folder"});
+            return;
+        }
+        // Two names of one file (hard links) taken at once refuse each other
+        // the lock; done alone, as one thread would have, the file is written.
+        if (m_jobs > 1 && !result.outcome.ok) result = TagOneFile(m_tags.front(), item.path, m_fields);
+        if (result.counted) ++m_count;
+        Report(m_sink, result.outcome);
+    }
+
+    const TagFields& m_fields;
+    const unsigned m_jobs;
+    const OutcomeSink& m_sink;
+    std::vector<CId3v1Tag> m_tags; // Open leaves nothing of the previous file in them
+    std::vector<WalkItem> m_items;
+    int m_count = 0;
+};
 
 } // namespace
 
@@ -45,17 +106,15 @@ void TagFields::ApplyTo(CId3v1Tag& tag) const
     if (comment) tag.SetComment(*comment);
 }
 
-int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink)
+int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink, unsigned jobs)
 {
-    int count = 0;
-    CId3v1Tag tag; // Open leaves nothing of the previous file in it
+    CBatchTagger tagger(fields, jobs, sink);
     FolderWalkCallbacks callbacks;
     callbacks.onFile = [&](const std::string& where, const std::string& name) {
-        if (TagOneFile(tag, where + "\\" + name, fields, sink)) ++count;
+        tagger.Add({where + "\\" + name, false});
     };
-    callbacks.onFolderFailed = [&](const std::string& where) {
-        Report(sink, FileOutcome{where, {}, false, 0, "cannot read folder"});
-    };
+    callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, true}); };
     WalkMp3Files(folder, recurse, callbacks);
-    return count;
+    tagger.Flush();
+    return tagger.Count();
 }

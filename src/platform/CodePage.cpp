@@ -56,9 +56,15 @@ bool CodePage::Build(int number)
     }
     m_toUnicode = table;
     m_fromUnicode.clear();
+    m_fromLowUnicode.fill(kNoByte);
     for (unsigned byte = 0; byte < table.size(); ++byte) {
-        m_toUtf8[byte] = EncodeUtf8(table[byte]);
-        if (table[byte] != kReplacement) m_fromUnicode.emplace(table[byte], static_cast<unsigned char>(byte));
+        const std::string utf8 = EncodeUtf8(table[byte]);
+        m_toUtf8[byte].size = static_cast<unsigned char>(std::min(utf8.size(), m_toUtf8[byte].bytes.size()));
+        std::copy_n(utf8.begin(), m_toUtf8[byte].size, m_toUtf8[byte].bytes.begin());
+        if (table[byte] == kReplacement) continue;
+        // The first byte wins, as emplace keeps the first entry.
+        if (m_fromUnicode.emplace(table[byte], static_cast<unsigned char>(byte)).second && table[byte] < kTwoByteLimit)
+            m_fromLowUnicode[table[byte]] = static_cast<short>(byte);
     }
     m_asciiUnchanged = true;
     for (char32_t byte = 0; byte < 0x80; ++byte) {
@@ -81,15 +87,50 @@ std::string CodePage::ToUtf8(std::string_view system) const
 {
     if (IsPlainAscii(system)) return std::string(system);
     std::string result;
-    result.reserve(system.size());
-    for (const char c : system)
-        result += m_toUtf8[static_cast<unsigned char>(c)];
+    AppendUtf8(result, system);
+    return result;
+}
+
+void CodePage::AppendUtf8(std::string& out, std::string_view system) const
+{
+    if (IsPlainAscii(system)) {
+        out += system;
+        return;
+    }
+    out.reserve(out.size() + 2 * system.size());
+    for (const char c : system) {
+        const Utf8Form& form = m_toUtf8[static_cast<unsigned char>(c)];
+        out.append(form.bytes.data(), form.size);
+    }
+}
+
+// Latin, Greek and Cyrillic texts, what single-byte pages hold, are written
+// in one- and two-byte sequences; those are decoded here without iconv.
+std::optional<std::string> CodePage::FromShortSequences(std::string_view utf8) const
+{
+    std::string result;
+    result.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        char32_t point = lead;
+        if (lead >= 0x80) {
+            // 0xC2..0xDF and one continuation byte: anything else (overlong
+            // forms, longer sequences, stray bytes) takes the general path.
+            if (lead < 0xC2 || lead > 0xDF || i + 1 >= utf8.size()) return std::nullopt;
+            const auto next = static_cast<unsigned char>(utf8[++i]);
+            if ((next & 0xC0) != 0x80) return std::nullopt;
+            point = (static_cast<char32_t>(lead & 0x1F) << 6) | (next & 0x3F);
+        }
+        const short byte = m_fromLowUnicode[point];
+        result += byte == kNoByte ? '?' : static_cast<char>(byte);
+    }
     return result;
 }
 
 std::string CodePage::FromUtf8(std::string_view utf8) const
 {
     if (IsPlainAscii(utf8)) return std::string(utf8);
+    if (std::optional<std::string> quick = FromShortSequences(utf8)) return *std::move(quick);
     std::string result;
     for (const char32_t c : DecodeUtf8(utf8)) {
         const auto found = m_fromUnicode.find(c);

@@ -50,12 +50,14 @@ bool MatchPlain(std::string_view pattern, std::string_view name)
 }
 
 // Folded names, then bytes: a total order, so equal-looking names keep one
-// place. One pass over the common prefix, as sorting calls it often.
+// place. Sorting calls this often: up to the first differing byte the names
+// are equal, so the folded comparison starts there.
 bool NameLess(const std::string& a, const std::string& b)
 {
+    std::size_t i = static_cast<std::size_t>(std::ranges::mismatch(a, b).in1 - a.begin());
     const std::size_t common = std::min(a.size(), b.size());
     int byteOrder = 0; // the first plain byte difference, the tie-breaker
-    for (std::size_t i = 0; i < common; ++i) {
+    for (; i < common; ++i) {
         const unsigned char x = Fold(a[i]), y = Fold(b[i]);
         if (x != y) return x < y;
         if (byteOrder == 0 && a[i] != b[i])

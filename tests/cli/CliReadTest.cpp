@@ -95,6 +95,20 @@ TEST_F(CliRead, ListTextIsOneTabSeparatedLinePerRowThenTheSummary)
     EXPECT_NE(renamed.out.find("\tmatch\n"), std::string::npos) << renamed.out;
 }
 
+TEST_F(CliRead, ListGivesTheSameOutputOnAnyNumberOfThreads)
+{
+    const CHeldFile held(Host("music/c.mp3"));
+    const RunResult one = RunCli({"list", "-r", "-j", "1", Host("music")});
+    EXPECT_EQ(one.status, 1);
+    for (const char* jobs : {"2", "5"}) {
+        SCOPED_TRACE(jobs);
+        const RunResult many = RunCli({"list", "-r", "--jobs", jobs, Host("music")});
+        EXPECT_EQ(many.status, one.status);
+        EXPECT_EQ(many.out, one.out);
+        EXPECT_EQ(many.err, one.err);
+    }
+}
+
 TEST_F(CliRead, ListOfAFolderThatIsNotThereFailsWithStatusOne)
 {
     const RunResult result = RunCli({"list", Host("nowhere")});

@@ -33,6 +33,10 @@ TEST_F(CliUsage, BadUsageExitsTwoWithMessageAndUsageLineAndTouchesNothing)
         {"multitag with unknown genre", {"multitag", "--genre", "Popp", Host("")}, "unknown genre"},
         {"print without --pdf", {"print", Host("")}, "--pdf"},
         {"option before any command", {"--json"}, "--json"},
+        {"no jobs", {"list", "-j", "0", Host("")}, "invalid number of jobs '0'"},
+        {"jobs not a number", {"multitag", "--jobs=2x", "--artist", "A", Host("")}, "invalid number of jobs '2x'"},
+        {"too many jobs", {"list", "--jobs", "65", Host("")}, "(1 to 64)"},
+        {"jobs for a command of single files", {"set", "-j", "2", "--artist", "A", file}, "not valid for 'set'"},
     };
     const auto before = Snapshot();
     for (const UsageCase& c : cases) {

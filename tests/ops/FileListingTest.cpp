@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <unistd.h>
+#include <vector>
+
 namespace {
 
 using tagbytes::SilentFrames;
@@ -90,6 +94,70 @@ TEST_F(FileListingTest, EmptyOrMissingFolderGivesNoRows)
         EXPECT_EQ(listing.count, 0);
         EXPECT_EQ(SummaryText(listing.count, listing.total, "Dateien"), "0 Dateien, ");
     }
+}
+
+void ExpectSameRows(const FileListing& one, const FileListing& other)
+{
+    EXPECT_EQ(one.count, other.count);
+    EXPECT_EQ(one.total, other.total);
+    ASSERT_EQ(one.rows.size(), other.rows.size());
+    for (std::size_t i = 0; i < one.rows.size(); ++i) {
+        const FileRow& a = one.rows[i];
+        const FileRow& b = other.rows[i];
+        SCOPED_TRACE(a.name);
+        EXPECT_EQ(a.name, b.name);
+        EXPECT_EQ(a.opened, b.opened);
+        EXPECT_EQ(a.hasTag, b.hasTag);
+        EXPECT_EQ(a.size, b.size);
+        EXPECT_EQ(a.sizeText, b.sizeText);
+        EXPECT_EQ(a.state, b.state);
+        for (const auto field :
+             {&FileRow::artist, &FileRow::title, &FileRow::album, &FileRow::year, &FileRow::genre, &FileRow::comment})
+            EXPECT_EQ(a.*field, b.*field);
+    }
+}
+
+// Threads must not change a single row: hard links (one file under two
+// names, whose locks collide when read at the same moment), a file held by another
+// opener and a folder that matches the pattern, across several folders.
+TEST_F(FileListingTest, ThreadsGiveTheRowsOfOneThread)
+{
+    const std::vector<std::string> folders = {"m", "m/sub", "n", "empty"};
+    for (const std::string& folder : folders)
+        machine.MakeDir(folder);
+    const auto hardLink = [&](const std::string& from, const std::string& to) {
+        return link(machine.Host(from).c_str(), machine.Host(to).c_str()) == 0;
+    };
+    for (int i = 0; i < 120; ++i) {
+        const std::string number = std::to_string(i);
+        const std::string name = "m/" + number + ".mp3";
+        machine.WriteFile(name, i % 3 ? TaggedFile({"T" + number, "A", "", "", "", 1}) : SilentFrames(1));
+        ASSERT_TRUE(hardLink(name, "n/link" + number + ".mp3"));
+        // Sorted next to each other, so that two threads take both names at once.
+        ASSERT_TRUE(i % 2 == 0 || hardLink(name, "m/" + number + ".b.mp3"));
+    }
+    machine.WriteFile("m/sub/A - T1.mp3", TaggedFile({"T1", "A", "", "", "", 1}));
+    machine.MakeDir("m/folder.mp3");
+    platform::CFile holder;
+    ASSERT_TRUE(holder.Open(machine.Sys("m/6.mp3"), platform::CFile::modeRead));
+
+    std::vector<std::string> systemFolders;
+    for (const std::string& folder : folders)
+        systemFolders.push_back(machine.Sys(folder));
+    const std::vector<FileListing> together = ListFolders(systemFolders, "%1 - %2", 4);
+    ASSERT_EQ(together.size(), folders.size());
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        SCOPED_TRACE(folders[i]);
+        const FileListing alone = ListFolder(systemFolders[i], "%1 - %2", 1);
+        ExpectSameRows(together[i], alone);
+        ExpectSameRows(ListFolder(systemFolders[i], "%1 - %2", 3), alone);
+    }
+    // The held file and the folder are the rows that could not be read.
+    int unread = 0;
+    for (const FileRow& row : together[0].rows)
+        unread += row.opened ? 0 : 1;
+    EXPECT_EQ(unread, 2);
+    EXPECT_EQ(together[1].rows.at(0).state, RowState::Match);
 }
 
 TEST(SummaryText, CountWordAndTotal)

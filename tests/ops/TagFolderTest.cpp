@@ -2,12 +2,14 @@
 
 #include "TagBytes.h"
 #include "TempMachine.h"
+#include "platform/File.h"
 #include "tag/Id3v1Tag.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <csignal>
+#include <filesystem>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -98,14 +100,17 @@ TEST_F(TagFolderTest, FailedWriteIsReportedAndTheWalkGoesOn)
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit lim{big.size() + 10, big.size() + 10};
         if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(10);
-        std::vector<FileOutcome> outcomes;
         TagFields fields;
         fields.title = "New";
-        const int count =
-            TagFolder(machine.Sys("m"), fields, false, [&](const FileOutcome& o) { outcomes.push_back(o); });
-        const bool reported = outcomes.size() == 2 && !outcomes[0].ok && outcomes[0].error == EFBIG &&
-                              outcomes[0].path == "C:\\m\\a.mp3" && outcomes[1].ok;
-        _exit(count == 2 && reported ? 0 : 11);
+        for (const unsigned jobs : {4u, 1u}) { // the same report from threads, which retry a failed file once
+            std::vector<FileOutcome> outcomes;
+            const int count = TagFolder(
+                machine.Sys("m"), fields, false, [&](const FileOutcome& o) { outcomes.push_back(o); }, jobs);
+            const bool reported = outcomes.size() == 2 && !outcomes[0].ok && outcomes[0].error == EFBIG &&
+                                  outcomes[0].path == "C:\\m\\a.mp3" && outcomes[1].ok;
+            if (count != 2 || !reported) _exit(11);
+        }
+        _exit(0);
     }
     int status = 0;
     waitpid(pid, &status, 0);
@@ -113,6 +118,72 @@ TEST_F(TagFolderTest, FailedWriteIsReportedAndTheWalkGoesOn)
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(machine.ReadFile("m/a.mp3"), big);
     EXPECT_EQ(Read("m/b.mp3").GetTitle(), "New");
+}
+
+// One tree, built twice: hard links within and across folders (one file
+// under two names, whose locks collide when written at once), upper-case
+// names that are passed over, and one file held open by another opener.
+void BuildTree(const TempMachine& machine, const std::string& top)
+{
+    machine.MakeDir(top + "/a/b");
+    const auto hardLink = [&](const std::string& from, const std::string& to) {
+        return link(machine.Host(from).c_str(), machine.Host(to).c_str()) == 0;
+    };
+    for (int i = 0; i < 150; ++i) {
+        const std::string number = std::to_string(i);
+        const std::string name = top + "/a/" + number + ".mp3";
+        machine.WriteFile(name, i % 2 ? TaggedFile({"T" + number, "A", "", "", "", 1}) : SilentFrames(1));
+        // Sorted next to each other, so that two threads take both names at once.
+        ASSERT_TRUE(i % 2 != 0 || hardLink(name, top + "/a/" + number + ".b.mp3"));
+        ASSERT_TRUE(i % 7 != 0 || hardLink(name, top + "/a/b/link" + number + ".mp3"));
+    }
+    machine.WriteFile(top + "/a/b/UPPER.MP3", SilentFrames(1));
+    machine.WriteFile(top + "/a/b/c/deep.mp3", TaggedFile({"D", "E", "", "", "", 2}));
+    machine.WriteFile(top + "/a/held.mp3", SilentFrames(2));
+}
+
+std::vector<FileOutcome> TagTree(const TempMachine& machine, const std::string& top, unsigned jobs, int& count)
+{
+    std::vector<FileOutcome> outcomes;
+    TagFields fields;
+    fields.artist = "Threads";
+    fields.comment = "same bytes";
+    count = TagFolder(
+        machine.Sys(top), fields, true, [&](const FileOutcome& o) { outcomes.push_back(o); }, jobs);
+    return outcomes;
+}
+
+TEST_F(TagFolderTest, ThreadsWriteTheBytesAndReportsOfOneThread)
+{
+    BuildTree(machine, "one");
+    BuildTree(machine, "two");
+    platform::CFile holdOne, holdTwo;
+    ASSERT_TRUE(holdOne.Open(machine.Sys("one/a/held.mp3"), platform::CFile::modeRead));
+    ASSERT_TRUE(holdTwo.Open(machine.Sys("two/a/held.mp3"), platform::CFile::modeRead));
+    int countOne = 0, countTwo = 0;
+    const std::vector<FileOutcome> one = TagTree(machine, "one", 1, countOne);
+    const std::vector<FileOutcome> two = TagTree(machine, "two", 4, countTwo);
+
+    EXPECT_EQ(countOne, 150 + 75 + 22 + 1); // held.mp3 could not be opened
+    EXPECT_EQ(countTwo, countOne);
+    ASSERT_EQ(two.size(), one.size());
+    for (std::size_t i = 0; i < one.size(); ++i) {
+        SCOPED_TRACE(one[i].path);
+        std::string path = one[i].path;
+        path.replace(path.find("one"), 3, "two");
+        EXPECT_EQ(two[i].path, path);
+        EXPECT_EQ(two[i].ok, one[i].ok);
+        EXPECT_EQ(two[i].reason, one[i].reason);
+        EXPECT_EQ(one[i].ok, one[i].path.find("held") == std::string::npos);
+    }
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(machine.Host("one"))) {
+        if (!entry.is_regular_file()) continue;
+        const std::string rel = std::filesystem::relative(entry.path(), machine.Host("one")).string();
+        SCOPED_TRACE(rel);
+        EXPECT_EQ(machine.ReadFile("two/" + rel), machine.ReadFile("one/" + rel));
+    }
+    EXPECT_EQ(Read("two/a/10.b.mp3").GetArtist(), "Threads");
+    EXPECT_EQ(machine.ReadFile("two/a/b/UPPER.MP3"), SilentFrames(1));
 }
 
 } // namespace

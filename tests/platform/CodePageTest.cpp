@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 using platform::CodePage;
 
 namespace {
@@ -116,6 +119,26 @@ TEST(CodePage, InvalidUtf8GivesOneQuestionMarkPerBadByte)
         EXPECT_EQ(cp.FromUtf8(c.utf8), c.bytes);
     }
     EXPECT_FALSE(cp.CanHold("a\xFF"));
+}
+
+// Every character UTF-8 writes in two bytes (Latin, Greek, Cyrillic ...),
+// amid ASCII, comes back as the page's first byte for it, or '?'.
+TEST(CodePage, EveryTwoByteCharacterMapsToItsFirstByteOrQuestionMark)
+{
+    for (const int page : {1252, 1250, 1251, 437, 850, 28591, 28595}) {
+        SCOPED_TRACE(page);
+        const CodePage cp(page);
+        std::map<std::string, char> byteOf;
+        for (int byte = 255; byte >= 0; --byte)
+            byteOf[cp.ToUtf8(std::string(1, static_cast<char>(byte)))] = static_cast<char>(byte);
+        for (char32_t point = 0x80; point < 0x800; ++point) {
+            const std::string utf8{static_cast<char>(0xC0 | (point >> 6)), static_cast<char>(0x80 | (point & 0x3F))};
+            const auto found = byteOf.find(utf8);
+            const std::string expected = "a" + std::string(1, found == byteOf.end() ? '?' : found->second) + "z";
+            ASSERT_EQ(cp.FromUtf8("a" + utf8 + "z"), expected) << std::hex << static_cast<unsigned>(point);
+            ASSERT_EQ(cp.CanHold(utf8), found != byteOf.end()) << std::hex << static_cast<unsigned>(point);
+        }
+    }
 }
 
 TEST(CodePage, UnknownPageActsAsWindows1252)

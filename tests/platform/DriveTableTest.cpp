@@ -46,7 +46,9 @@ TEST(DriveTable, SystemPathToHost)
         {"E:\\Rock\\..\\Pop\\.\\x.mp3", "/data/music/Pop/x.mp3"},
         {"C:\\a\\\\b\\", "/srv/c/a/b"},
         {"C:\\a/b", "/srv/c/a/b"},
-        {"C:\\M\xFCsik", "/srv/c/M\xC3\xBCsik"}, // each name converted to UTF-8
+        {"C:\\M\xFCsik", "/srv/c/M\xC3\xBCsik"},                          // each name converted to UTF-8
+        {"C:\\.hidden\\..x\\...\\a.mp3", "/srv/c/.hidden/..x/.../a.mp3"}, // names that only start with dots
+        {"C:\\a\\.\\b\\..", "/srv/c/a"},
         {"C:\\..", std::nullopt},
         {"E:\\Rock\\..\\..\\secret", std::nullopt}, // would climb out of E:'s root into D:
         {"C:\\a/../../etc/passwd", std::nullopt},

@@ -1,0 +1,18 @@
+// Independent per-item work spread over threads, for the command line's
+// long walks; the window stays on its one thread and passes jobs = 1.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+// Calls work(index, worker) once for every index below count, on up to jobs
+// threads (the caller's among them); worker is below jobs and tells a call
+// which thread's own objects it may use. Returns when every call has ended;
+// the first exception a call throws is rethrown here, after the other
+// threads have stopped taking items.
+void ForEachInParallel(std::size_t count, unsigned jobs, const std::function<void(std::size_t, unsigned)>& work);
+
+// The machine's hardware threads, from 1 to kMaxJobs.
+unsigned DefaultJobs();
+
+inline constexpr unsigned kMaxJobs = 64;
