@@ -41,7 +41,7 @@ void PrintHelp()
              "  -r, --recursive     include subfolders, depth first\n"
              "  --pattern P         rename pattern, %1 artist .. %6 comment (default: the\n"
              "                      settings' pattern, else \"%1 - %2\")\n"
-             "  -j, --jobs N        read or write on N threads (default: one per processor;\n"
+             "  -j, --jobs N        read or write on N threads (default: two per processor;\n"
              "                      the output is the same for any N)\n"
              "  --dry-run           change nothing; print what would change\n"
              "  --json              print one JSON document (not for genres and print)\n"

@@ -20,6 +20,9 @@ CCommandReport::CCommandReport(bool json, bool renames) : m_json(json), m_rename
 
 void CCommandReport::Changed(const std::string& systemPath, const std::string& newSystemPath)
 {
+    ++m_changedCount;
+    // Text mode names only renames; a multitag of many files converts no paths it will not print.
+    if (!m_json && !m_renames) return;
     Entry entry{PrintablePath(systemPath), m_renames ? PrintablePath(newSystemPath) : std::string()};
     if (m_renames && !m_json) WriteOut(entry.path + " -> " + entry.newPath + "\n");
     m_changed.push_back(std::move(entry));

@@ -21,7 +21,7 @@ public:
     void Add(const FileOutcome& outcome);
     void SetCount(int count) { m_count = count; }
     int Count() const { return m_count; }
-    std::size_t ChangedCount() const { return m_changed.size(); }
+    std::size_t ChangedCount() const { return m_changedCount; }
 
     // Prints the JSON document, or the text line when not empty; returns the exit status.
     int Finish(std::string_view textLine);
@@ -34,6 +34,7 @@ private:
     bool m_json;
     bool m_renames;
     int m_count = 0;
-    std::vector<Entry> m_changed;
+    std::size_t m_changedCount = 0;
+    std::vector<Entry> m_changed; // kept for the JSON document only
     std::vector<Entry> m_failed; // newPath holds the reason
 };

@@ -62,5 +62,5 @@ void ForEachInParallel(std::size_t count, unsigned jobs, const std::function<voi
 
 unsigned DefaultJobs()
 {
-    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs);
+    return std::clamp(2 * std::thread::hardware_concurrency(), 1u, kMaxJobs);
 }

@@ -12,7 +12,9 @@
 // threads have stopped taking items.
 void ForEachInParallel(std::size_t count, unsigned jobs, const std::function<void(std::size_t, unsigned)>& work);
 
-// The machine's hardware threads, from 1 to kMaxJobs.
+// Twice the machine's hardware threads, from 1 to kMaxJobs: file system
+// calls wait on locks and the journal, and a spare thread per processor
+// keeps the processors busy meanwhile.
 unsigned DefaultJobs();
 
 inline constexpr unsigned kMaxJobs = 64;
