@@ -98,9 +98,16 @@ void CodePage::AppendUtf8(std::string& out, std::string_view system) const
         return;
     }
     out.reserve(out.size() + 2 * system.size());
-    for (const char c : system) {
-        const Utf8Form& form = m_toUtf8[static_cast<unsigned char>(c)];
+    // Runs of ASCII, most of any name or tag, are copied whole.
+    const auto isHigh = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    auto from = system.begin();
+    while (from != system.end()) {
+        const auto high = m_asciiUnchanged ? std::find_if(from, system.end(), isHigh) : from;
+        out.append(from, high);
+        if (high == system.end()) break;
+        const Utf8Form& form = m_toUtf8[static_cast<unsigned char>(*high)];
         out.append(form.bytes.data(), form.size);
+        from = high + 1;
     }
 }
 

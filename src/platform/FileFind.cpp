@@ -67,6 +67,40 @@ bool NameLess(const std::string& a, const std::string& b)
     return byteOrder < 0;
 }
 
+// The first eight folded bytes as one number, zero-padded: numbers in
+// order are names in NameLess order, unless they are equal.
+std::uint64_t SortPrefix(const std::string& name)
+{
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < sizeof prefix; ++i)
+        prefix = (prefix << 8) | (i < name.size() ? Fold(name[i]) : 0u);
+    return prefix;
+}
+
+// Sorts by NameLess. A large folder's names are mostly told apart by their
+// prefixes, compared here as numbers side by side in memory, so the sort
+// rarely has to reach the names themselves.
+void SortByName(std::vector<CFileFind::Entry>& entries)
+{
+    struct Slot {
+        std::uint64_t prefix;
+        std::size_t index;
+    };
+    std::vector<Slot> slots;
+    slots.reserve(entries.size());
+    for (std::size_t index = 0; index < entries.size(); ++index)
+        slots.push_back({SortPrefix(entries[index].name), index});
+    std::ranges::sort(slots, [&entries](const Slot& a, const Slot& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return NameLess(entries[a.index].name, entries[b.index].name);
+    });
+    std::vector<CFileFind::Entry> sorted;
+    sorted.reserve(entries.size());
+    for (const Slot& slot : slots)
+        sorted.push_back(std::move(entries[slot.index]));
+    entries = std::move(sorted);
+}
+
 struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
@@ -121,7 +155,7 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
         if (MatchesWildcard(wildcard, name)) entries.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
     }
     if (errno != 0) return std::nullopt;
-    std::ranges::sort(entries, NameLess, &CFileFind::Entry::name);
+    SortByName(entries);
     return entries;
 }
 

@@ -177,6 +177,18 @@ TEST_F(FileFindTest, EqualFoldedNamesAreOrderedByTheirFirstDifferentByte)
     EXPECT_EQ(FoundNames("C:\\d\\*"), (Names{".", "..", "a", "AB", "Ab", "aB", "ab", "abc", "B", "b_"}));
 }
 
+// Names alike in their first eight letters, or in all of them but case,
+// and names shorter than eight.
+TEST_F(FileFindTest, LongNamesAlikeAtTheStartSortAsShortOnes)
+{
+    for (const char* name : {"Artist - Song.mp3", "ARTIST - song.mp3", "artist - Song2.mp3", "Artist - ", "artist",
+                             "Artist - song.mp3", "Artiste.mp3", "Artist_", "Artist - Song.mp3.bak", "artisT"})
+        m_machine.WriteFile(std::string("d/") + name, "x");
+    EXPECT_EQ(FoundNames("C:\\d\\*"), (Names{".", "..", "artisT", "artist", "Artist - ", "ARTIST - song.mp3",
+                                             "Artist - Song.mp3", "Artist - song.mp3", "Artist - Song.mp3.bak",
+                                             "artist - Song2.mp3", "Artiste.mp3", "Artist_"})); // 'E' < '_' once folded
+}
+
 TEST_F(FileFindTest, NamesGoThroughTheCodePage)
 {
     m_machine.WriteFile("d/a\\b.mp3", "x");          // a backslash: no system path can name it
