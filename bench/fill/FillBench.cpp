@@ -1,6 +1,8 @@
 // Times the file list's fill against the core read it is built on, for a
 // folder of 10,000 and one of 40,000 MP3 files (half of them tagged).
 // Prints figures only; the targets are read by whoever runs it.
+// With --median FOLDER it prints only the median fill of that host folder, on
+// the machine the hive names (the peer benchmark's own folders).
 #include "ops/FileListing.h"
 #include "platform/Machine.h"
 #include "view/SonadexView.h"
@@ -12,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,12 +48,36 @@ double MedianMilliseconds(const std::function<void()>& run)
     return times[2];
 }
 
+double FillMilliseconds(const std::string& systemFolder)
+{
+    CSonadexView view;
+    view.resize(1200, 800);
+    view.m_strFolder = systemFolder;
+    view.m_strRenamePattern = "%1 - %2";
+    view.InitFileListImages();
+    view.InitFileListColumns();
+    return MedianMilliseconds([&] { view.FillFileList(); });
+}
+
+int MedianOfHostFolder(const std::string& hostFolder)
+{
+    platform::InstallMachineFromHive();
+    const std::optional<std::string> folder = platform::SystemPath(hostFolder);
+    if (!folder) {
+        std::fprintf(stderr, "%s: not on any drive\n", hostFolder.c_str());
+        return 1;
+    }
+    std::printf("%.1f\n", FillMilliseconds(*folder));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    if (argc == 3 && std::string(argv[1]) == "--median") return MedianOfHostFolder(argv[2]);
     std::string base = (fs::temp_directory_path() / "sonadex-fill-XXXXXX").string();
     if (!mkdtemp(base.data())) return 1;
     platform::InstallMachine(
@@ -60,14 +87,9 @@ int main(int argc, char* argv[])
     for (const int count : {10000, 40000}) {
         const std::string name = "n" + std::to_string(count);
         WriteFolder(fs::path(base) / name, count);
-        CSonadexView view;
-        view.resize(1200, 800);
-        view.m_strFolder = "C:\\" + name;
-        view.m_strRenamePattern = "%1 - %2";
-        view.InitFileListImages();
-        view.InitFileListColumns();
-        const double core = MedianMilliseconds([&] { ListFolder(view.m_strFolder, view.m_strRenamePattern); });
-        const double fill = MedianMilliseconds([&] { view.FillFileList(); });
+        const std::string folder = "C:\\" + name;
+        const double core = MedianMilliseconds([&] { ListFolder(folder, "%1 - %2"); });
+        const double fill = FillMilliseconds(folder);
         std::printf("%6d files: core read %8.1f ms, FillFileList %8.1f ms, fill/core %.2f (target <= 2.00)\n", count,
                     core, fill, fill / core);
         (count == 10000 ? fill10k : fill40k) = fill;

@@ -109,6 +109,8 @@ run_size() {
     measure "write.floor.$n" "$RUNS" "$WORK/floor_write Floor $flat"
     measure "write.sonadex.$n" "$RUNS" "$SONADEX_CLI multitag --comment Sonadex $flat"
     measure "write.sonadex-j1.$n" "$RUNS" "$SONADEX_CLI multitag -j1 --comment Sonadex-j1 $flat"
+    # The window's fill of the same flat folder (its own median of 5, in process; no CPU figure).
+    RESULT[read.sonadex-fill.$n]=$("$ROOT/bench/fill/run.sh" --median "$flat")
     [ "$n" = "$(echo $SIZES | cut -d' ' -f1)" ] || return 0
     # The peers, at the first size: many files per process wherever the tool takes them.
     measure "read.taglib.$n" "$RUNS" "sh -c \"$files $WORK/taglib_peer read >/dev/null\""
@@ -143,7 +145,7 @@ print_table() {
                 v=${RESULT[$key]}
                 printf '%-10s %-7s %-11s %12s %9s %13s %9s\n' "$op" "$n" "$tool" "$v" \
                     "$(python3 -c "print('%.2f' % ($v / $floor))")" \
-                    "$([ -n "$fastest" ] && python3 -c "print('%.3f' % ($v / $fastest))" || echo -)" "${CPU[$key]}"
+                    "$([ -n "$fastest" ] && python3 -c "print('%.3f' % ($v / $fastest))" || echo -)" "${CPU[$key]:-}"
             done
         done
     done
