@@ -25,7 +25,7 @@ struct CliOptions {
     std::vector<std::string> operands;
 
     bool HasFieldOption() const { return artist || title || album || year || genre || comment; }
-    unsigned Jobs() const; // -j's number, else the machine's hardware threads
+    unsigned Jobs() const; // -j's number, else DefaultJobs()
 };
 
 struct ParsedCommandLine {

@@ -167,10 +167,6 @@ private:
     CProgressLine m_progress;
 };
 
-} // namespace
-
-namespace {
-
 // Folders are listed a batch at a time: the threads share the files of the
 // whole batch, and the output still comes folder by folder in walk order.
 constexpr std::size_t kFolderBatch = 64;
