@@ -20,7 +20,7 @@ constexpr std::string_view kDosDevicesPrefix = "\\DosDevices\\";
 
 struct SystemPathParts {
     char letter = 'C';
-    std::vector<std::string> components;
+    std::vector<std::string_view> components; // views into the path given to SplitSystemPath
 };
 
 char UpperLetter(char c)
@@ -156,36 +156,14 @@ const Drive* DriveTable::Find(char letter) const
 
 std::optional<std::string> DriveTable::ToHost(std::string_view systemPath, const CodePage& cp) const
 {
-    if (std::optional<std::string> host = PlainToHost(systemPath, cp)) return host;
     const std::optional<SystemPathParts> parts = SplitSystemPath(systemPath);
     const Drive* drive = parts ? Find(parts->letter) : nullptr;
     if (!drive || drive->root.empty()) return std::nullopt;
     std::string host = drive->root;
-    for (const std::string& name : parts->components) {
-        if (host != "/") host += '/';
-        host += cp.ToUtf8(name);
-    }
-    return host;
-}
-
-// The common path of a program's own making, "X:\\name\\name" with no empty,
-// dot or NUL-holding names, in one pass; nullopt for any other path.
-std::optional<std::string> DriveTable::PlainToHost(std::string_view systemPath, const CodePage& cp) const
-{
-    if (systemPath.size() < 3 || !IsDriveLetter(systemPath[0]) || systemPath[1] != ':' || systemPath[2] != '\\')
-        return std::nullopt;
-    const Drive* drive = Find(systemPath[0]);
-    if (!drive || drive->root.empty()) return std::nullopt;
-    std::string host = drive->root;
     host.reserve(host.size() + 2 * systemPath.size());
-    std::string_view rest = systemPath.substr(3);
-    while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find_first_of("\\/"), rest.size());
-        const std::string_view name = rest.substr(0, end);
-        if (name.empty() || name.front() == '.' || name.find('\0') != std::string_view::npos) return std::nullopt;
+    for (const std::string_view name : parts->components) {
         if (host != "/") host += '/';
         cp.AppendUtf8(host, name);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
     }
     return host;
 }

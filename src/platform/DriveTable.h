@@ -52,8 +52,6 @@ public:
     DriveType TypeOf(char letter, const MountTable& mounts) const;
 
 private:
-    std::optional<std::string> PlainToHost(std::string_view systemPath, const CodePage& cp) const;
-
     std::vector<Drive> m_drives;
 };
 
