@@ -9,7 +9,7 @@ packages=(
   libgtest-dev googletest
   fonts-liberation fonts-dejavu-core
   # interop oracles and test helpers
-  id3v2 eyed3 python3-mutagen lame sox poppler-utils
+  id3v2 eyed3 python3-mutagen mp3info lame sox poppler-utils
   # running the window under a virtual display
   xvfb xauth xdg-utils desktop-file-utils
 )

@@ -61,7 +61,10 @@ double FillMilliseconds(const std::string& systemFolder)
 
 int MedianOfHostFolder(const std::string& hostFolder)
 {
-    platform::InstallMachineFromHive();
+    if (const std::optional<std::string> refusal = platform::InstallMachineFromHive()) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return 2;
+    }
     const std::optional<std::string> folder = platform::SystemPath(hostFolder);
     if (!folder) {
         std::fprintf(stderr, "%s: not on any drive\n", hostFolder.c_str());

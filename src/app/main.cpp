@@ -1,14 +1,20 @@
 // The window program.
 #include "SonadexApp.h"
 #include "platform/Machine.h"
+#include "platform/MessageBox.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     // Code page and drives are machine settings, fixed for the run.
-    platform::InstallMachineFromHive();
+    const std::optional<std::string> refusal = platform::InstallMachineFromHive();
     QApplication application(argc, argv);
+    if (refusal) {
+        // A page that is not single-byte ASCII would garble tags and names.
+        platform::MessageBox(nullptr, *refusal, "Sonadex Pro", platform::MB_ICONSTOP | platform::MB_OK);
+        return 2;
+    }
     CSonadexApp app;
     if (!app.InitInstance()) return app.ExitCode();
     return QApplication::exec();

@@ -20,6 +20,7 @@ enum Option : unsigned {
     kPdf = 1u << 7,
     kHelp = 1u << 8,
     kJobs = 1u << 9,
+    kFollowLinks = 1u << 10,
 };
 
 // Short or long option values returned by getopt_long; letters for the short ones.
@@ -37,9 +38,11 @@ enum LongId : int {
     kIdYear,
     kIdGenre,
     kIdComment,
+    kIdTrack,
     kIdColumns,
     kIdPageSize,
-    kIdPdf
+    kIdPdf,
+    kIdFollowLinks
 };
 
 const option kLongOptions[] = {
@@ -56,9 +59,11 @@ const option kLongOptions[] = {
     {"year", required_argument, nullptr, kIdYear},
     {"genre", required_argument, nullptr, kIdGenre},
     {"comment", required_argument, nullptr, kIdComment},
+    {"track", required_argument, nullptr, kIdTrack},
     {"columns", required_argument, nullptr, kIdColumns},
     {"page-size", required_argument, nullptr, kIdPageSize},
     {"pdf", required_argument, nullptr, kIdPdf},
+    {"follow-links", no_argument, nullptr, kIdFollowLinks},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -74,10 +79,10 @@ constexpr std::array<CommandRule, 9> kCommands{{
     {CliCommand::Show, "show", kJson, 1, -1},
     {CliCommand::List, "list", kJson | kRecurse | kPattern | kJobs, 1, 1},
     {CliCommand::Set, "set", kJson | kFields, 1, -1},
-    {CliCommand::MultiTag, "multitag", kJson | kRecurse | kFields | kJobs, 1, 1},
+    {CliCommand::MultiTag, "multitag", kJson | kRecurse | kFields | kJobs | kFollowLinks, 1, 1},
     {CliCommand::Strip, "strip", kJson, 1, -1},
     {CliCommand::Rename, "rename", kJson | kPattern | kDryRun, 1, -1},
-    {CliCommand::RenameAll, "rename-all", kJson | kRecurse | kPattern | kDryRun, 1, 1},
+    {CliCommand::RenameAll, "rename-all", kJson | kRecurse | kPattern | kDryRun | kFollowLinks, 1, 1},
     {CliCommand::Genres, "genres", 0, 0, 0},
     {CliCommand::Print, "print", kRecurse | kColumns | kPageSize | kPdf, 1, 1},
 }};
@@ -109,6 +114,8 @@ unsigned GroupOf(int id)
         return kPageSize;
     case kIdPdf:
         return kPdf;
+    case kIdFollowLinks:
+        return kFollowLinks;
     case kIdHelp:
     case kIdVersion:
         return kHelp;
@@ -135,6 +142,9 @@ void Store(CliOptions& options, int id, const char* value)
     case kIdDryRun:
         options.dryRun = true;
         break;
+    case kIdFollowLinks:
+        options.followLinks = true;
+        break;
     case kIdPattern:
         options.pattern = value;
         break;
@@ -158,6 +168,9 @@ void Store(CliOptions& options, int id, const char* value)
         break;
     case kIdComment:
         options.comment = value;
+        break;
+    case kIdTrack:
+        options.track = value;
         break;
     case kIdColumns:
         options.columns = value;
@@ -216,8 +229,10 @@ std::string CheckOperands(const CommandRule& rule, const CliOptions& options)
     if (rule.maxOperands >= 0 && n > rule.maxOperands)
         return std::string("extra operand '") + options.operands[static_cast<std::size_t>(rule.maxOperands)] + "'";
     if (rule.command == CliCommand::Set && !options.HasFieldOption())
-        return "'set' needs at least one of --artist, --title, --album, --year, --genre, --comment";
+        return "'set' needs at least one of --artist, --title, --album, --year, --genre, --comment, --track";
     if (rule.command == CliCommand::Print && !options.pdf) return "'print' needs --pdf OUT";
+    if (options.track && !TrackNumber(*options.track))
+        return "invalid track number '" + *options.track + "' for --track (0 to 255; 0 removes the track)";
     if (options.jobs && !JobCount(*options.jobs))
         return "invalid number of jobs '" + *options.jobs + "' (1 to " + std::to_string(kMaxJobs) + ")";
     return {};
@@ -231,6 +246,14 @@ std::optional<unsigned> JobCount(const std::string& text)
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
     if (error != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > kMaxJobs) return std::nullopt;
     return jobs;
+}
+
+std::optional<unsigned char> TrackNumber(const std::string& text)
+{
+    unsigned track = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), track);
+    if (error != std::errc() || end != text.data() + text.size() || track > 255) return std::nullopt;
+    return static_cast<unsigned char>(track);
 }
 
 unsigned CliOptions::Jobs() const

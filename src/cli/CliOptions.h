@@ -16,15 +16,17 @@ struct CliOptions {
     bool json = false;
     bool recurse = false;
     bool dryRun = false;
+    bool followLinks = false; // multitag, rename-all: write through links leading outside the folder
     std::optional<std::string> pattern;
     std::optional<std::string> jobs; // -j: threads for list and multitag
     std::optional<std::string> artist, title, album, year, genre, comment;
+    std::optional<std::string> track; // checked by TrackNumber
     std::optional<std::string> columns;
     std::optional<std::string> pageSize;
     std::optional<std::string> pdf;
     std::vector<std::string> operands;
 
-    bool HasFieldOption() const { return artist || title || album || year || genre || comment; }
+    bool HasFieldOption() const { return artist || title || album || year || genre || comment || track; }
     unsigned Jobs() const; // -j's number, else DefaultJobs()
 };
 
@@ -39,3 +41,5 @@ const char* CommandName(CliCommand command);
 
 // The number of a -j option: 1 to kMaxJobs, else nullopt.
 std::optional<unsigned> JobCount(const std::string& text);
+// The number of a --track option: 0 (remove the track) to 255, else nullopt.
+std::optional<unsigned char> TrackNumber(const std::string& text);

@@ -20,7 +20,7 @@ std::optional<std::string> SystemPathOfArgument(const std::string& hostArgument)
 std::string PrintablePath(const std::string& systemPath)
 {
     if (auto host = platform::HostPath(systemPath)) return *host;
-    return platform::ToUtf8(systemPath);
+    return systemPath; // its names are host bytes already
 }
 
 void SplitSystemPath(const std::string& systemPath, std::string& folder, std::string& name)

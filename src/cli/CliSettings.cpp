@@ -7,7 +7,7 @@
 
 namespace {
 constexpr int kFilesWordText = 71;
-const char* const kDefaultPattern = "%1 - %2";
+constexpr std::size_t kWindowValueBuffer = 260; // what the window gives a stored value
 } // namespace
 
 std::string RenamePattern(const std::optional<std::string>& option)
@@ -16,9 +16,9 @@ std::string RenamePattern(const std::optional<std::string>& option)
     platform::CRegKey key;
     std::string value;
     if (key.Open("Software\\Velmora\\Sonadex Pro", platform::KEY_READ) == platform::ERROR_SUCCESS &&
-        key.QueryStringValue("Rename", value) == platform::ERROR_SUCCESS && !value.empty())
+        key.QueryStringValue("Rename", value, kWindowValueBuffer) == platform::ERROR_SUCCESS)
         return value;
-    return kDefaultPattern;
+    return {};
 }
 
 std::string FilesWord()

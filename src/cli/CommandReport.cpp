@@ -12,6 +12,11 @@ std::string ReasonText(const FileOutcome& outcome)
     if (outcome.error == 0) return outcome.reason;
     return outcome.reason + ": " + ErrorText(outcome.error);
 }
+
+std::string FilesText(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " file" : " files");
+}
 } // namespace
 
 CCommandReport::CCommandReport(bool json, bool renames) : m_json(json), m_renames(renames)
@@ -47,10 +52,29 @@ void CCommandReport::Add(const FileOutcome& outcome)
         Failed(outcome.path, ReasonText(outcome));
     else if (!m_renames || outcome.newPath != outcome.path)
         Changed(outcome.path, outcome.newPath);
+    if (outcome.ok) Noted(outcome.path, outcome.trackOverwritten, outcome.hasId3v2);
+}
+
+void CCommandReport::Noted(const std::string& systemPath, bool trackOverwritten, bool hasId3v2)
+{
+    if (trackOverwritten) m_trackOverwritten.Add(systemPath);
+    if (hasId3v2) m_hasId3v2.Add(systemPath);
+}
+
+void CCommandReport::WriteNotes() const
+{
+    if (m_trackOverwritten.count > 0)
+        WriteError("note: a comment of 29 or 30 bytes replaced the track number in " +
+                   FilesText(m_trackOverwritten.count) + " (first: " + PrintablePath(m_trackOverwritten.firstPath) +
+                   "); a comment of up to 28 bytes keeps it");
+    if (m_hasId3v2.count > 0)
+        WriteError("note: " + FilesText(m_hasId3v2.count) + " changed also start with an ID3v2 tag (first: " +
+                   PrintablePath(m_hasId3v2.firstPath) + "); players may show its values instead");
 }
 
 int CCommandReport::Finish(std::string_view textLine)
 {
+    WriteNotes();
     if (m_json) {
         CJsonWriter json;
         json.BeginObject();
@@ -59,8 +83,8 @@ int CCommandReport::Finish(std::string_view textLine)
         json.BeginArray();
         for (const Entry& entry : m_changed) {
             json.BeginObject();
-            json.Member("path", entry.path);
-            if (m_renames) json.Member("new_path", entry.newPath);
+            json.PathMember("path", entry.path);
+            if (m_renames) json.PathMember("new_path", entry.newPath);
             json.EndObject();
         }
         json.EndArray();
@@ -68,7 +92,7 @@ int CCommandReport::Finish(std::string_view textLine)
         json.BeginArray();
         for (const Entry& entry : m_failed) {
             json.BeginObject();
-            json.Member("path", entry.path);
+            json.PathMember("path", entry.path);
             json.Member("reason", entry.newPath);
             json.EndObject();
         }

@@ -18,7 +18,10 @@ public:
     void Failed(const std::string& systemPath, const std::string& reason);
     // A command-line argument that names no file of any drive.
     void FailedArgument(const std::string& argument, const std::string& reason);
+    // Changed or Failed by the outcome; a changed file's notes go to Noted.
     void Add(const FileOutcome& outcome);
+    // What to tell about a file a tag command changed; Finish says it once per run.
+    void Noted(const std::string& systemPath, bool trackOverwritten, bool hasId3v2);
     void SetCount(int count) { m_count = count; }
     int Count() const { return m_count; }
     std::size_t ChangedCount() const { return m_changedCount; }
@@ -27,8 +30,19 @@ public:
     int Finish(std::string_view textLine);
 
 private:
+    void WriteNotes() const;
+
+    // Files with one kind of note: how many, and the first as an example.
+    struct NoteCount {
+        std::size_t count = 0;
+        std::string firstPath; // system path
+        void Add(const std::string& systemPath)
+        {
+            if (count++ == 0) firstPath = systemPath;
+        }
+    };
     struct Entry {
-        std::string path;    // host path (UTF-8)
+        std::string path;    // host path (its bytes)
         std::string newPath; // renames only
     };
     bool m_json;
@@ -37,4 +51,6 @@ private:
     std::size_t m_changedCount = 0;
     std::vector<Entry> m_changed; // kept for the JSON document only
     std::vector<Entry> m_failed; // newPath holds the reason
+    NoteCount m_trackOverwritten;
+    NoteCount m_hasId3v2;
 };

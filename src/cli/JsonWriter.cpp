@@ -1,5 +1,7 @@
 #include "JsonWriter.h"
 
+#include "platform/PathText.h"
+
 #include <charconv>
 
 void AppendJsonEscaped(std::string& out, std::string_view utf8)
@@ -126,4 +128,11 @@ void CJsonWriter::Null()
 {
     BeforeValue();
     m_text += "null";
+}
+
+void CJsonWriter::PathMember(std::string_view name, std::string_view bytes)
+{
+    if (platform::IsValidUtf8(bytes)) return Member(name, bytes);
+    Member(name, platform::DisplayText(bytes));
+    Member(std::string(name) + "_hex", platform::HexOfBytes(bytes));
 }

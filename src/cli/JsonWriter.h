@@ -52,6 +52,12 @@ public:
         Bool(value);
     }
 
+    // A path or file name (host bytes): its text, always valid UTF-8 with
+    // U+FFFD for a byte that is not; where the bytes are not valid UTF-8, a
+    // second member "<name>_hex" holds them exactly, two hex digits a byte,
+    // so that a script can still address the file.
+    void PathMember(std::string_view name, std::string_view bytes);
+
     const std::string& Text() const { return m_text; }
     std::string& Text() { return m_text; }
 

@@ -32,14 +32,14 @@ std::string HostPathIn(const std::string& hostFolder, const std::string& name)
     return hostFolder == "/" ? "/" + name : hostFolder + "/" + name;
 }
 
-// One row with its texts already in UTF-8.
+// One row with its texts already in UTF-8; name and path are host bytes.
 struct PrintedRow {
     std::string name, path, sizeText, artist, title, album, year, genre, comment;
 };
 
 PrintedRow ToPrinted(const FileRow& row, const std::string& hostFolder)
 {
-    PrintedRow printed{platform::ToUtf8(row.name),     {},
+    PrintedRow printed{row.name,                       {},
                        platform::ToUtf8(row.sizeText), platform::ToUtf8(row.artist),
                        platform::ToUtf8(row.title),    platform::ToUtf8(row.album),
                        platform::ToUtf8(row.year),     platform::ToUtf8(row.genre),
@@ -53,8 +53,11 @@ PrintedRow ToPrinted(const FileRow& row, const std::string& hostFolder)
 void AppendTextRow(std::string& out, const FileRow& row)
 {
     const platform::CodePage& codePage = platform::CurrentMachine().codePage;
+    // The name's own bytes, as ls prints them, so that a script can use it.
+    out += row.name;
+    out += '\t';
     for (const std::string* field :
-         {&row.name, &row.sizeText, &row.artist, &row.title, &row.album, &row.year, &row.genre, &row.comment}) {
+         {&row.sizeText, &row.artist, &row.title, &row.album, &row.year, &row.genre, &row.comment}) {
         codePage.AppendUtf8(out, *field);
         out += '\t';
     }
@@ -65,8 +68,8 @@ void AppendTextRow(std::string& out, const FileRow& row)
 void AppendJsonRow(CJsonWriter& json, const PrintedRow& row, const FileRow& source)
 {
     json.BeginObject();
-    json.Member("name", row.name);
-    json.Member("path", row.path);
+    json.PathMember("name", row.name);
+    json.PathMember("path", row.path);
     json.Key("size");
     if (source.opened)
         json.Number(source.size);
@@ -80,6 +83,12 @@ void AppendJsonRow(CJsonWriter& json, const PrintedRow& row, const FileRow& sour
     json.Member("year", row.year);
     json.Member("genre", row.genre);
     json.Member("comment", row.comment);
+    json.Key("track");
+    if (source.track != 0)
+        json.Number(static_cast<std::int64_t>(source.track));
+    else
+        json.Null();
+    json.Member("has_id3v2", source.hasId3v2);
     json.EndObject();
 }
 
@@ -98,7 +107,7 @@ public:
     {
         if (!m_json) return;
         m_writer.BeginObject();
-        m_writer.Member("folder", hostFolder);
+        m_writer.PathMember("folder", hostFolder);
         m_writer.Key("rows");
         m_writer.BeginArray();
     }
@@ -153,7 +162,7 @@ private:
     // as in the window; only a file that cannot be read is an error.
     void ReportUnreadable(const std::string& folder, const std::string& hostFolder, const FileRow& row)
     {
-        const std::string hostPath = HostPathIn(hostFolder, platform::ToUtf8(row.name));
+        const std::string hostPath = HostPathIn(hostFolder, row.name);
         if (IsHostFolder(hostPath)) return;
         WriteError(hostPath + ": " + OpenFailureReason(folder + "\\" + row.name));
         m_failed = true;

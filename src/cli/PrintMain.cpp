@@ -24,7 +24,10 @@ int main(int argc, char* argv[])
     QGuiApplication application(qtArgc, argv);
     int status = 1;
     try {
-        platform::InstallMachineFromHive();
+        if (const std::optional<std::string> refusal = platform::InstallMachineFromHive()) {
+            WriteError(platform::ToUtf8(*refusal));
+            return 2;
+        }
         status = RunPrint(parsed.options);
     } catch (const std::exception& error) {
         WriteError(error.what());

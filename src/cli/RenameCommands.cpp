@@ -2,6 +2,7 @@
 #include "CliOutput.h"
 #include "CliPaths.h"
 #include "CliSettings.h"
+#include "CliUsage.h"
 #include "CommandReport.h"
 #include "Commands.h"
 #include "FolderTree.h"
@@ -16,14 +17,24 @@ RenameOptions RenameOptionsOf(const CliOptions& options)
     RenameOptions rename;
     rename.pattern = RenamePattern(options.pattern);
     rename.dryRun = options.dryRun; // no prompt: files without a tag are passed over
+    rename.followLinks = options.followLinks;
     return rename;
 }
 
 } // namespace
 
+// An empty pattern would name every file ".mp3", a hidden name, and only
+// the first of them would get it.
+int EmptyPatternError()
+{
+    return UsageError("the rename pattern is empty: every file would be named \".mp3\"; give one with --pattern "
+                      "or store one in the settings");
+}
+
 int RunRename(const CliOptions& options)
 {
     const RenameOptions rename = RenameOptionsOf(options);
+    if (rename.pattern.empty()) return EmptyPatternError();
     CCommandReport report(options.json, true);
     int count = 0;
     for (const std::string& argument : options.operands) {
@@ -46,6 +57,7 @@ int RunRename(const CliOptions& options)
 
 int RunRenameAll(const CliOptions& options)
 {
+    if (RenameOptionsOf(options).pattern.empty()) return EmptyPatternError();
     const auto folder = FolderArgument(options.operands.front());
     if (!folder) return 1;
     CCommandReport report(options.json, true);

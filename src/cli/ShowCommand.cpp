@@ -12,10 +12,13 @@
 namespace {
 
 struct ShownTag {
-    std::string path;                  // host path (UTF-8)
+    std::string path;                  // host path (its bytes)
     std::optional<std::uint64_t> size; // empty: the file could not be opened
     bool hasTag = false;
+    bool hasId3v2 = false;
     std::string artist, title, album, year, genre, comment; // UTF-8
+    // The ID3v1.1 track number; 0 for none.
+    int track = 0;
 };
 
 ShownTag ReadShownTag(CId3v1Tag& tag, const std::string& systemPath)
@@ -31,13 +34,15 @@ ShownTag ReadShownTag(CId3v1Tag& tag, const std::string& systemPath)
     shown.year = platform::ToUtf8(tag.GetYear());
     shown.genre = platform::ToUtf8(tag.GetGenre());
     shown.comment = platform::ToUtf8(tag.GetComment());
+    shown.track = tag.GetTrack();
+    shown.hasId3v2 = tag.HasId3v2();
     return shown;
 }
 
 void AppendJson(CJsonWriter& json, const ShownTag& shown)
 {
     json.BeginObject();
-    json.Member("path", shown.path);
+    json.PathMember("path", shown.path);
     json.Key("size");
     if (shown.size)
         json.Number(*shown.size);
@@ -50,6 +55,12 @@ void AppendJson(CJsonWriter& json, const ShownTag& shown)
     json.Member("year", shown.year);
     json.Member("genre", shown.genre);
     json.Member("comment", shown.comment);
+    json.Key("track");
+    if (shown.track != 0)
+        json.Number(static_cast<std::int64_t>(shown.track));
+    else
+        json.Null();
+    json.Member("has_id3v2", shown.hasId3v2);
     json.EndObject();
 }
 
@@ -66,6 +77,7 @@ std::string FormatText(const ShownTag& shown)
     text += "  year:    " + shown.year + "\n";
     text += "  genre:   " + shown.genre + "\n";
     text += "  comment: " + shown.comment + "\n";
+    if (shown.track != 0) text += "  track:   " + std::to_string(shown.track) + "\n";
     return text;
 }
 

@@ -16,11 +16,10 @@
 
 namespace {
 
+// main has refused text that the code page cannot hold (TextOptions.h).
 std::optional<std::string> FromUtf8Option(const std::optional<std::string>& utf8)
 {
     if (!utf8) return std::nullopt;
-    if (!platform::CurrentMachine().codePage.CanHold(*utf8))
-        WriteError("note: '" + *utf8 + "' holds characters the code page cannot, written as '?'");
     return platform::FromUtf8(*utf8);
 }
 
@@ -33,6 +32,7 @@ TagFields FieldsOf(const CliOptions& options)
     fields.year = FromUtf8Option(options.year);
     fields.genre = FromUtf8Option(options.genre);
     fields.comment = FromUtf8Option(options.comment);
+    if (options.track) fields.track = TrackNumber(*options.track);
     return fields;
 }
 
@@ -46,8 +46,11 @@ bool IsKnownGenre(const std::optional<std::string>& genre)
     return std::find(names.begin(), names.end(), *genre) != names.end();
 }
 
+// Changes the tag in memory; true when a long comment took the place of a track number.
+using TagChange = std::function<bool(CId3v1Tag&)>;
+
 // Opens, changes and saves one file; each failure is reported and the walk goes on.
-void ChangeFile(const std::string& argument, CCommandReport& report, const std::function<void(CId3v1Tag&)>& change)
+void ChangeFile(const std::string& argument, CCommandReport& report, const TagChange& change)
 {
     const auto systemPath = SystemPathOfArgument(argument);
     if (!systemPath) {
@@ -60,21 +63,23 @@ void ChangeFile(const std::string& argument, CCommandReport& report, const std::
         return;
     }
     const bool hadTag = tag.HasTag();
-    change(tag);
+    const bool trackOverwritten = change(tag);
     if (!hadTag && !tag.HasTag()) return; // nothing to write, nothing changed
     try {
         // Save itself stays silent when the file cannot be opened for writing.
         tag.Save();
-        if (tag.GetLastError() == 0)
+        if (tag.GetLastError() == 0) {
             report.Changed(*systemPath);
-        else
+            report.Noted(*systemPath, trackOverwritten, tag.HasId3v2());
+        } else {
             report.Failed(*systemPath, "cannot write: " + ErrorText(tag.GetLastError()));
+        }
     } catch (const platform::CFileException& error) {
         report.Failed(*systemPath, error.what());
     }
 }
 
-int RunOnFiles(const CliOptions& options, const char* doneWord, const std::function<void(CId3v1Tag&)>& change)
+int RunOnFiles(const CliOptions& options, const char* doneWord, const TagChange& change)
 {
     CCommandReport report(options.json, false);
     for (const std::string& argument : options.operands)
@@ -89,12 +94,15 @@ int RunSet(const CliOptions& options)
 {
     const TagFields fields = FieldsOf(options);
     if (!IsKnownGenre(fields.genre)) return UsageError("unknown genre '" + *options.genre + "'");
-    return RunOnFiles(options, "files changed", [&](CId3v1Tag& tag) { fields.ApplyTo(tag); });
+    return RunOnFiles(options, "files changed", [&](CId3v1Tag& tag) { return fields.ApplyTo(tag); });
 }
 
 int RunStrip(const CliOptions& options)
 {
-    return RunOnFiles(options, "tags removed", [](CId3v1Tag& tag) { tag.RemoveTag(); });
+    return RunOnFiles(options, "tags removed", [](CId3v1Tag& tag) {
+        tag.RemoveTag();
+        return false;
+    });
 }
 
 int RunMultiTag(const CliOptions& options)
@@ -111,7 +119,7 @@ int RunMultiTag(const CliOptions& options)
             report.Add(outcome);
             progress.Step();
         },
-        options.Jobs());
+        options.Jobs(), options.followLinks);
     report.SetCount(count);
     return report.Finish(std::to_string(count) + " files processed");
 }

@@ -1,9 +1,11 @@
 // sonadex-cli: the window's file commands on the command line.
 #include "CliOptions.h"
 #include "CliOutput.h"
+#include "CliPaths.h"
 #include "CliUsage.h"
 #include "Commands.h"
 #include "PrintHelper.h"
+#include "TextOptions.h"
 #include "platform/File.h"
 #include "platform/Machine.h"
 
@@ -38,6 +40,19 @@ int RunCommand(const CliOptions& options)
     return UsageError("missing command");
 }
 
+// Runs the command on the hive's machine; a code page the machine cannot
+// use, or typed text it cannot hold, stops the run before any file is read.
+int RunOnMachine(const CliOptions& options)
+{
+    if (const std::optional<std::string> refusal = platform::InstallMachineFromHive()) {
+        WriteError(platform::ToUtf8(*refusal));
+        return 2;
+    }
+    if (const std::optional<std::string> unholdable = UnholdableTextOption(options, platform::CurrentMachine().codePage))
+        return UsageError(*unholdable);
+    return RunCommand(options);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -57,10 +72,9 @@ int main(int argc, char* argv[])
     if (parsed.options.command == CliCommand::Print) return RunPrintHelper(argc, argv);
     int status = 1;
     try {
-        platform::InstallMachineFromHive();
-        status = RunCommand(parsed.options);
+        status = RunOnMachine(parsed.options);
     } catch (const platform::CFileException& error) {
-        WriteError(platform::ToUtf8(error.Path()) + ": " + error.what());
+        WriteError(PrintablePath(error.Path()) + ": " + error.what());
     } catch (const std::exception& error) {
         WriteError(error.what());
     }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
 namespace dialogs {
 
@@ -23,6 +24,25 @@ void FillSorted(QComboBox& box, const std::vector<std::string>& items)
     });
     box.addItems(texts);
     box.setCurrentIndex(-1);
+}
+
+void FillSortedNames(QComboBox& box, const std::vector<std::string>& names)
+{
+    std::vector<std::pair<QString, std::string>> items;
+    items.reserve(names.size());
+    for (const std::string& name : names)
+        items.emplace_back(platform::PathToQString(name), name);
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+        return QString::compare(a.first, b.first, Qt::CaseInsensitive) < 0;
+    });
+    for (const auto& [text, name] : items)
+        box.addItem(text, QByteArray::fromStdString(name));
+    box.setCurrentIndex(-1);
+}
+
+std::string CurrentName(const QComboBox& box)
+{
+    return box.currentData().toByteArray().toStdString();
 }
 
 int SelectByPrefix(QComboBox& box, const QString& prefix)

@@ -17,6 +17,11 @@ namespace dialogs {
 // drop-down list) and leaves nothing selected.
 void FillSorted(QComboBox& box, const std::vector<std::string>& items);
 
+// FillSorted for file names (host bytes): each entry shows its name decoded
+// as UTF-8 and keeps the bytes, which CurrentName returns.
+void FillSortedNames(QComboBox& box, const std::vector<std::string>& names);
+std::string CurrentName(const QComboBox& box);
+
 // Selects the first entry, from the top, that begins with prefix, ignoring
 // case; selects nothing when none does or prefix is empty. Returns the index or -1.
 int SelectByPrefix(QComboBox& box, const QString& prefix);

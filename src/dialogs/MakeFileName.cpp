@@ -1,5 +1,6 @@
 #include "MakeFileName.h"
 
+#include "platform/Machine.h"
 #include "tag/Id3v1Tag.h"
 
 #include <array>
@@ -55,6 +56,11 @@ std::string MakeFileName(std::string_view pattern, const CId3v1Tag& tag)
     const std::string values[6] = {tag.GetArtist(), tag.GetTitle(), tag.GetAlbum(),
                                    tag.GetYear(),   tag.GetGenre(), tag.GetComment()};
     return MakeFileName(pattern, values);
+}
+
+std::string MakeHostFileName(std::string_view pattern, const CId3v1Tag& tag)
+{
+    return platform::ToUtf8(MakeFileName(pattern, tag));
 }
 
 std::string MakeFileName(std::string_view pattern, const std::string (&values)[6])

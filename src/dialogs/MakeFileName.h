@@ -9,6 +9,9 @@ class CId3v1Tag;
 // %1 artist, %2 title, %3 album, %4 year, %5 genre, %6 comment; ".mp3" is
 // always appended; characters file names cannot hold are mapped afterwards.
 std::string MakeFileName(std::string_view pattern, const CId3v1Tag& tag);
+// The name MakeFileName gives, as the host holds names: converted from the
+// code page to UTF-8. This is what a renamed file is called on disk.
+std::string MakeHostFileName(std::string_view pattern, const CId3v1Tag& tag);
 // The same with the tag's six getter values, artist to comment, already read.
 std::string MakeFileName(std::string_view pattern, const std::string (&values)[6]);
 

@@ -1,6 +1,7 @@
 #include "MultiTagDlg.h"
 
 #include "DialogControls.h"
+#include "UnholdableText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "ops/TagFolder.h"
@@ -107,7 +108,7 @@ void CMultiTagDlg::InitDialog()
     ExchangeToControls();
     ApplyTexts();
     dialogs::FillSorted(*m_genreBox, CId3v1Tag().GetGenres());
-    setWindowTitle(platform::ToQString("MultiTag - " + m_folderPath));
+    setWindowTitle(platform::PathToQString("MultiTag - " + m_folderPath));
     m_useBoxes[kArtist]->setFocus();
 }
 
@@ -177,15 +178,27 @@ int CMultiTagDlg::TagFolder(const std::string& folderPath)
 void CMultiTagDlg::ReportFailures()
 {
     if (m_failures.empty()) return;
-    std::string text = std::to_string(m_failures.size()) + " file(s) or folder(s) could not be tagged:";
+    QString text = platform::ToQString(std::to_string(m_failures.size()) + " file(s) or folder(s) could not be tagged:");
+    // The paths are host bytes, the rest code-page text: each is decoded as what it is.
     for (std::size_t i = 0; i < m_failures.size() && i < kListedFailures; ++i)
-        text += "\n" + m_failures[i].path + " (" + m_failures[i].reason + ")";
+        text += "\n" + platform::PathToQString(m_failures[i].path) + platform::ToQString(" (" + m_failures[i].reason + ")");
     if (m_failures.size() > kListedFailures) text += "\n...";
     platform::MessageBox(this, text, kMessageTitle, platform::MB_ICONEXCLAMATION | platform::MB_OK);
 }
 
+bool CMultiTagDlg::RefuseUnholdableFields()
+{
+    for (int row = 0; row < kRowCount; ++row)
+        if (row != kGenre && m_useBoxes[row]->isChecked() &&
+            dialogs::RefuseUnholdable(this, m_languageTable, kFieldNameTexts[row], m_edits[row]->text()))
+            return true;
+    return false;
+}
+
 void CMultiTagDlg::OnOkClicked()
 {
+    // Nothing is written, and the dialog stays, while a chosen field holds such text.
+    if (RefuseUnholdableFields()) return;
     int count = 0;
     {
         // Only while the files are written: the result box below waits for the user.

@@ -38,6 +38,9 @@ private:
     // Names the files (and folders) that the last run could not write or read.
     void ReportFailures();
 
+    // Explains the first chosen field that the code page cannot hold; true when one was found.
+    bool RefuseUnholdableFields();
+
     void OnOkClicked();
     void OnCancelClicked();
 

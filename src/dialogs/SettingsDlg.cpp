@@ -2,6 +2,7 @@
 
 #include "DialogControls.h"
 #include "MakeFileName.h"
+#include "UnholdableText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "platform/FileFind.h"
@@ -155,8 +156,9 @@ void CSettingsDlg::FillLanguageBox()
     }
     // Filling and the start selection are no choice of the user: no language is loaded.
     const QSignalBlocker blocker(m_languageBox);
-    dialogs::FillSorted(*m_languageBox, names);
-    dialogs::SelectByPrefix(*m_languageBox, platform::ToQString(m_language));
+    // Languages are file names: host bytes, as the stored "Language" is.
+    dialogs::FillSortedNames(*m_languageBox, names);
+    dialogs::SelectByPrefix(*m_languageBox, platform::PathToQString(m_language));
 }
 
 void CSettingsDlg::ApplyTexts()
@@ -176,6 +178,15 @@ void CSettingsDlg::ApplyTexts()
 void CSettingsDlg::UpdateExample()
 {
     ExchangeFromControls();
+    // The example would show '?' where the name gets none: it explains instead.
+    if (const std::optional<char32_t> character = dialogs::FirstUnholdable(m_patternEdit->text())) {
+        m_example.clear();
+        const QString message = dialogs::UnholdableMessage(m_languageTable, text::kPatternField, *character);
+        m_exampleText->setText(message);
+        m_exampleText->setToolTip(message); // the label is narrow; OK shows the whole text too
+        return;
+    }
+    m_exampleText->setToolTip({});
     std::string fieldNames[kPlaceholderCount];
     for (int i = 0; i < kPlaceholderCount; ++i)
         fieldNames[i] = GetText(m_languageTable, kFieldNameTexts[i]);
@@ -204,7 +215,7 @@ bool CSettingsDlg::StoreSettings()
     if (m_languageBox->currentIndex() >= 0) {
         platform::CRegKey languageKey;
         if (languageKey.Open(kLanguageKey, platform::KEY_WRITE) == platform::ERROR_SUCCESS)
-            languageKey.SetStringValue("Language", platform::FromQString(m_languageBox->currentText()));
+            languageKey.SetStringValue("Language", dialogs::CurrentName(*m_languageBox));
     }
     platform::CRegKey settingsKey;
     if (settingsKey.Open(kSettingsKey, platform::KEY_WRITE) != platform::ERROR_SUCCESS) return false;
@@ -230,7 +241,7 @@ void CSettingsDlg::reject()
 
 void CSettingsDlg::OnLanguageChanged()
 {
-    m_language = platform::FromQString(m_languageBox->currentText());
+    m_language = dialogs::CurrentName(*m_languageBox);
     m_languageChanged = true;
     m_languageTable.Close();
     m_languageTable.Load(m_languageFolder + "\\" + m_language + kLanguageExtension);
@@ -244,6 +255,7 @@ void CSettingsDlg::OnPatternChanged()
 
 void CSettingsDlg::OnOkClicked()
 {
+    if (dialogs::RefuseUnholdable(this, m_languageTable, text::kPatternField, m_patternEdit->text())) return;
     ExchangeFromControls();
     if (!StoreSettings()) {
         platform::MessageBox(this, GetText(m_languageTable, text::kSettingsNotSaved), kMessageTitle,

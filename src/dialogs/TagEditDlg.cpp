@@ -2,6 +2,7 @@
 
 #include "DialogControls.h"
 #include "MakeFileName.h"
+#include "UnholdableText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "platform/File.h"
@@ -133,8 +134,9 @@ bool CTagEditDlg::InitDialog()
     ApplyTexts();
     FillGenreBox();
     if (!m_tag.Open(m_filePath)) return false;
-    setWindowTitle(platform::ToQString(NameOf(m_filePath)));
+    setWindowTitle(platform::PathToQString(NameOf(m_filePath)));
     FillFromTag();
+    RememberShownTexts();
     // After the fill, so that filling the fields never counts as an edit.
     m_saveButton->setEnabled(false);
     SetDefaultButton(m_closeButton);
@@ -209,10 +211,10 @@ bool CTagEditDlg::SaveTag()
 
 void CTagEditDlg::ReportSaveFailure(int osError)
 {
-    // strerror speaks the host's locale, which is UTF-8.
-    const std::string reason = platform::FromUtf8(std::strerror(osError));
-    platform::MessageBox(this, "Unable to save the tag of " + NameOf(m_filePath) + ": " + reason + ".", kMessageTitle,
-                         platform::MB_ICONSTOP | platform::MB_OK);
+    // strerror speaks the host's locale, which is UTF-8, and the name is host bytes.
+    const QString text = "Unable to save the tag of " + platform::PathToQString(NameOf(m_filePath)) + ": " +
+                         QString::fromUtf8(std::strerror(osError)) + ".";
+    platform::MessageBox(this, text, kMessageTitle, platform::MB_ICONSTOP | platform::MB_OK);
 }
 
 void CTagEditDlg::OnFieldChanged()
@@ -221,18 +223,47 @@ void CTagEditDlg::OnFieldChanged()
     SetDefaultButton(m_saveButton);
 }
 
+void CTagEditDlg::RememberShownTexts()
+{
+    for (int row = 0; row < kRowCount; ++row)
+        m_shownTexts[row] = ShownText(row);
+}
+
+QString CTagEditDlg::ShownText(int row) const
+{
+    return row == kGenre ? m_genreBox->currentText() : m_edits[row]->text();
+}
+
+bool CTagEditDlg::RefuseUnholdableEdits()
+{
+    for (int row = 0; row < kRowCount; ++row)
+        if (row != kGenre && IsEdited(row) &&
+            dialogs::RefuseUnholdable(this, m_languageTable, kFieldNameTexts[row], ShownText(row)))
+            return true;
+    return false;
+}
+
+void CTagEditDlg::SetEditedFields()
+{
+    // A new tag gets every field, as the empty record has no bytes to keep.
+    const bool all = !m_tag.HasTag();
+    if (all || IsEdited(kArtist)) m_tag.SetArtist(m_artist);
+    if (all || IsEdited(kTitle)) m_tag.SetTitle(m_title);
+    if (all || IsEdited(kAlbum)) m_tag.SetAlbum(m_album);
+    if (all || IsEdited(kYear)) m_tag.SetYear(m_year);
+    if (all || IsEdited(kGenre)) m_tag.SetGenre(platform::FromQString(m_genreBox->currentText()));
+    if (all || IsEdited(kComment)) m_tag.SetComment(m_comment);
+}
+
 void CTagEditDlg::OnSaveClicked()
 {
+    // Text the code page cannot hold is explained and stays in the field, unsaved.
+    if (RefuseUnholdableEdits()) return;
     ExchangeFromControls();
-    const std::string genre = platform::FromQString(m_genreBox->currentText());
-    m_tag.SetArtist(m_artist);
-    m_tag.SetTitle(m_title);
-    m_tag.SetAlbum(m_album);
-    m_tag.SetYear(m_year);
-    m_tag.SetGenre(genre);
-    m_tag.SetComment(m_comment);
+    SetEditedFields();
     // A failed write stays in the Edited state: Save remains enabled for another try.
     if (!SaveTag()) return;
+    RememberShownTexts();
     m_changed = true;
     m_saveButton->setEnabled(false);
     SetDefaultButton(m_renameButton);
@@ -242,7 +273,7 @@ void CTagEditDlg::OnRenameClicked()
 {
     // Only what the file holds names it; unsaved edits take no part.
     if (m_tag.HasTag()) {
-        const std::string newPath = FolderWithBackslash(m_filePath) + MakeFileName(m_pattern, m_tag);
+        const std::string newPath = FolderWithBackslash(m_filePath) + MakeHostFileName(m_pattern, m_tag);
         m_changed = true;
         // The move never overwrites: a taken name leaves the dialog on the old file.
         if (platform::MoveFileA(m_filePath, newPath)) {

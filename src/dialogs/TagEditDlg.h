@@ -4,6 +4,7 @@
 #include "tag/Id3v1Tag.h"
 
 #include <QDialog>
+#include <QString>
 #include <array>
 #include <string>
 
@@ -43,6 +44,15 @@ private:
     bool SaveTag();
     void ReportSaveFailure(int osError);
 
+    // The controls' texts as last loaded from or saved into the file.
+    void RememberShownTexts();
+    QString ShownText(int row) const;
+    bool IsEdited(int row) const { return ShownText(row) != m_shownTexts[row]; }
+    // Explains the first edited field that the code page cannot hold; true when one was found.
+    bool RefuseUnholdableEdits();
+    // A field the user did not edit keeps its bytes (padding, bytes the page leaves undefined).
+    void SetEditedFields();
+
     void OnFieldChanged();
     void OnSaveClicked();
     void OnRenameClicked();
@@ -61,4 +71,5 @@ private:
     QPushButton* m_closeButton = nullptr;
 
     std::string m_artist, m_title, m_album, m_year, m_comment;
+    std::array<QString, kRowCount> m_shownTexts; // the genre row holds the genre box's text
 };

@@ -50,6 +50,14 @@ constexpr int kExample = 95;       // settings: pattern example label (":" appen
 constexpr int kAskMissing = 96;    // settings: ask for missing information
 constexpr int kSave = 97;          // tag editor: Save button
 
+// Texts that language files copied before them may lack: not in kRequired,
+// read with GetTextOrBuiltIn (FallbackText.h).
+constexpr int kUnholdableCharacter = 100; // "%1" field, "%2" character, "%3" code page number
+constexpr int kPatternField = 101;        // the rename pattern as the field named by 100
+constexpr int kTagsNotRemoved = 110;      // Remove tag: heading of the files it could not write
+constexpr int kFilesNotDeleted = 111;     // Delete: heading of the files it could not delete
+constexpr int kLinksSkipped = 112;        // Rename all: heading of the links leading outside the folder
+
 // Every number a language file must hold a row for.
 constexpr std::array<int, 44> kRequired = {4,  41, 45, 53, 54, 58, 60, 61, 62, 63, 64, 65, 66, 67, 68,
                                            69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83,

@@ -4,6 +4,7 @@
 #include "ParallelFor.h"
 #include "dialogs/MakeFileName.h"
 #include "platform/FileFind.h"
+#include "platform/Machine.h"
 #include "tag/Id3v1Tag.h"
 
 #include <algorithm>
@@ -20,14 +21,15 @@ void TakeFields(FileRow& row, const CId3v1Tag& tag)
     row.year = tag.GetYear();
     row.genre = tag.GetGenre();
     row.comment = tag.GetComment();
+    row.track = tag.GetTrack();
 }
 
-// The name the rename rule gives the file: the getters' values, which for a
-// file without a tag all read as empty (the row's fields then are).
+// The host name the rename rule gives the file: the getters' values, which
+// for a file without a tag all read as empty (the row's fields then are).
 std::string NameFromTag(const FileRow& row, const std::string& pattern)
 {
     const std::string values[6] = {row.artist, row.title, row.album, row.year, row.genre, row.comment};
-    return MakeFileName(pattern, values);
+    return platform::ToUtf8(MakeFileName(pattern, values));
 }
 
 // Fills the row of the file row.name in folder; row.opened says whether it could be read.
@@ -36,6 +38,7 @@ void ReadRow(FileRow& row, CId3v1Tag& tag, const std::string& folder, const std:
     row.opened = tag.Open(folder + "\\" + row.name);
     if (!row.opened) return;
     row.hasTag = tag.HasTag();
+    row.hasId3v2 = tag.HasId3v2();
     row.size = tag.GetFileLength();
     row.sizeText = FormatFileSize(row.size);
     if (row.hasTag) {

@@ -15,6 +15,9 @@ struct FileRow {
     std::string sizeText; // FormatFileSize(size) when opened, else empty
     RowState state = RowState::Untagged;
     std::string artist, title, album, year, genre, comment; // empty without a tag
+    // The ID3v1.1 track number (0 for none), and whether the file also starts with an ID3v2 tag.
+    int track = 0;
+    bool hasId3v2 = false;
 };
 
 struct FileListing {

@@ -72,7 +72,7 @@ bool RenameOneFile(const std::string& folder, const std::string& name, const Ren
     const std::string path = folder + "\\" + name;
     CId3v1Tag tag;
     if (!LoadTag(tag, path, options, sink)) return false;
-    const std::string newPath = folder + "\\" + MakeFileName(options.pattern, tag);
+    const std::string newPath = folder + "\\" + MakeHostFileName(options.pattern, tag);
     Report(sink, Move(path, newPath, options.dryRun));
     return true;
 }
@@ -87,6 +87,11 @@ int RenameFolderTree(const std::string& folder, bool recurse, const RenameOption
     callbacks.onFolderFailed = [&](const std::string& where) {
         Report(sink, FileOutcome{where, {}, false, 0, "cannot read folder"});
     };
+    callbacks.stayInside = !options.followLinks;
+    callbacks.onLinkOutside = [&](const std::string& path) {
+        Report(sink, FileOutcome{path, {}, false, 0, kLinkOutsideReason});
+    };
+    callbacks.onUncarried = [&](const std::string& path) { Report(sink, FileOutcome{path, {}, false, 0, kUncarriedReason}); };
     WalkMp3Files(folder, recurse, callbacks);
     return count;
 }

@@ -14,6 +14,9 @@ struct RenameOptions {
     std::string pattern;
     MissingTagPrompt prompt;  // empty: files without a tag are passed over
     bool dryRun = false;      // build the names, move nothing
+    // Rename all: follow symbolic links that lead outside the folder; without
+    // it such links are passed by and reported (kLinkOutsideReason).
+    bool followLinks = false;
 };
 
 // Returns true when a move was attempted (counted by Rename all).

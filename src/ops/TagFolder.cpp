@@ -19,10 +19,11 @@ void Report(const OutcomeSink& sink, const FileOutcome& outcome)
     if (sink) sink(outcome);
 }
 
-// A file of the walk, or a folder of it that could not be read.
+// A file of the walk, or what the walk passed by: a folder that could not
+// be read, a link leading outside the folder.
 struct WalkItem {
     std::string path;
-    bool folderFailed = false;
+    const char* skipReason = nullptr;
 };
 
 struct TagResult {
@@ -34,7 +35,9 @@ struct TagResult {
 TagResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields)
 {
     if (!tag.Open(path)) return {false, FileOutcome{path, {}, false, tag.GetLastError(), "cannot open"}};
-    fields.ApplyTo(tag);
+    FileOutcome done{path, {}, true, 0, {}};
+    done.trackOverwritten = fields.ApplyTo(tag);
+    done.hasId3v2 = tag.HasId3v2();
     try {
         tag.Save();
     } catch (const platform::CFileException& error) {
@@ -42,7 +45,7 @@ TagResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& f
         return {true, FileOutcome{path, {}, false, error.OsError(), "cannot write"}};
     }
     if (tag.GetLastError() != 0) return {true, FileOutcome{path, {}, false, tag.GetLastError(), "cannot write"}};
-    return {true, FileOutcome{path, {}, true, 0, {}}};
+    return {true, done};
 }
 
 class CBatchTagger {
@@ -62,7 +65,7 @@ public:
     {
         std::vector<TagResult> results(m_items.size());
         ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned worker) {
-            if (!m_items[index].folderFailed)
+            if (!m_items[index].skipReason)
                 results[index] = TagOneFile(m_tags[worker], m_items[index].path, m_fields);
         });
         for (std::size_t index = 0; index < m_items.size(); ++index)
@@ -75,8 +78,8 @@ public:
 private:
     void ReportInOrder(const WalkItem& item, TagResult& result)
     {
-        if (item.folderFailed) {
-            Report(m_sink, FileOutcome{item.path, {}, false, 0, "cannot read folder"});
+        if (item.skipReason) {
+            Report(m_sink, FileOutcome{item.path, {}, false, 0, item.skipReason});
             return;
         }
         // Two names of one file (hard links) taken at once refuse each other
@@ -96,24 +99,30 @@ private:
 
 } // namespace
 
-void TagFields::ApplyTo(CId3v1Tag& tag) const
+bool TagFields::ApplyTo(CId3v1Tag& tag) const
 {
     if (artist) tag.SetArtist(*artist);
     if (title) tag.SetTitle(*title);
     if (album) tag.SetAlbum(*album);
     if (year) tag.SetYear(*year);
     if (genre) tag.SetGenre(*genre);
-    if (comment) tag.SetComment(*comment);
+    const bool trackOverwritten = comment && tag.SetComment(*comment);
+    if (track) tag.SetTrack(*track);
+    return trackOverwritten && !track;
 }
 
-int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink, unsigned jobs)
+int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink, unsigned jobs,
+              bool followLinks)
 {
     CBatchTagger tagger(fields, jobs, sink);
     FolderWalkCallbacks callbacks;
     callbacks.onFile = [&](const std::string& where, const std::string& name) {
-        tagger.Add({where + "\\" + name, false});
+        tagger.Add({where + "\\" + name});
     };
-    callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, true}); };
+    callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, "cannot read folder"}); };
+    callbacks.stayInside = !followLinks;
+    callbacks.onLinkOutside = [&](const std::string& path) { tagger.Add({path, kLinkOutsideReason}); };
+    callbacks.onUncarried = [&](const std::string& path) { tagger.Add({path, kUncarriedReason}); };
     WalkMp3Files(folder, recurse, callbacks);
     tagger.Flush();
     return tagger.Count();

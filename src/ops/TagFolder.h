@@ -10,12 +10,17 @@ class CId3v1Tag;
 
 struct TagFields {
     std::optional<std::string> artist, title, album, year, genre, comment; // chosen when set
-    void ApplyTo(CId3v1Tag& tag) const;                                    // setters in the order artist..comment
+    std::optional<unsigned char> track; // 1 to 255, or 0 to remove it; no field of the window
+    // Setters in the order artist..comment, then the track. True when a long
+    // comment took the place of a track number the file held.
+    bool ApplyTo(CId3v1Tag& tag) const;
 };
 
 // Opens, sets and saves each file; returns the number of files processed
 // (opened). Files that cannot be opened are skipped and not counted. With
 // jobs > 1 the files are written on that many threads; the files written,
-// the count and the order of the reports are the same as with one.
+// the count and the order of the reports are the same as with one. Without
+// followLinks, a symbolic link leading outside the folder is not written
+// through: it is reported (kLinkOutsideReason) and not counted.
 int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink = {},
-              unsigned jobs = 1);
+              unsigned jobs = 1, bool followLinks = false);

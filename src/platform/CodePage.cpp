@@ -11,8 +11,12 @@ namespace platform {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr int kFallbackPage = 1252;
 constexpr int kIsoFirst = 28591, kIsoLast = 28605;
+constexpr unsigned kFirstC1 = 0x80, kLastC1 = 0x9F;
+constexpr char32_t kStandInBase = 0xF700; // Private Use Area: U+F700 + byte
+
+using PageTable = std::array<std::optional<char32_t>, 256>;
 
 // The iconv name of a Windows code page number.
 std::string IconvName(int number)
@@ -21,57 +25,90 @@ std::string IconvName(int number)
     return "CP" + std::to_string(number);
 }
 
-// The one code point in a UTF-32LE result, or U+FFFD when there is not exactly one.
-char32_t SingleCodePoint(const std::string& utf32)
+// The one code point in a UTF-32LE result; nullopt when there is not exactly one.
+std::optional<char32_t> SingleCodePoint(const std::string& utf32)
 {
-    if (utf32.size() != 4) return kReplacement;
+    if (utf32.size() != 4) return std::nullopt;
     char32_t value = 0;
     for (std::size_t i = 4; i-- > 0;)
         value = (value << 8) | static_cast<unsigned char>(utf32[i]);
     return value;
 }
 
-} // namespace
-
-CodePage::CodePage(int number) : m_number(number)
-{
-    m_known = Build(number);
-    // An unknown page acts as cp1252, which every iconv has.
-    if (!m_known) Build(1252);
-}
-
-bool CodePage::Build(int number)
+// The page's character of each byte, as iconv has it; fitness says why there is none.
+std::optional<PageTable> ReadPage(int number, CodePageFitness& fitness)
 {
     Iconv toUtf32("UTF-32LE", IconvName(number).c_str());
-    if (!toUtf32.IsValid()) return false;
-    std::array<char32_t, 256> table{};
+    fitness = CodePageFitness::Unknown;
+    if (number <= 0 || !toUtf32.IsValid()) return std::nullopt;
+    PageTable table{};
     for (unsigned byte = 0; byte < table.size(); ++byte) {
         const std::string in(1, static_cast<char>(byte));
         std::size_t used = 0;
         std::string out;
         const int error = toUtf32.Convert(in, used, out, 16);
-        // A lead byte of a multi-byte page: this class handles single-byte pages only.
-        if (error == EINVAL) return false;
-        table[byte] = error == 0 ? SingleCodePoint(out) : kReplacement;
+        // A lead byte: only a longer sequence means something.
+        if (error == EINVAL) {
+            fitness = CodePageFitness::MultiByte;
+            return std::nullopt;
+        }
+        if (error == 0) table[byte] = SingleCodePoint(out);
     }
-    m_toUnicode = table;
+    fitness = CodePageFitness::Usable;
+    for (char32_t byte = 0; byte < 0x80; ++byte)
+        if (table[byte] != byte) fitness = CodePageFitness::ChangesAscii;
+    return table;
+}
+
+} // namespace
+
+CodePage::CodePage(int number) : m_number(number)
+{
+    std::optional<PageTable> page = ReadPage(number, m_fitness);
+    if (m_fitness != CodePageFitness::Usable) {
+        CodePageFitness fallback{};
+        page = ReadPage(kFallbackPage, fallback);
+    }
+    Build(*page);
+}
+
+std::array<char32_t, 256> CodePage::WithStandIns(const PageTable& page)
+{
+    std::array<char32_t, 256> points{};
+    std::unordered_map<char32_t, bool> taken;
+    for (unsigned byte = 0; byte < page.size(); ++byte)
+        if (page[byte]) {
+            points[byte] = *page[byte];
+            taken[*page[byte]] = true;
+        }
+    for (unsigned byte = 0; byte < page.size(); ++byte) {
+        if (page[byte]) continue;
+        // A C1 code point that the page gives to another byte stays that byte's.
+        const bool c1 = byte >= kFirstC1 && byte <= kLastC1 && !taken.contains(byte);
+        points[byte] = c1 ? char32_t{byte} : kStandInBase + byte;
+    }
+    return points;
+}
+
+void CodePage::Build(const PageTable& page)
+{
+    m_toUnicode = WithStandIns(page);
     m_fromUnicode.clear();
     m_fromLowUnicode.fill(kNoByte);
-    for (unsigned byte = 0; byte < table.size(); ++byte) {
-        const std::string utf8 = EncodeUtf8(table[byte]);
+    for (unsigned byte = 0; byte < m_toUnicode.size(); ++byte) {
+        const char32_t point = m_toUnicode[byte];
+        const std::string utf8 = EncodeUtf8(point);
         m_toUtf8[byte].size = static_cast<unsigned char>(std::min(utf8.size(), m_toUtf8[byte].bytes.size()));
         std::copy_n(utf8.begin(), m_toUtf8[byte].size, m_toUtf8[byte].bytes.begin());
-        if (table[byte] == kReplacement) continue;
         // The first byte wins, as emplace keeps the first entry.
-        if (m_fromUnicode.emplace(table[byte], static_cast<unsigned char>(byte)).second && table[byte] < kTwoByteLimit)
-            m_fromLowUnicode[table[byte]] = static_cast<short>(byte);
+        if (m_fromUnicode.emplace(point, static_cast<unsigned char>(byte)).second && point < kTwoByteLimit)
+            m_fromLowUnicode[point] = static_cast<short>(byte);
     }
     m_asciiUnchanged = true;
     for (char32_t byte = 0; byte < 0x80; ++byte) {
         const auto back = m_fromUnicode.find(byte);
-        if (table[byte] != byte || back == m_fromUnicode.end() || back->second != byte) m_asciiUnchanged = false;
+        if (m_toUnicode[byte] != byte || back == m_fromUnicode.end() || back->second != byte) m_asciiUnchanged = false;
     }
-    return true;
 }
 
 // Names and tags are mostly ASCII; where the page keeps ASCII as it is, such
@@ -146,11 +183,12 @@ std::string CodePage::FromUtf8(std::string_view utf8) const
     return result;
 }
 
-bool CodePage::CanHold(std::string_view utf8) const
+std::optional<char32_t> CodePage::FirstUnholdable(std::string_view utf8) const
 {
+    if (IsPlainAscii(utf8)) return std::nullopt;
     for (const char32_t c : DecodeUtf8(utf8))
-        if (!m_fromUnicode.contains(c)) return false;
-    return true;
+        if (!m_fromUnicode.contains(c)) return c;
+    return std::nullopt;
 }
 
 } // namespace platform

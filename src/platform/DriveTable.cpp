@@ -1,6 +1,5 @@
 #include "DriveTable.h"
 
-#include "CodePage.h"
 #include "HostUser.h"
 #include "MountTable.h"
 #include "Registry.h"
@@ -154,21 +153,21 @@ const Drive* DriveTable::Find(char letter) const
     return found == m_drives.end() ? nullptr : &*found;
 }
 
-std::optional<std::string> DriveTable::ToHost(std::string_view systemPath, const CodePage& cp) const
+std::optional<std::string> DriveTable::ToHost(std::string_view systemPath) const
 {
     const std::optional<SystemPathParts> parts = SplitSystemPath(systemPath);
     const Drive* drive = parts ? Find(parts->letter) : nullptr;
     if (!drive || drive->root.empty()) return std::nullopt;
     std::string host = drive->root;
-    host.reserve(host.size() + 2 * systemPath.size());
+    host.reserve(host.size() + systemPath.size());
     for (const std::string_view name : parts->components) {
         if (host != "/") host += '/';
-        cp.AppendUtf8(host, name);
+        host += name;
     }
     return host;
 }
 
-std::optional<std::string> DriveTable::ToSystem(std::string_view hostPath, const CodePage& cp) const
+std::optional<std::string> DriveTable::ToSystem(std::string_view hostPath) const
 {
     if (hostPath.empty()) return std::nullopt;
     const std::string path = NormalHostPath(hostPath);
@@ -185,9 +184,9 @@ std::optional<std::string> DriveTable::ToSystem(std::string_view hostPath, const
         const std::string_view name = rest.substr(0, end);
         rest.remove_prefix(std::min(end + 1, rest.size()));
         if (name.empty()) continue;
-        const std::string converted = cp.FromUtf8(name);
-        if (name.find('\\') != std::string_view::npos || converted.find('\\') != std::string::npos) return std::nullopt;
-        system += '\\' + converted;
+        if (name.find('\\') != std::string_view::npos) return std::nullopt;
+        system += '\\';
+        system += name;
     }
     return system;
 }

@@ -9,14 +9,13 @@
 namespace platform {
 
 class CHive;
-class CodePage;
 class MountTable;
 
 enum class DriveType { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
 
 struct Drive {
     char letter = 'C'; // upper case
-    std::string root;  // host directory (UTF-8), no trailing slash except "/"
+    std::string root;  // host directory (its bytes), no trailing slash except "/"
     std::string label; // volume label as a host (UTF-8) text, may be empty
 };
 
@@ -38,15 +37,18 @@ public:
     const std::vector<Drive>& Drives() const { return m_drives; }
     const Drive* Find(char letter) const; // case-insensitive letter
 
-    // "C:\a\b" -> "<root>/a/b" with each component converted to UTF-8.
-    // A path without a drive ("\x") is taken on C:. Empty on an unmapped drive.
-    // '/' separates like '\'; "." and ".." are resolved by name, and a path
-    // that would climb above its drive's root names nothing.
-    std::optional<std::string> ToHost(std::string_view systemPath, const CodePage& cp) const;
-    // Host path -> system path on the drive whose root is the longest prefix.
-    // A relative host path is taken from the current directory. Empty when no
-    // root holds it or a name in it holds a backslash.
-    std::optional<std::string> ToSystem(std::string_view hostPath, const CodePage& cp) const;
+    // "C:\a\b" -> "<root>/a/b". After the drive, a system path holds the
+    // host names' own bytes, never converted, so every name on the disk has
+    // exactly one system path. A path without a drive ("\x") is taken on C:.
+    // Empty on an unmapped drive. '/' separates like '\'; "." and ".." are
+    // resolved by name, and a path that would climb above its drive's root
+    // names nothing.
+    std::optional<std::string> ToHost(std::string_view systemPath) const;
+    // Host path -> system path on the drive whose root is the longest prefix,
+    // its names' bytes unchanged. A relative host path is taken from the
+    // current directory. Empty when no root holds it or a name in it holds a
+    // backslash.
+    std::optional<std::string> ToSystem(std::string_view hostPath) const;
 
     DriveType TypeOf(char letter) const; // NoRootDir when unmapped or missing
     DriveType TypeOf(char letter, const MountTable& mounts) const;

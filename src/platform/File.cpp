@@ -23,10 +23,14 @@ int AccessFlags(unsigned flags)
     return O_RDONLY;
 }
 
+bool Writes(unsigned flags)
+{
+    return (flags & (CFile::modeWrite | CFile::modeReadWrite)) != 0;
+}
+
 bool TruncatesOnOpen(unsigned flags)
 {
-    const bool writes = (flags & (CFile::modeWrite | CFile::modeReadWrite)) != 0;
-    return writes && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate);
+    return Writes(flags) && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate);
 }
 
 // Opens without truncating: an existing file is emptied only after its lock
@@ -47,6 +51,8 @@ int OpenLocked(const std::string& hostPath, unsigned flags, std::uint64_t& lengt
         error = EISDIR;
     else if (!S_ISREG(info.st_mode))
         error = EINVAL; // devices, pipes and sockets are no files in the Windows sense
+    else if (Writes(flags) && IsReadOnlyMode(info.st_mode))
+        error = EACCES; // as the read-only attribute binds every user, root too
     else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
         error = errno;
     else if (TruncatesOnOpen(flags) && ftruncate(fd, 0) != 0)

@@ -22,6 +22,14 @@ private:
     int m_osError;
 };
 
+// A file with no write permission bit is read-only for every user, root
+// included, as the read-only attribute is: opening it for writing fails
+// (EACCES) and deleting it fails; moving it works. mode: st_mode.
+inline bool IsReadOnlyMode(unsigned mode)
+{
+    return (mode & 0222) == 0;
+}
+
 // While open, the file holds a non-blocking flock(LOCK_EX), so a second
 // opener (in this or another process) fails to open it, as on Windows.
 class CFile {

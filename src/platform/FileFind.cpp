@@ -1,11 +1,14 @@
 #include "FileFind.h"
 
+#include "CaseFold.h"
 #include "Machine.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <cerrno>
 #include <iterator>
 #include <memory>
@@ -18,26 +21,23 @@ namespace {
 
 constexpr std::string_view kAnyExtension = ".*";
 
-unsigned char Fold(char c)
+// '*' and '?' against the whole name, '?' taking one character. A '*' that
+// fails to go on moves its start one character on and nothing earlier is
+// retried, so the work stays proportional to pattern length times name length.
+// same compares one pattern character with one name character.
+template <typename Char, typename Same>
+bool MatchPlain(std::basic_string_view<Char> pattern, std::basic_string_view<Char> name, Same same)
 {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
-}
-
-// '*' and '?' against the whole name. A '*' that fails to go on moves its
-// start one character on and nothing earlier is retried, so the work stays
-// proportional to pattern length times name length.
-bool MatchPlain(std::string_view pattern, std::string_view name)
-{
-    std::size_t p = 0, n = 0, star = std::string_view::npos, starName = 0;
+    constexpr std::size_t none = std::basic_string_view<Char>::npos;
+    std::size_t p = 0, n = 0, star = none, starName = 0;
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
             starName = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], name[n]))) {
             ++p;
             ++n;
-        } else if (star != std::string_view::npos) {
+        } else if (star != none) {
             p = star + 1;
             n = ++starName;
         } else {
@@ -49,55 +49,66 @@ bool MatchPlain(std::string_view pattern, std::string_view name)
     return p == pattern.size();
 }
 
-// Folded names, then bytes: a total order, so equal-looking names keep one
-// place. Sorting calls this often: up to the first differing byte the names
-// are equal, so the folded comparison starts there.
-bool NameLess(const std::string& a, const std::string& b)
+char AsciiFold(char c)
 {
-    std::size_t i = static_cast<std::size_t>(std::ranges::mismatch(a, b).in1 - a.begin());
-    const std::size_t common = std::min(a.size(), b.size());
-    int byteOrder = 0; // the first plain byte difference, the tie-breaker
-    for (; i < common; ++i) {
-        const unsigned char x = Fold(a[i]), y = Fold(b[i]);
-        if (x != y) return x < y;
-        if (byteOrder == 0 && a[i] != b[i])
-            byteOrder = static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
-    }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return byteOrder < 0;
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The first eight folded bytes as one number, zero-padded: numbers in
-// order are names in NameLess order, unless they are equal.
-std::uint64_t SortPrefix(const std::string& name)
+// An ASCII pattern against an ASCII name (nearly every case) is matched in
+// place; otherwise folded characters are compared, so that '?' takes one.
+bool MatchFolded(std::string_view pattern, std::string_view name)
+{
+    if (IsAscii(pattern) && IsAscii(name))
+        return MatchPlain(pattern, name, [](char a, char b) { return AsciiFold(a) == AsciiFold(b); });
+    const std::u32string foldedPattern = FoldedCodePoints(pattern), foldedName = FoldedCodePoints(name);
+    return MatchPlain(std::u32string_view(foldedPattern), std::u32string_view(foldedName), std::equal_to<>());
+}
+
+// A name and its fold, the key of the finder's order.
+struct SortName {
+    std::string folded;
+    std::uint64_t prefix; // the first eight bytes of folded, zero-padded
+};
+
+// Folded names, then bytes: a total order, so names that fold alike keep one place.
+bool NameLess(const SortName& a, const std::string& aName, const SortName& b, const std::string& bName)
+{
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (const int order = a.folded.compare(b.folded); order != 0) return order < 0;
+    return aName < bName;
+}
+
+// Numbers in order are folded names in order, unless they are equal.
+std::uint64_t SortPrefix(std::string_view folded)
 {
     std::uint64_t prefix = 0;
     for (std::size_t i = 0; i < sizeof prefix; ++i)
-        prefix = (prefix << 8) | (i < name.size() ? Fold(name[i]) : 0u);
+        prefix = (prefix << 8) | (i < folded.size() ? static_cast<unsigned char>(folded[i]) : 0u);
     return prefix;
 }
 
-// Sorts by NameLess. A large folder's names are mostly told apart by their
-// prefixes, compared here as numbers side by side in memory, so the sort
-// rarely has to reach the names themselves.
+// Sorts by NameLess. Each name is folded once; a large folder's names are
+// mostly told apart by their prefixes, compared as numbers side by side in
+// memory, so the sort rarely has to reach the names themselves.
 void SortByName(std::vector<CFileFind::Entry>& entries)
 {
-    struct Slot {
-        std::uint64_t prefix;
-        std::size_t index;
-    };
-    std::vector<Slot> slots;
-    slots.reserve(entries.size());
-    for (std::size_t index = 0; index < entries.size(); ++index)
-        slots.push_back({SortPrefix(entries[index].name), index});
-    std::ranges::sort(slots, [&entries](const Slot& a, const Slot& b) {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        return NameLess(entries[a.index].name, entries[b.index].name);
+    std::vector<SortName> keys;
+    keys.reserve(entries.size());
+    for (const CFileFind::Entry& entry : entries) {
+        std::string folded = FoldCase(entry.name);
+        const std::uint64_t prefix = SortPrefix(folded);
+        keys.push_back({std::move(folded), prefix});
+    }
+    std::vector<std::size_t> order(entries.size());
+    for (std::size_t index = 0; index < order.size(); ++index)
+        order[index] = index;
+    std::ranges::sort(order, [&](std::size_t a, std::size_t b) {
+        return NameLess(keys[a], entries[a].name, keys[b], entries[b].name);
     });
     std::vector<CFileFind::Entry> sorted;
     sorted.reserve(entries.size());
-    for (const Slot& slot : slots)
-        sorted.push_back(std::move(entries[slot.index]));
+    for (const std::size_t index : order)
+        sorted.push_back(std::move(entries[index]));
     entries = std::move(sorted);
 }
 
@@ -115,13 +126,15 @@ std::uint64_t RegularLength(const struct stat& info)
 // only links (a link to a folder is a folder) and unknown kinds are looked up.
 CFileFind::Entry DescribeEntry(DIR* dir, const dirent& record, std::string systemName)
 {
-    CFileFind::Entry entry{std::move(systemName), false, 0, true, record.d_name};
+    CFileFind::Entry entry{std::move(systemName), false, 0, true};
     if (record.d_type == DT_DIR) {
         entry.directory = true;
     } else if (record.d_type == DT_REG) {
         entry.lengthKnown = false;
     } else if (record.d_type == DT_LNK || record.d_type == DT_UNKNOWN) {
         struct stat info {};
+        entry.link = record.d_type == DT_LNK ||
+                     (fstatat(dirfd(dir), record.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode));
         // stat, not lstat: a link to a folder is a folder; a dangling link stays a file.
         if (fstatat(dirfd(dir), record.d_name, &info, 0) != 0) return entry;
         entry.directory = S_ISDIR(info.st_mode);
@@ -135,8 +148,10 @@ bool IsDotsName(std::string_view name)
     return name == "." || name == "..";
 }
 
-// The folder's entries whose system names match, sorted; nullopt when it cannot be read.
-std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hostFolder, const std::string& wildcard)
+// The folder's entries whose names match, sorted, and apart from them those
+// a system path cannot carry; nullopt when it cannot be read.
+std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hostFolder, const std::string& wildcard,
+                                                          std::vector<CFileFind::Entry>& uncarried)
 {
     const DirHandle dir(opendir(hostFolder.c_str()));
     if (!dir) return std::nullopt;
@@ -148,11 +163,12 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
         const std::string_view hostName = record->d_name;
         // A backslash would split the name in a system path; the finder adds
         // its own dot entries where they belong.
-        if (IsDotsName(hostName) || hostName.find('\\') != std::string_view::npos) continue;
-        // A name the code page cannot hold is reported with '?' in place of
-        // the missing characters; opening it later then simply fails.
-        std::string name = FromUtf8(hostName);
-        if (MatchesWildcard(wildcard, name)) entries.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
+        if (IsDotsName(hostName)) continue;
+        // The name's own bytes, so that the entry addresses exactly this file.
+        std::string name(hostName);
+        if (!MatchesWildcard(wildcard, name)) continue;
+        auto& into = hostName.find('\\') == std::string_view::npos ? entries : uncarried;
+        into.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
     }
     if (errno != 0) return std::nullopt;
     SortByName(entries);
@@ -163,11 +179,11 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
 
 bool MatchesWildcard(const std::string& pattern, const std::string& name)
 {
-    if (MatchPlain(pattern, name)) return true;
+    if (MatchFolded(pattern, name)) return true;
     // As on Windows, a closing ".*" may also match the end of the name, so
     // "*.*" lists "README" and "Track.*" lists "Track".
     const std::string_view view(pattern);
-    return view.ends_with(kAnyExtension) && MatchPlain(view.substr(0, view.size() - kAnyExtension.size()), name);
+    return view.ends_with(kAnyExtension) && MatchFolded(view.substr(0, view.size() - kAnyExtension.size()), name);
 }
 
 bool CFileFind::FindFile(const std::string& pattern)
@@ -178,12 +194,12 @@ bool CFileFind::FindFile(const std::string& pattern)
     const std::string folder = pattern.substr(0, slash);
     const std::string wildcard = pattern.substr(slash + 1);
     const std::optional<std::string> host = HostPath(folder.empty() ? "\\" : folder);
-    std::optional<std::vector<Entry>> files = host ? ListMatching(*host, wildcard) : std::nullopt;
+    std::optional<std::vector<Entry>> files = host ? ListMatching(*host, wildcard, m_uncarried) : std::nullopt;
     if (!files) return false;
     const bool hasDrive = folder.size() >= 2 && folder[1] == ':';
     if (host != HostPath(hasDrive ? folder.substr(0, 2) : "C:"))
         for (const char* dots : {".", ".."})
-            if (MatchesWildcard(wildcard, dots)) m_entries.push_back({dots, true, 0, true, dots});
+            if (MatchesWildcard(wildcard, dots)) m_entries.push_back({dots, true, 0, true});
     std::ranges::move(*files, std::back_inserter(m_entries));
     m_folder = folder;
     m_hostFolder = *host;
@@ -203,6 +219,7 @@ void CFileFind::Close()
     m_folder.clear();
     m_hostFolder.clear();
     m_entries.clear();
+    m_uncarried.clear();
     m_next = 0;
     m_started = false;
 }
@@ -233,6 +250,11 @@ bool CFileFind::IsDirectory() const
     return Current().directory;
 }
 
+bool CFileFind::IsLink() const
+{
+    return Current().link;
+}
+
 bool CFileFind::IsDots() const
 {
     const std::string& name = Current().name;
@@ -244,7 +266,7 @@ std::uint64_t CFileFind::GetLength() const
     const Entry& entry = Current();
     if (entry.lengthKnown) return entry.length;
     const std::string separator = m_hostFolder.ends_with('/') ? "" : "/";
-    const std::string path = m_hostFolder + separator + entry.hostName;
+    const std::string path = m_hostFolder + separator + entry.name;
     struct stat info {};
     return stat(path.c_str(), &info) == 0 ? RegularLength(info) : 0;
 }

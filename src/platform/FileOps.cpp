@@ -1,7 +1,10 @@
 #include "FileOps.h"
 
+#include "CaseFold.h"
+#include "File.h"
 #include "Machine.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/stat.h>
@@ -9,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -51,7 +55,61 @@ std::optional<char> RootLetter(const std::string& root)
     return root[0];
 }
 
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// EEXIST when the folder of hostTo holds an entry whose name folds as the
+// target's does and that is not the moved file under another case (an entry
+// of exactly the target's name is always taken); 0 when none does.
+int CaseClash(const std::string& hostTo, const struct stat& source)
+{
+    const std::size_t slash = hostTo.rfind('/');
+    const std::string folder = slash == 0 ? "/" : hostTo.substr(0, slash);
+    const std::string_view name = std::string_view(hostTo).substr(slash + 1);
+    const DirHandle dir(opendir(folder.c_str()));
+    if (!dir) return errno;
+    const std::string folded = FoldCase(name);
+    for (;;) {
+        errno = 0; // readdir's only way to tell an error from the end
+        const dirent* record = readdir(dir.get());
+        if (record == nullptr) return errno;
+        const std::string_view entry = record->d_name;
+        if (entry == "." || entry == ".." || !FoldsTo(entry, folded)) continue;
+        struct stat info {};
+        const bool itself = entry != name && fstatat(dirfd(dir.get()), record->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+                            SameFile(info, source);
+        if (!itself) return EEXIST;
+    }
+}
+
+// MoveCheck, with the host paths for the move when it passes.
+int CheckMove(const std::string& from, const std::string& to, std::string& hostFrom, std::string& hostTo)
+{
+    if (!IsPortableName(LastName(to))) return EINVAL;
+    const std::optional<std::string> fromPath = HostPath(from);
+    const std::optional<std::string> toPath = HostPath(to);
+    if (!fromPath || !toPath) return ENOENT;
+    struct stat source {};
+    if (lstat(fromPath->c_str(), &source) != 0) return errno;
+    hostFrom = *fromPath;
+    hostTo = *toPath;
+    return hostFrom == hostTo ? 0 : CaseClash(hostTo, source);
+}
+
 } // namespace
+
+int MoveCheck(const std::string& from, const std::string& to)
+{
+    std::string hostFrom, hostTo;
+    return CheckMove(from, to, hostFrom, hostTo);
+}
 
 int LinkThenUnlink(const std::string& hostFrom, const std::string& hostTo)
 {
@@ -64,15 +122,16 @@ int LinkThenUnlink(const std::string& hostFrom, const std::string& hostTo)
 
 bool MoveFileA(const std::string& from, const std::string& to)
 {
-    if (!IsPortableName(LastName(to))) return Failed(EINVAL);
-    const std::optional<std::string> hostFrom = HostPath(from);
-    const std::optional<std::string> hostTo = HostPath(to);
-    if (!hostFrom || !hostTo) return Failed(ENOENT);
-    if (syscall(SYS_renameat2, AT_FDCWD, hostFrom->c_str(), AT_FDCWD, hostTo->c_str(), RENAME_NOREPLACE) == 0)
+    std::string hostFrom, hostTo;
+    if (const int error = CheckMove(from, to, hostFrom, hostTo); error != 0) return Failed(error);
+    if (hostFrom == hostTo) return true;
+    // The check above saw no clash; RENAME_NOREPLACE still refuses a name
+    // that appeared since, so a file is never overwritten.
+    if (syscall(SYS_renameat2, AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS) return Failed(errno);
     // The filesystem cannot refuse to overwrite while renaming; a link cannot overwrite.
-    const int error = LinkThenUnlink(*hostFrom, *hostTo);
+    const int error = LinkThenUnlink(hostFrom, hostTo);
     return error == 0 || Failed(error);
 }
 
@@ -80,6 +139,10 @@ bool DeleteFileA(const std::string& path)
 {
     const std::optional<std::string> host = HostPath(path);
     if (!host) return Failed(ENOENT);
+    struct stat info {};
+    if (lstat(host->c_str(), &info) != 0) return Failed(errno);
+    // A link's own mode says nothing; removing the link leaves its target alone.
+    if (!S_ISLNK(info.st_mode) && !S_ISDIR(info.st_mode) && IsReadOnlyMode(info.st_mode)) return Failed(EACCES);
     // unlink(2) refuses a folder (EISDIR), so no folder is ever removed.
     if (unlink(host->c_str()) != 0) return Failed(errno);
     return true;
@@ -97,7 +160,7 @@ bool GetVolumeInformationA(const std::string& root, std::string& label)
     const Drive* drive = letter ? CurrentMachine().drives.Find(*letter) : nullptr;
     struct stat info {};
     if (!drive || stat(drive->root.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return Failed(ENOENT);
-    label = FromUtf8(drive->label);
+    label = drive->label;
     return true;
 }
 

@@ -9,13 +9,23 @@ namespace platform {
 
 // Never overwrites: renameat2(RENAME_NOREPLACE), or link+unlink where the
 // filesystem lacks it. Rejects a new name holding < > : " / \ | ? * or a
-// byte below 0x20 (EINVAL). False on failure; the errno value is in GetLastError().
+// byte below 0x20 (EINVAL), and a target taken when case is ignored (EEXIST;
+// see MoveCheck). False on failure; the errno value is in GetLastError().
 bool MoveFileA(const std::string& from, const std::string& to);
-// Unlinks a file, never a folder.
+// The checks of MoveFileA without the move, for a dry run: 0 when the move
+// would go ahead, else the errno value it would fail with: EINVAL (a name
+// Windows rejects), ENOENT (no such source, unmapped drive, no target
+// folder), EEXIST (the target name, or a name equal to it when case is
+// ignored, belongs to another entry of the target's folder; the moved file's
+// own name does not count, so a case-only rename works). Moving a file onto
+// its own path is no change and passes.
+int MoveCheck(const std::string& from, const std::string& to);
+// Unlinks a file, never a folder; refuses a read-only file (EACCES).
 bool DeleteFileA(const std::string& path);
 // root: "X:\"; NoRootDir when the drive is unmapped or its root is missing.
 DriveType GetDriveTypeA(const std::string& root);
-// The volume label of "X:\"; false when the drive does not exist.
+// The volume label of "X:\" as the host spells it (like a name, not
+// code-page text); false when the drive does not exist.
 bool GetVolumeInformationA(const std::string& root, std::string& label);
 
 // The move of two host paths where the filesystem lacks RENAME_NOREPLACE:

@@ -24,7 +24,10 @@ int Iconv::Convert(std::string_view in, std::size_t& inUsed, std::string& out, s
     char* outPtr = buffer.data();
     std::size_t outLeft = buffer.size();
     const std::size_t result = iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    const int error = result == static_cast<std::size_t>(-1) ? errno : 0;
+    int error = result == static_cast<std::size_t>(-1) ? errno : 0;
+    // Pages that compose (cp1255, cp1258) hold back a letter in case a
+    // combining mark follows; the flush gives it out.
+    if (error == 0 && iconv(m_cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) error = errno;
     inUsed = in.size() - inLeft;
     out.assign(buffer.data(), buffer.size() - outLeft);
     return error;

@@ -3,6 +3,7 @@
 #include "Registry.h"
 
 #include <charconv>
+#include <variant>
 
 namespace platform {
 
@@ -19,14 +20,28 @@ Machine& MachineState()
     return machine;
 }
 
-int CodePageNumber(const CHive& hive)
+// The page "ACP" names, or why the machine cannot run on it. A missing value is cp1252.
+std::variant<CodePage, std::string> CodePageOf(const CHive& hive)
 {
     const std::optional<std::string> text = hive.Get(kCodePageKey, kAnsiCodePageValue);
+    if (!text) return CodePage(kDefaultCodePage);
     int number = 0;
-    if (!text) return kDefaultCodePage;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), number);
-    if (error != std::errc() || end != text->data() + text->size() || number <= 0) return kDefaultCodePage;
-    return number;
+    const std::string refusal = "The code page \"" + *text + "\" (value \"ACP\") cannot be used: ";
+    if (error != std::errc() || end != text->data() + text->size() || number <= 0)
+        return refusal + "it is not a code page number.";
+    CodePage page(number);
+    switch (page.Fitness()) {
+    case CodePageFitness::Usable:
+        return page;
+    case CodePageFitness::Unknown:
+        return refusal + "this system knows no such code page.";
+    case CodePageFitness::MultiByte:
+        return refusal + "it is a multi-byte code page; only single-byte code pages are supported.";
+    case CodePageFitness::ChangesAscii:
+        return refusal + "it does not keep the ASCII characters unchanged.";
+    }
+    return refusal;
 }
 
 } // namespace
@@ -41,22 +56,23 @@ void InstallMachine(Machine machine)
     MachineState() = std::move(machine);
 }
 
-void InstallMachineFromHive()
+std::optional<std::string> InstallMachineFromHive()
 {
     const CHive hive = CHive::LoadFile(HivePath());
-    InstallMachine(Machine{CodePage(CodePageNumber(hive)), DriveTable::FromHive(hive)});
+    std::variant<CodePage, std::string> page = CodePageOf(hive);
+    if (auto* refusal = std::get_if<std::string>(&page)) return std::move(*refusal);
+    InstallMachine(Machine{std::get<CodePage>(std::move(page)), DriveTable::FromHive(hive)});
+    return std::nullopt;
 }
 
 std::optional<std::string> HostPath(std::string_view systemPath)
 {
-    const Machine& machine = CurrentMachine();
-    return machine.drives.ToHost(systemPath, machine.codePage);
+    return CurrentMachine().drives.ToHost(systemPath);
 }
 
 std::optional<std::string> SystemPath(std::string_view hostPath)
 {
-    const Machine& machine = CurrentMachine();
-    return machine.drives.ToSystem(hostPath, machine.codePage);
+    return CurrentMachine().drives.ToSystem(hostPath);
 }
 
 std::string ToUtf8(std::string_view system)

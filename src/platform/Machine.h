@@ -21,7 +21,10 @@ struct Machine {
 const Machine& CurrentMachine();
 void InstallMachine(Machine machine);
 // Reads "ACP" and the drive table from the hive file (see Registry.h).
-void InstallMachineFromHive();
+// An "ACP" that is no single-byte page keeping ASCII (EBCDIC, multi-byte, a
+// number iconv does not know, no number) is refused: nothing is installed
+// and the result is a message naming the value, for the user to see.
+[[nodiscard]] std::optional<std::string> InstallMachineFromHive();
 
 // Shorthands on the current machine.
 std::optional<std::string> HostPath(std::string_view systemPath);

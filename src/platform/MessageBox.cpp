@@ -74,8 +74,14 @@ QMessageBox::StandardButton EscapeButton(const std::vector<QMessageBox::Standard
 int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags)
 {
     if (const auto& handler = TestHandler()) return handler(MessageBoxCall{text, caption, flags});
+    return MessageBox(owner, ToQString(text), caption, flags);
+}
+
+int MessageBox(QWidget* owner, const QString& text, const std::string& caption, unsigned flags)
+{
+    if (const auto& handler = TestHandler()) return handler(MessageBoxCall{text.toStdString(), caption, flags});
     const std::vector<QMessageBox::StandardButton> buttons = Buttons(flags);
-    QMessageBox box(Icon(flags), ToQString(caption), ToQString(text), QMessageBox::NoButton, owner);
+    QMessageBox box(Icon(flags), ToQString(caption), text, QMessageBox::NoButton, owner);
     for (const QMessageBox::StandardButton button : buttons)
         box.addButton(button);
     box.setDefaultButton(buttons.front());

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+class QString;
 class QWidget;
 
 namespace platform {
@@ -22,9 +23,17 @@ enum MessageBoxResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 // text and caption are system strings (code page). Returns IDOK, IDCANCEL, IDYES or IDNO.
 int MessageBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned flags);
+// The same with a text already decoded, for messages that name files: a
+// name is host bytes, not code-page text (see PathToQString).
+int MessageBox(QWidget* owner, const QString& text, const std::string& caption, unsigned flags);
+// A literal is code-page text, as a std::string is.
+inline int MessageBox(QWidget* owner, const char* text, const std::string& caption, unsigned flags)
+{
+    return MessageBox(owner, std::string(text), caption, flags);
+}
 
 struct MessageBoxCall {
-    std::string text;
+    std::string text; // as UTF-8 when the box was given a QString
     std::string caption;
     unsigned flags = 0;
 };

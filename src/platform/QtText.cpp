@@ -15,3 +15,13 @@ std::string FromQString(const QString& text)
 }
 
 } // namespace platform
+
+namespace platform {
+
+QString PathToQString(std::string_view path)
+{
+    // Qt decodes each malformed byte as U+FFFD.
+    return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+} // namespace platform

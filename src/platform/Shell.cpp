@@ -4,8 +4,9 @@
 #include "QtText.h"
 
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -24,8 +25,12 @@ bool ShellOpenFile(const std::string& systemPath)
     if (const auto& handler = TestHandler()) return handler(systemPath);
     const std::optional<std::string> host = HostPath(systemPath);
     // As ShellExecute, a file that is not there opens nothing.
-    if (!host || !QFileInfo::exists(QString::fromStdString(*host))) return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(*host)));
+    struct stat info {};
+    if (!host || ::stat(host->c_str(), &info) != 0) return false;
+    // Percent-encoded bytes carry a name that is not valid UTF-8 unchanged,
+    // where a QString would lose them.
+    const QByteArray encoded = QByteArray::fromStdString(*host).toPercentEncoding("/");
+    return QDesktopServices::openUrl(QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode));
 }
 
 bool ShellOpenUrl(const std::string& url)

@@ -6,6 +6,8 @@
 #include "language/TextIds.h"
 #include "ops/FormatFileSize.h"
 #include "ops/PrintFiles.h"
+#include "platform/Machine.h"
+#include "platform/PathText.h"
 #include "platform/QtText.h"
 #include "platform/WaitCursor.h"
 #include "tag/Id3v1Tag.h"
@@ -87,16 +89,23 @@ QFont ListingFont(const QPaintDevice& device)
     return font;
 }
 
-double TextWidth(const QPainter& painter, std::string_view text)
+// The printout measures and draws UTF-8: file names are host bytes, the
+// other texts are converted from the code page where they are read.
+QString FromUtf8(std::string_view text)
 {
-    return QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(platform::ToQString(text));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+double TextWidth(const QPainter& painter, std::string_view utf8)
+{
+    return QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(FromUtf8(utf8));
 }
 
 // GDI prints at the text's top-left corner, Qt at its baseline.
-void DrawTextAt(QPainter& painter, double x, int y, std::string_view text)
+void DrawTextAt(QPainter& painter, double x, int y, std::string_view utf8)
 {
     const double ascent = QFontMetricsF(painter.font(), painter.device()).ascent();
-    painter.drawText(QPointF(x, y + ascent), platform::ToQString(text));
+    painter.drawText(QPointF(x, y + ascent), FromUtf8(utf8));
 }
 
 std::vector<int> PagesToPrint(const QPrinter& printer, int maxPage)
@@ -185,7 +194,7 @@ void CListingPrinter::DrawHeader(QPainter& painter, const Layout& layout, int pa
 
     char numbers[32];
     std::snprintf(numbers, sizeof numbers, " %d / %d", page, m_nMaxPage);
-    const std::string label = GetText(m_languageTable, text::kPage) + numbers;
+    const std::string label = platform::ToUtf8(GetText(m_languageTable, text::kPage) + numbers);
     DrawTextAt(painter, std::trunc((layout.width - TextWidth(painter, label)) / 2), 0, label);
 
     const QDate today = QDate::currentDate();
@@ -199,7 +208,7 @@ void CListingPrinter::DrawHeadings(QPainter& painter, const Layout& layout, int 
     int x = 0;
     for (const Column& column : kColumns) {
         if (!(m_choice.*column.chosen)) continue;
-        DrawTextAt(painter, x, y, GetText(m_languageTable, column.heading));
+        DrawTextAt(painter, x, y, platform::ToUtf8(GetText(m_languageTable, column.heading)));
         x += static_cast<int>(column.units * layout.unit);
     }
 }
@@ -214,9 +223,9 @@ void CListingPrinter::DrawRow(QPainter& painter, const Layout& layout, const std
         if (!(m_choice.*column.chosen)) continue;
         const double width = column.units * layout.unit;
         if (!column.cell)
-            DrawCell(painter, x, y, width, FileNameOf(path));
+            DrawCell(painter, x, y, width, platform::DisplayText(FileNameOf(path)));
         else if (opened)
-            DrawCell(painter, x, y, width, column.cell(tag));
+            DrawCell(painter, x, y, width, platform::ToUtf8(column.cell(tag)));
         x += static_cast<int>(width);
     }
 }

@@ -36,7 +36,7 @@ std::string InstallOutputDrive(const fs::path& output)
     const fs::path folder = fs::absolute(output).parent_path();
     platform::InstallMachine(platform::Machine{platform::CodePage(kCodePage),
                                                platform::DriveTable({platform::Drive{'C', folder.string(), ""}})});
-    return "C:\\" + platform::FromUtf8(output.filename().string());
+    return "C:\\" + output.filename().string(); // a name's own bytes
 }
 
 // A column width as the table file keeps it: three digits.

@@ -82,7 +82,8 @@ int main(int argc, char** argv)
     if (!copied) return Fail(error);
     Report("copied", *copied);
 
-    platform::InstallMachineFromHive();
+    if (const std::optional<std::string> refusal = platform::InstallMachineFromHive())
+        return Fail(platform::ToUtf8(*refusal));
     if (!options->demoFolder.empty()) {
         const setup::DemoResult demo = setup::WriteDemoCollection(options->demoFolder);
         std::cout << "demo: " << demo.written << " files written, " << demo.kept << " kept\n";

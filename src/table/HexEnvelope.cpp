@@ -1,7 +1,10 @@
 #include "HexEnvelope.h"
 
 #include "WholeFile.h"
+#include "platform/Machine.h"
+#include "platform/Utf8Decode.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
@@ -76,9 +79,22 @@ bool CHexEnvelope::IsSafeName(const std::string& name)
     return true;
 }
 
+std::string CHexEnvelope::StoredNameOf(const std::string& hostName)
+{
+    const platform::CodePage& page = platform::CurrentMachine().codePage;
+    std::string stored;
+    for (const char32_t point : platform::DecodeUtf8(hostName)) {
+        const std::string character = platform::EncodeUtf8(point);
+        const bool keep = point != platform::kInvalidUtf8Byte && page.CanHold(character);
+        stored += keep ? page.FromUtf8(character) : "_";
+    }
+    std::replace(stored.begin(), stored.end(), kNameEnd, '_');
+    return stored;
+}
+
 bool CHexEnvelope::Encode(const std::string& sourcePath, const std::string& envelopePath) const
 {
-    return EncodeAs(sourcePath, BareName(sourcePath), envelopePath);
+    return EncodeAs(sourcePath, StoredNameOf(BareName(sourcePath)), envelopePath);
 }
 
 bool CHexEnvelope::EncodeAs(const std::string& sourcePath, const std::string& storedName,
@@ -97,7 +113,8 @@ std::string CHexEnvelope::Decode(const std::string& envelopePath) const
     if (!envelope) return {};
     const std::optional<Content> content = Unwrap(*envelope);
     if (!content || !IsSafeName(content->storedName)) return {};
-    const std::string outputPath = FolderPart(envelopePath) + content->storedName;
+    // The stored name is code-page text; where it becomes a file it becomes a host name.
+    const std::string outputPath = FolderPart(envelopePath) + platform::ToUtf8(content->storedName);
     return table::WriteWholeFile(outputPath, content->plain) ? outputPath : std::string();
 }
 

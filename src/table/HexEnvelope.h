@@ -41,4 +41,7 @@ public:
     // not empty, not "." or "..", and none of the bytes Windows rejects in a
     // file name (< > : " / \ | ? * and below 0x20), so no drive either.
     static bool IsSafeName(const std::string& name);
+    // A file name (host bytes) as an envelope stores it: code-page text. A
+    // character the page cannot hold, and the byte that ends the name, become '_'.
+    static std::string StoredNameOf(const std::string& hostName);
 };

@@ -192,7 +192,7 @@ std::string CTableFile::StoredName() const
     std::string name = slash == std::string::npos ? m_strPath : m_strPath.substr(slash + 1);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
-    return name + kPlainExtension;
+    return CHexEnvelope::StoredNameOf(name + kPlainExtension);
 }
 
 void CTableFile::Create(const std::string& path, std::vector<std::string> names, std::vector<std::string> widths,

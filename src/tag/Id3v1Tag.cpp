@@ -16,8 +16,13 @@ constexpr std::size_t kArtistOffset = 33, kArtistWidth = 30;
 constexpr std::size_t kAlbumOffset = 63, kAlbumWidth = 30;
 constexpr std::size_t kYearOffset = 93, kYearWidth = 4;
 constexpr std::size_t kCommentOffset = 97, kCommentWidth = 30;
+// ID3v1.1 puts a track number into the comment's last byte, marked by a zero
+// byte before it; the comment then has 28 bytes.
+constexpr std::size_t kTrackMarkOffset = 125, kTrackOffset = 126;
+constexpr std::size_t kShortCommentWidth = kTrackMarkOffset - kCommentOffset;
 constexpr std::size_t kGenreOffset = 127;
 constexpr char kMarker[kMarkerWidth + 1] = "TAG";
+constexpr char kId3v2Marker[] = {'I', 'D', '3'};
 constexpr unsigned char kPad = 0x20;
 
 using Record = std::array<unsigned char, CId3v1Tag::kRecordSize>;
@@ -31,6 +36,14 @@ bool IsCSpace(unsigned char c)
 bool StartsWithMarker(const Record& record)
 {
     return std::memcmp(record.data() + kMarkerOffset, kMarker, kMarkerWidth) == 0;
+}
+
+// One read of three bytes on the handle Open has anyway, so the listing of a
+// large folder pays no second open for it.
+bool StartsWithId3v2(platform::CFile& file)
+{
+    char head[sizeof kId3v2Marker];
+    return file.ReadAt(0, head, sizeof head) == sizeof head && std::memcmp(head, kId3v2Marker, sizeof head) == 0;
 }
 
 // Where the last record of an open file starts, when the file is long enough
@@ -88,6 +101,7 @@ bool CId3v1Tag::Open(const std::string& path)
     m_strPath = path;
     m_bHasTag = false;
     m_bTagOnDisk = false;
+    m_bHasId3v2 = false;
     platform::CFile file;
     const bool opened = file.Open(path, platform::CFile::modeRead);
     m_nLastError = opened ? 0 : file.LastError();
@@ -97,6 +111,7 @@ bool CId3v1Tag::Open(const std::string& path)
         return false;
     }
     m_dwFileLength = file.GetLength();
+    m_bHasId3v2 = StartsWithId3v2(file);
     if (m_dwFileLength > kRecordSize) {
         const bool complete = file.ReadAt(m_dwFileLength - kRecordSize, m_record.data(), kRecordSize) == kRecordSize;
         m_bHasTag = m_bTagOnDisk = complete && StartsWithMarker(m_record);
@@ -165,9 +180,36 @@ void CId3v1Tag::SetYear(std::string_view text)
 {
     WriteField(kYearOffset, kYearWidth, text);
 }
-void CId3v1Tag::SetComment(std::string_view text)
+bool CId3v1Tag::SetComment(std::string_view text)
 {
+    // The record's bytes, not GetTrack: a tag pending removal still holds the
+    // track, and a setter brings that tag back with its other bytes.
+    const bool hadTrack = RecordTrack() != 0;
+    if (hadTrack && text.size() <= kShortCommentWidth) {
+        WriteField(kCommentOffset, kShortCommentWidth, text);
+        return false;
+    }
     WriteField(kCommentOffset, kCommentWidth, text);
+    return hadTrack;
+}
+
+int CId3v1Tag::GetTrack() const
+{
+    return m_bHasTag ? RecordTrack() : 0;
+}
+
+void CId3v1Tag::SetTrack(unsigned char track)
+{
+    if (track == 0) {
+        // Byte 125 stays zero: it is comment padding the user did not choose,
+        // and the record keeps the ID3v1.1 form that readers know as "no
+        // track". Without a track, bytes 125 and 126 are comment text and stay.
+        if (GetTrack() != 0) m_record[kTrackOffset] = 0;
+        return;
+    }
+    m_bHasTag = true;
+    m_record[kTrackMarkOffset] = 0;
+    m_record[kTrackOffset] = track;
 }
 
 std::string CId3v1Tag::GetGenre() const
@@ -193,6 +235,11 @@ std::string CId3v1Tag::ReadField(std::size_t offset, std::size_t width) const
     while (last != first && IsCSpace(*(last - 1)))
         --last;
     return std::string(first, last);
+}
+
+int CId3v1Tag::RecordTrack() const
+{
+    return m_record[kTrackMarkOffset] == 0 ? m_record[kTrackOffset] : 0;
 }
 
 void CId3v1Tag::WriteField(std::size_t offset, std::size_t width, std::string_view text)

@@ -29,6 +29,9 @@ public:
     const std::string& GetPath() const { return m_strPath; }
     // errno value of the last Open or Save that could not open the file; 0 when it opened.
     int GetLastError() const { return m_nLastError; }
+    // The file starts with "ID3": it also carries an ID3v2 tag, which players
+    // may show instead of this one. False when the last Open failed.
+    bool HasId3v2() const { return m_bHasId3v2; }
 
     std::string GetTitle() const;
     std::string GetArtist() const;
@@ -36,13 +39,20 @@ public:
     std::string GetYear() const;
     std::string GetComment() const;
     std::string GetGenre() const;
+    // The ID3v1.1 track number: byte 126 when byte 125 is zero; 0 for none.
+    int GetTrack() const;
 
     void SetTitle(std::string_view text);
     void SetArtist(std::string_view text);
     void SetAlbum(std::string_view text);
     void SetYear(std::string_view text);
-    void SetComment(std::string_view text);
+    // A comment of up to 28 bytes keeps a track number the record holds; a
+    // longer one takes its place. True when a track number was overwritten.
+    bool SetComment(std::string_view text);
     void SetGenre(std::string_view name);
+    // 1 to 255 sets the track, cutting the comment to 28 bytes; 0 removes a
+    // track the tag holds (byte 126 becomes 0) and otherwise changes nothing.
+    void SetTrack(unsigned char track);
 
     int GetGenreCount() const { return static_cast<int>(m_astrGenres.size()); }
     const std::string& GetGenreName(int number) const { return m_astrGenres.at(static_cast<std::size_t>(number)); }
@@ -51,6 +61,7 @@ public:
 
 private:
     std::string ReadField(std::size_t offset, std::size_t width) const;
+    int RecordTrack() const;
     void WriteField(std::size_t offset, std::size_t width, std::string_view text);
     void SetEmptyRecord();
 
@@ -58,6 +69,7 @@ private:
     std::string m_strPath;
     bool m_bHasTag = false;
     bool m_bTagOnDisk = false;
+    bool m_bHasId3v2 = false;
     std::array<unsigned char, kRecordSize> m_record{};
     // 64-bit so that files over 4 GiB are measured and tagged at the right place.
     std::uint64_t m_dwFileLength = 0;

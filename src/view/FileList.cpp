@@ -44,7 +44,8 @@ void CSonadexView::SizeFileListColumns()
 QTreeWidgetItem* CSonadexView::MakeFileItem(const FileRow& row) const
 {
     using platform::ToQString;
-    auto* item = new QTreeWidgetItem(QStringList{ToQString(row.name), ToQString(row.sizeText), ToQString(row.artist),
+    // The name is host bytes, shown decoded as UTF-8; the row keeps the bytes to address its file.
+    auto* item = new QTreeWidgetItem(QStringList{platform::PathToQString(row.name), ToQString(row.sizeText), ToQString(row.artist),
                                                  ToQString(row.title), ToQString(row.album), ToQString(row.year),
                                                  ToQString(row.genre), ToQString(row.comment)});
     const int image = static_cast<int>(row.state);

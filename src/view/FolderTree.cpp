@@ -68,7 +68,7 @@ void CSonadexView::AddDriveNode(const std::string& drive, int image)
     if (!platform::GetVolumeInformationA(drive + "\\", label)) label.clear();
 
     auto* node = new QTreeWidgetItem(m_treeFolders); // owned by the tree
-    node->setText(0, platform::ToQString(label + " (" + drive + ")"));
+    node->setText(0, platform::PathToQString(label + " (" + drive + ")"));
     node->setData(0, kNameRole, QByteArray::fromStdString(drive));
     node->setData(0, kImageRole, image);
     node->setIcon(0, m_imlFolders.at(static_cast<std::size_t>(image)));
@@ -100,7 +100,7 @@ void CSonadexView::AddFolderNodes(QTreeWidgetItem* parent, bool driveLevel, Node
         const std::string name = finder.GetFileName();
         const int image = driveLevel && IsRecycleBinName(name) ? kImageRecycled : kImageFolder;
         auto* node = new QTreeWidgetItem(parent); // owned by the tree
-        node->setText(0, platform::ToQString(name));
+        node->setText(0, platform::PathToQString(name));
         node->setData(0, kNameRole, QByteArray::fromStdString(name));
         node->setData(0, kImageRole, image);
         node->setIcon(0, m_imlFolders.at(static_cast<std::size_t>(image)));
@@ -158,6 +158,6 @@ void CSonadexView::OnFolderSelChanged()
     if (selected.isEmpty()) return;
     const QTreeWidgetItem* node = selected.front();
     m_strFolder = GetFolderPath(node);
-    emit DocumentTitleChanged(platform::ToQString(m_strFolder));
+    emit DocumentTitleChanged(platform::PathToQString(m_strFolder));
     FillFileList();
 }

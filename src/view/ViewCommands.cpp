@@ -5,10 +5,14 @@
 #include "dialogs/MultiTagDlg.h"
 #include "dialogs/SettingsDlg.h"
 #include "dialogs/TagEditDlg.h"
+#include "language/FallbackText.h"
+#include "language/TextIds.h"
+#include "ops/FolderWalk.h"
 #include "ops/Rename.h"
 #include "platform/File.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
+#include "platform/QtText.h"
 #include "platform/Shell.h"
 #include "platform/WaitCursor.h"
 #include "print/ViewPrinting.h"
@@ -19,13 +23,38 @@
 #include <QMenu>
 #include <QTreeWidget>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr const char* kCaption = "Sonadex Pro";
 
+constexpr std::size_t kListedFailures = 10;
+
 std::string CountText(int count, const std::string& text)
 {
     return std::to_string(count) + " " + text;
+}
+
+// One box for the files a command could not change: the heading (a language
+// text), then a line per file, with the system's words where an error tells why.
+void ReportFailures(QWidget* owner, const std::string& heading, const std::vector<FileOutcome>& failures,
+                    unsigned icon)
+{
+    if (failures.empty()) return;
+    QString text = platform::ToQString(heading);
+    for (std::size_t i = 0; i < std::min(failures.size(), kListedFailures); ++i) {
+        text += "\n" + platform::PathToQString(failures[i].path);
+        if (failures[i].error != 0) text += ": " + QString::fromUtf8(std::strerror(failures[i].error));
+    }
+    if (failures.size() > kListedFailures) text += "\n...";
+    platform::MessageBox(owner, text, kCaption, platform::MB_OK | icon);
+}
+
+FileOutcome Failure(const std::string& path, int error)
+{
+    return FileOutcome{path, {}, false, error, {}};
 }
 
 } // namespace
@@ -68,7 +97,8 @@ void CSonadexView::RunCommand(const std::function<void()>& command)
     try {
         command();
     } catch (const platform::CFileException& e) {
-        platform::MessageBox(this, e.what(), kCaption, platform::MB_OK | platform::MB_ICONSTOP);
+        // The message names the file by its bytes: shown as a name is shown.
+        platform::MessageBox(this, platform::PathToQString(e.what()), kCaption, platform::MB_OK | platform::MB_ICONSTOP);
         FillFileList();
     }
 }
@@ -134,8 +164,16 @@ bool CSonadexView::RenameOneFile(const std::string& folder, const std::string& n
 
 int CSonadexView::RenameFolderTree(const std::string& folder)
 {
-    platform::CWaitCursor wait;
-    return ::RenameFolderTree(folder, true, MakeRenameOptions());
+    std::vector<FileOutcome> skipped; // links leading outside the folder: never renamed through
+    int count = 0;
+    {
+        const platform::CWaitCursor wait;
+        count = ::RenameFolderTree(folder, true, MakeRenameOptions(), [&skipped](const FileOutcome& outcome) {
+            if (outcome.reason == kLinkOutsideReason) skipped.push_back(outcome);
+        });
+    }
+    ReportFailures(this, GetTextOrBuiltIn(m_tblLanguage, text::kLinksSkipped), skipped, platform::MB_ICONEXCLAMATION);
+    return count;
 }
 
 void CSonadexView::OnRename()
@@ -162,13 +200,18 @@ void CSonadexView::OnRenameAll()
 
 void CSonadexView::OnRemoveId3()
 {
+    std::vector<FileOutcome> failed;
     for (const std::string& name : SelectedNames()) {
         CId3v1Tag tag;
-        if (!tag.Open(FolderFilePath(name))) continue;
+        const std::string path = FolderFilePath(name);
+        if (!tag.Open(path) || !tag.HasTag()) continue; // a file without a tag has nothing to write
         tag.RemoveTag();
         tag.Save();
+        // Save is silent when the file cannot be opened for writing; its error code tells.
+        if (tag.GetLastError() != 0) failed.push_back(Failure(path, tag.GetLastError()));
     }
     FillFileList();
+    ReportFailures(this, GetTextOrBuiltIn(m_tblLanguage, text::kTagsNotRemoved), failed, platform::MB_ICONSTOP);
 }
 
 void CSonadexView::OnDelete()
@@ -178,9 +221,12 @@ void CSonadexView::OnDelete()
     const int answer = platform::MessageBox(this, CountText(static_cast<int>(names.size()), GetText(62)), kCaption,
                                             platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES) return;
+    std::vector<FileOutcome> failed;
     for (const std::string& name : names)
-        platform::DeleteFileA(FolderFilePath(name));
+        if (!platform::DeleteFileA(FolderFilePath(name)))
+            failed.push_back(Failure(FolderFilePath(name), platform::GetLastError()));
     FillFileList();
+    ReportFailures(this, GetTextOrBuiltIn(m_tblLanguage, text::kFilesNotDeleted), failed, platform::MB_ICONSTOP);
 }
 
 void CSonadexView::OnSelectAll()

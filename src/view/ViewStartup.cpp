@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
+#include "platform/StoredPath.h"
 #include "platform/WaitCursor.h"
 #include "view/SplashDlg.h"
 
@@ -17,12 +18,15 @@ constexpr const char* kSettingsKey = "Software\\Velmora\\Sonadex Pro";
 constexpr const char* kCaption = "Sonadex Pro";
 constexpr std::uint32_t kSplashMilliseconds = 3000;
 constexpr std::size_t kValueBuffer = 260;
+// A path holds host bytes: a name of many non-Latin characters takes three
+// bytes a character, so a path gets the host's own limit.
+constexpr std::size_t kPathBuffer = 4096;
 
 // A value that is missing or does not fit counts as empty text.
-std::string ReadValue(const platform::CRegKey& key, const std::string& name)
+std::string ReadValue(const platform::CRegKey& key, const std::string& name, std::size_t buffer = kValueBuffer)
 {
     std::string value;
-    if (key.QueryStringValue(name, value, kValueBuffer) != platform::ERROR_SUCCESS) value.clear();
+    if (key.QueryStringValue(name, value, buffer) != platform::ERROR_SUCCESS) value.clear();
     return value;
 }
 
@@ -59,7 +63,7 @@ bool CSonadexView::ReadStoredSettings()
     if (key.Open(kSettingsKey, platform::KEY_READ) != platform::ERROR_SUCCESS) return false;
     m_strRenamePattern = ReadValue(key, "Rename");
     m_bPrompt = ReadValue(key, "Prompt") == "TRUE";
-    m_strFolder = ReadValue(key, "LastPath");
+    m_strFolder = platform::ResolveStoredPath(ReadValue(key, "LastPath", kPathBuffer));
     key.Close();
     return true;
 }

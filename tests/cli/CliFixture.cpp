@@ -95,6 +95,8 @@ void CliTest::WriteHive(const std::string& programValues) const
         << "\"\r\n\r\n"
            "[HKEY_LOCAL_MACHINE\\Software\\Velmora]\r\n\r\n"
            "[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Sonadex Pro]\r\n"
+        // The set-up's pattern, unless the test gives its own.
+        << (programValues.find("\"Rename\"=") == std::string::npos ? "\"Rename\"=\"%1 - %2\"\r\n" : "")
         << programValues << "\r\n";
 }
 

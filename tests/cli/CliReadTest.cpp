@@ -57,6 +57,37 @@ TEST_F(CliRead, ShowTextPrintsEveryFieldAsUtf8)
         EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
 }
 
+// "Live", zero padding, and track 7 behind a zero byte, as other tools write ID3v1.1.
+const TagBytes kTracked{"T", "A", "", "", std::string("Live") + std::string(24, '\0') + std::string("\0\x07", 2), 255};
+
+TEST_F(CliRead, ShowAndListGiveTheTrackAndMarkAnId3v2Tag)
+{
+    Write("t/a.mp3", MakeMp3(&kTracked));
+    Write("t/b.mp3", "ID3\x04" + MakeMp3(&kTracked).substr(4));                 // an ID3v2 header in front
+    const TagBytes plain{"T", "A", "", "", std::string(29, 'c') + "\x07", 255}; // byte 125 is text: no track
+    Write("t/c.mp3", MakeMp3(&plain));
+    Write("t/d.mp3", "ID3" + MakeMp3(nullptr));
+
+    const RunResult show = RunCli(
+        {"show", "--json", Host("t/a.mp3"), Host("t/b.mp3"), Host("t/c.mp3"), Host("t/d.mp3"), Host("t/missing.mp3")});
+    EXPECT_EQ(show.status, 1);
+    EXPECT_EQ(JsonQuery(show.out, "[(f['track'], f['has_id3v2'], f['comment']) for f in d]"),
+              "[(7, False, 'Live'), (7, True, 'Live'), (None, False, '" + std::string(29, 'c') +
+                  "\\x07'), (None, True, ''), (None, False, '')]");
+
+    const RunResult list = RunCli({"list", "--json", Host("t")});
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(JsonQuery(list.out, "[(r['name'], r['track'], r['has_id3v2']) for r in d['rows']]"),
+              "[('a.mp3', 7, False), ('b.mp3', 7, True), ('c.mp3', None, False), ('d.mp3', None, True)]");
+
+    const RunResult text = RunCli({"show", Host("t/a.mp3"), Host("t/c.mp3")});
+    EXPECT_EQ(text.status, 0) << text.err;
+    const std::size_t second = text.out.find(Host("t/c.mp3"));
+    ASSERT_NE(second, std::string::npos) << text.out;
+    EXPECT_NE(text.out.substr(0, second).find("  comment: Live\n  track:   7\n"), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.substr(second).find("track:"), std::string::npos) << text.out;
+}
+
 TEST_F(CliRead, ListJsonHoldsTheFileListRowsAndSummary)
 {
     WriteHive("\"Rename\"=\"%1 - %2\"\r\n");

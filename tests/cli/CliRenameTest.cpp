@@ -50,6 +50,35 @@ TEST_F(CliRename, RenameUsesTheHivePatternUnlessOneIsGiven)
     EXPECT_TRUE(Exists("r/untagged.mp3")); // no tag, no prompt: passed over
 }
 
+// The pattern is the stored one exactly as the window reads it; one that is
+// empty would name every file ".mp3", so nothing is renamed.
+TEST_F(CliRename, AnEmptyPatternStoredOrGivenRenamesNothing)
+{
+    const struct {
+        const char* label;
+        std::string hive;
+        std::vector<std::string> patternOption;
+    } cases[] = {
+        {"storedEmpty", "\"Rename\"=\"\"\r\n", {}},
+        {"storedTooLongForTheWindow", "\"Rename\"=\"" + std::string(300, '%') + "\"\r\n", {}},
+        {"givenEmpty", "", {"--pattern", ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        WriteHive(c.hive);
+        const auto before = Snapshot();
+        for (const char* command : {"rename", "rename-all"}) {
+            std::vector<std::string> args{command};
+            args.insert(args.end(), c.patternOption.begin(), c.patternOption.end());
+            args.push_back(std::string(command) == "rename" ? Host("r/01.mp3") : Host("r"));
+            const RunResult result = RunCli(args);
+            EXPECT_EQ(result.status, 2) << command;
+            EXPECT_NE(result.err.find("rename pattern is empty"), std::string::npos) << result.err;
+        }
+        EXPECT_EQ(Snapshot(), before);
+    }
+}
+
 TEST_F(CliRename, RenameAllCountsAsTheWindowDoesAndReportsNamesTaken)
 {
     Write("r/Band - First.mp3", "taken");

@@ -14,8 +14,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <map>
 #include <vector>
 
@@ -118,6 +120,35 @@ TEST_F(MultiTagDlgTest, ChosenFieldsWithEmptyValuesBlankTheFieldOrClearTheGenre)
     EXPECT_EQ(boxes.calls[0].text, "2 Dateien bearbeitet");
 }
 
+// A chosen field the code page cannot hold stops OK before any file is
+// touched; the same text in a field not chosen is no obstacle. Bytes the page
+// leaves undefined (U+0081 stands for 0x81) are written as themselves.
+TEST_F(MultiTagDlgTest, ChosenTextTheCodePageCannotHoldIsRefused)
+{
+    const auto before = WriteFiles({{"Musik/a.mp3", audio + MakeRecord({"Eins", "Kraftwerk", "Alb", "1974", "", 17})}});
+    CMultiTagDlg dlg(tm.Sys("Musik"), language);
+    const int result = RunModalScript(dlg, [&] {
+        Child<QCheckBox>(dlg, "artistCheck").setChecked(true);
+        Child<QLineEdit>(dlg, "artistEdit").setText(QString::fromUtf8("\xC5\x81\xC3\xB3" "d\xC5\xBA"));
+        Child<QCheckBox>(dlg, "titleCheck").setChecked(true);
+        Child<QLineEdit>(dlg, "titleEdit").setText(QString::fromUtf8("A\xC2\x81Z"));
+        Child<QPushButton>(dlg, "okButton").click();
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text,
+                  "Interpret: the character '\xC5\x81' is not in code page 1252 and cannot be stored.");
+        EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+        EXPECT_EQ(tm.ReadFile("Musik/a.mp3"), before.at("Musik/a.mp3"));
+        Child<QCheckBox>(dlg, "artistCheck").setChecked(false);
+        Child<QPushButton>(dlg, "okButton").click();
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[1].text, "1 Dateien bearbeitet");
+    const std::string file = tm.ReadFile("Musik/a.mp3");
+    EXPECT_EQ(Field(file, kTitleAt, 30), Pad("A\x81Z", 30));
+    EXPECT_EQ(Field(file, kArtistAt, 30), Field(before.at("Musik/a.mp3"), kArtistAt, 30)); // zero-padded still
+}
+
 TEST_F(MultiTagDlgTest, SubfoldersAreEnteredOnlyWhenChosen)
 {
     for (const bool recurse : {false, true}) {
@@ -180,6 +211,33 @@ TEST_F(MultiTagDlgTest, FilesThatCouldNotBeTaggedAreNamedAfterTheCount)
     EXPECT_NE(boxes.calls[1].text.find("C:\\Musik\\b.mp3"), std::string::npos) << boxes.calls[1].text;
     EXPECT_EQ(boxes.calls[1].text.find("a.mp3"), std::string::npos) << boxes.calls[1].text;
     EXPECT_EQ(tm.ReadFile("Musik/b.mp3"), audio);
+}
+
+// The window's MultiTag writes neither a read-only file (root included) nor
+// through a link leading outside its folder; both are named after the count
+// with their reason, and keep their bytes. A link inside is written.
+TEST_F(MultiTagDlgTest, ReadOnlyFilesAndLinksLeadingOutsideAreNamed)
+{
+    const std::string tagged = audio + MakeRecord({"Eins", "Kraftwerk", "", "", "", 17});
+    WriteFiles({{"Musik/a.mp3", tagged}, {"Musik/ro.mp3", tagged}, {"Draussen/x.mp3", tagged}});
+    chmod(tm.Host("Musik/ro.mp3").c_str(), 0444);
+    std::filesystem::create_symlink("../Draussen/x.mp3", tm.Host("Musik/link.mp3"));
+    std::filesystem::create_symlink("a.mp3", tm.Host("Musik/same.mp3"));
+    CMultiTagDlg dlg(tm.Sys("Musik"), language);
+    RunModalScript(dlg, [&] {
+        Child<QCheckBox>(dlg, "titleCheck").setChecked(true);
+        QTest::keyClicks(&Child<QLineEdit>(dlg, "titleEdit"), "Neu");
+        Child<QPushButton>(dlg, "okButton").click();
+    });
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[0].text, "3 Dateien bearbeitet"); // a, ro (opened, not written) and same
+    const std::string& named = boxes.calls[1].text;
+    EXPECT_NE(named.find("C:\\Musik\\link.mp3 (link leads outside the folder)"), std::string::npos) << named;
+    EXPECT_NE(named.find("C:\\Musik\\ro.mp3 (cannot write)"), std::string::npos) << named;
+    EXPECT_EQ(named.find("a.mp3"), std::string::npos) << named;
+    EXPECT_EQ(tm.ReadFile("Draussen/x.mp3"), tagged);
+    EXPECT_EQ(tm.ReadFile("Musik/ro.mp3"), tagged);
+    EXPECT_EQ(Field(tm.ReadFile("Musik/a.mp3"), kTitleAt, 3), "Neu");
 }
 
 } // namespace

@@ -276,6 +276,36 @@ TEST_F(SettingsDlgTest, LanguageBoxListsTheFilesSortedAndSelectsByPrefix)
     }
 }
 
+// A pattern character that file names from the code page could not carry:
+// the example explains instead of showing '?', and OK stores nothing.
+TEST_F(SettingsDlgTest, PatternTheCodePageCannotHoldIsExplainedAndNotStored)
+{
+    language.Close(); // before the file is replaced: closing writes the table back
+    MakeLanguageFile(tm.Sys("lang/Deutsch.qzd"), [] {
+        auto texts = kGerman;
+        texts[100] = "%1: Das Zeichen '%2' gibt es in Codepage %3 nicht.";
+        texts[101] = "Muster";
+        return texts;
+    }());
+    ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
+    CSettingsDlg dlg(language);
+    Prepare(dlg, "%1");
+    const int result = RunModalScript(dlg, [&] {
+        Child<QLineEdit>(dlg, "patternEdit").setText(QString::fromUtf8("%1 \xE2\x86\x92 %2"));
+        EXPECT_EQ(Example(dlg), QString::fromUtf8("Muster: Das Zeichen '\xE2\x86\x92' gibt es in Codepage 1252 nicht."));
+        Child<QPushButton>(dlg, "okButton").click();
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, "Muster: Das Zeichen '\xE2\x86\x92' gibt es in Codepage 1252 nicht.");
+        EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Rename"), "%1");
+        SetPattern(dlg, "%1 - %2");
+        EXPECT_EQ(Example(dlg), "Interpret - Titel.mp3");
+        Child<QPushButton>(dlg, "okButton").click();
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Rename"), "%1 - %2");
+}
+
 } // namespace
 
 int main(int argc, char** argv)

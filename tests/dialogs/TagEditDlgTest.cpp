@@ -199,7 +199,9 @@ TEST_F(TagEditDlgTest, RenameOntoATakenNameLeavesBothFiles)
     EXPECT_TRUE(boxes.calls.empty());
 }
 
-TEST_F(TagEditDlgTest, GenreOutsideTheTableShowsNoneAndSavesAs255)
+// The genre is a field like the others: untouched, its number stays, even
+// one outside the table; chosen, it is written.
+TEST_F(TagEditDlgTest, GenreOutsideTheTableShowsNoneAndIsKeptUntilChosen)
 {
     tm.WriteFile("Musik/song.mp3", audio + MakeRecord({"T", "A", "", "", "", 200}));
     CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1", language);
@@ -207,11 +209,84 @@ TEST_F(TagEditDlgTest, GenreOutsideTheTableShowsNoneAndSavesAs255)
         EXPECT_EQ(Genres(dlg).currentIndex(), -1);
         QTest::keyClicks(&Edit(dlg, "albumEdit"), "X");
         Button(dlg, "saveButton").click();
+        const std::string file = tm.ReadFile("Musik/song.mp3");
+        EXPECT_EQ(static_cast<unsigned char>(file[file.size() - 128 + kGenreAt]), 200);
+        EXPECT_EQ(Field(file, 63, 30), Pad("X", 30));
+        Genres(dlg).setCurrentIndex(Genres(dlg).findText("Blues"));
+        Button(dlg, "saveButton").click();
         Button(dlg, "closeButton").click();
     });
     const std::string file = tm.ReadFile("Musik/song.mp3");
-    EXPECT_EQ(static_cast<unsigned char>(file[file.size() - 128 + kGenreAt]), 255);
-    EXPECT_EQ(Field(file, 63, 30), Pad("X", 30));
+    EXPECT_EQ(static_cast<unsigned char>(file[file.size() - 128 + kGenreAt]), 0);
+}
+
+// Fields as other tools write them: zero padding, and bytes that cp1252
+// leaves undefined. Save with one field edited writes that field alone.
+TEST_F(TagEditDlgTest, SaveWritesOnlyTheEditedFieldByteForByte)
+{
+    const RecordFields fields{"Ti\x81tel", "Ar\x8Dtist", "Al\x90", "19\x9D", "Kom\x81ment", 17};
+    const std::string record = MakeRecord(fields); // zero-padded
+    const struct {
+        const char* edit;
+        std::size_t at, width;
+        std::string written;
+    } cases[] = {
+        {"titleEdit", kTitleAt, 30, Pad("Ti\x81tel!", 30)},
+        {"artistEdit", kArtistAt, 30, Pad("Ar\x8Dtist!", 30)},
+        {"yearEdit", 93, 4, "19\x9D!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edit);
+        tm.WriteFile("Musik/song.mp3", audio + record);
+        CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1", language);
+        RunModalScript(dlg, [&] {
+            EXPECT_EQ(Edit(dlg, "titleEdit").text(), QString::fromUtf8("Ti\xC2\x81tel"));
+            QTest::keyClicks(&Edit(dlg, c.edit), "!");
+            Button(dlg, "saveButton").click();
+            Button(dlg, "closeButton").click();
+        });
+        EXPECT_TRUE(boxes.calls.empty());
+        const std::string file = tm.ReadFile("Musik/song.mp3");
+        ASSERT_EQ(file.size(), audio.size() + 128);
+        std::string expected = record;
+        expected.replace(c.at, c.width, c.written);
+        EXPECT_EQ(file.substr(audio.size()), expected);
+    }
+}
+
+// "Łódź 中文" has no bytes in cp1252: Save explains and writes nothing. On a
+// Central European machine the same text is stored and shown as typed.
+TEST_F(TagEditDlgTest, TextTheCodePageCannotHoldIsRefusedAtSave)
+{
+    const std::string song = audio + MakeRecord({"Autobahn", "Kraftwerk", "", "", "", 52});
+    const QString typed = QString::fromUtf8("\xC5\x81\xC3\xB3" "d\xC5\xBA \xE4\xB8\xAD\xE6\x96\x87");
+    tm.WriteFile("Musik/song.mp3", song);
+    CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1", language);
+    RunModalScript(dlg, [&] {
+        Edit(dlg, "artistEdit").setText(typed);
+        Button(dlg, "saveButton").click();
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        // This language file predates the text: the English one stands in.
+        EXPECT_EQ(boxes.calls[0].text, "Interpret: the character '\xC5\x81' is not in code page 1252 and cannot be stored.");
+        EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+        EXPECT_EQ(Edit(dlg, "artistEdit").text(), typed);
+        EXPECT_TRUE(Button(dlg, "saveButton").isEnabled());
+        Button(dlg, "closeButton").click();
+    });
+    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_EQ(tm.ReadFile("Musik/song.mp3"), song);
+
+    tm.Reinstall(1250);
+    const QString polish = QString::fromUtf8("\xC5\x81\xC3\xB3" "d\xC5\xBA");
+    CTagEditDlg again(tm.Sys("Musik/song.mp3"), "%1", language);
+    RunModalScript(again, [&] {
+        Edit(again, "artistEdit").setText(polish);
+        Button(again, "saveButton").click();
+        Button(again, "closeButton").click();
+    });
+    EXPECT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(Field(tm.ReadFile("Musik/song.mp3"), kArtistAt, 30), Pad("\xA3\xF3" "d\x9F", 30));
+    tm.Reinstall(1252);
 }
 
 TEST_F(TagEditDlgTest, CloseOrEscapeAfterEditsLeavesTheFileUnchanged)

@@ -40,6 +40,33 @@ TEST_F(FolderWalkTest, TakesLowerCaseMp3DepthFirstWhereMet)
     EXPECT_TRUE(failed.empty());
 }
 
+// A name with a backslash cannot be addressed; the walk names what it would
+// have taken, so no file is passed by in silence, and the folder still reads.
+TEST_F(FolderWalkTest, NamesWithABackslashAreNamedNotPassedBy)
+{
+    for (const char* name : {"m/a\\b.mp3", "m/c\\d.txt", "m/e\\f/g.mp3", "n/only\\one.mp3"})
+        machine.WriteFile(name, "x");
+    for (const bool recurse : {false, true}) {
+        SCOPED_TRACE(recurse);
+        std::vector<std::string> uncarried;
+        files.clear();
+        failed.clear();
+        FolderWalkCallbacks callbacks;
+        callbacks.onFile = [&](const std::string& folder, const std::string& name) {
+            files.push_back(folder + "\\" + name);
+        };
+        callbacks.onFolderFailed = [&](const std::string& folder) { failed.push_back(folder); };
+        callbacks.onUncarried = [&](const std::string& path) { uncarried.push_back(path); };
+        WalkMp3Files(machine.Sys(""), recurse, callbacks);
+        const std::vector<std::string> expected =
+            recurse ? std::vector<std::string>{"C:\\m\\a\\b.mp3", "C:\\m\\e\\f", "C:\\n\\only\\one.mp3"}
+                    : std::vector<std::string>{};
+        EXPECT_EQ(uncarried, expected);
+        EXPECT_TRUE(files.empty());
+        EXPECT_TRUE(failed.empty()); // n holds nothing else, and is no unreadable folder for that
+    }
+}
+
 TEST_F(FolderWalkTest, WithoutRecursionAFolderNamedMp3IsPassedOn)
 {
     for (const char* name : {"m/a.mp3", "m/B.MP3", "m/d/e.mp3", "m/y.mp3/z.mp3"})
@@ -81,3 +108,58 @@ TEST_F(FolderWalkTest, MissingFolderIsReportedAndEmptyRootIsNot)
 }
 
 } // namespace
+
+// A walk that writes stays inside its folder: links that resolve outside it
+// are named, not followed; links inside, and every link of a reading walk, are.
+TEST_F(FolderWalkTest, WritingWalkNamesLinksLeadingOutside)
+{
+    machine.WriteFile("m/a.mp3", "x");
+    machine.WriteFile("m/sub/b.mp3", "x");
+    machine.WriteFile("outside/x.mp3", "x");
+    machine.WriteFile("outside/dir/y.mp3", "x");
+    machine.WriteFile("m2/z.mp3", "x"); // shares its start with "m"
+    const auto fileLink = [&](const std::string& target, const std::string& rel) {
+        std::filesystem::create_symlink(target, machine.Host(rel));
+    };
+    fileLink("../outside/x.mp3", "m/out.mp3");
+    Link("../outside/dir", "m/outdir");
+    fileLink(machine.Host("outside/x.mp3"), "m/abs.mp3");
+    fileLink("../m2/z.mp3", "m/prefix.mp3");
+    fileLink("nowhere.mp3", "m/dangling.mp3");
+    fileLink("a.mp3", "m/in.mp3");
+    Link("sub", "m/indir");
+    fileLink("../../m/sub/b.mp3", "m/sub/round.mp3"); // out of m and back in: inside
+    Link(machine.Host("m"), "mlink");
+
+    const struct {
+        const char* start;
+        bool stayInside;
+        std::vector<std::string> files, skipped;
+    } cases[] = {
+        {"m", false,
+         {"C:\\m\\a.mp3", "C:\\m\\abs.mp3", "C:\\m\\dangling.mp3", "C:\\m\\in.mp3", "C:\\m\\indir\\b.mp3",
+          "C:\\m\\indir\\round.mp3", "C:\\m\\out.mp3", "C:\\m\\outdir\\y.mp3", "C:\\m\\prefix.mp3"},
+         {}},
+        {"m", true,
+         {"C:\\m\\a.mp3", "C:\\m\\in.mp3", "C:\\m\\indir\\b.mp3", "C:\\m\\indir\\round.mp3"},
+         {"C:\\m\\abs.mp3", "C:\\m\\dangling.mp3", "C:\\m\\out.mp3", "C:\\m\\outdir", "C:\\m\\prefix.mp3"}},
+        {"mlink", true, // started through a link: its target is the folder
+         {"C:\\mlink\\a.mp3", "C:\\mlink\\in.mp3", "C:\\mlink\\indir\\b.mp3", "C:\\mlink\\indir\\round.mp3"},
+         {"C:\\mlink\\abs.mp3", "C:\\mlink\\dangling.mp3", "C:\\mlink\\out.mp3", "C:\\mlink\\outdir",
+          "C:\\mlink\\prefix.mp3"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.start) + (c.stayInside ? " writing" : " reading"));
+        std::vector<std::string> skipped;
+        files.clear();
+        FolderWalkCallbacks callbacks;
+        callbacks.onFile = [&](const std::string& folder, const std::string& name) {
+            files.push_back(folder + "\\" + name);
+        };
+        callbacks.stayInside = c.stayInside;
+        callbacks.onLinkOutside = [&](const std::string& path) { skipped.push_back(path); };
+        WalkMp3Files(machine.Sys(c.start), true, callbacks);
+        EXPECT_EQ(files, c.files);
+        EXPECT_EQ(skipped, c.skipped);
+    }
+}

@@ -1,14 +1,18 @@
 #include "ops/Rename.h"
 
 #include "TagBytes.h"
+#include "ops/FolderWalk.h"
 #include "TempMachine.h"
 #include "platform/File.h"
 #include "tag/Id3v1Tag.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -156,6 +160,73 @@ TEST_F(RenameTest, FileInUseIsReportedAndNotCounted)
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_FALSE(outcomes[0].ok);
     EXPECT_EQ(outcomes[0].reason, "cannot open");
+}
+
+// The new name is taken when another file of the folder has it in any
+// case; a file whose new name differs from its own only in case is renamed.
+// A read-only file is renamed: moving is no write of its bytes.
+TEST_F(RenameTest, NameTakenWhenCaseIsIgnored)
+{
+    const struct {
+        const char* what;
+        const char* file;
+        const char* other; // beside it, or ""
+        bool readOnly;
+        const char* result; // the file's name afterwards
+        const char* reason;
+    } cases[] = {
+        {"other file in other case", "a.mp3", "a - t.mp3", false, "a.mp3", "name taken"},
+        {"other file, other letters", "a.mp3", "\xC3\x84 - t.mp3", false, "A - T.mp3", ""}, // not "A - T": free
+        {"itself in other case", "a - t.mp3", "", false, "A - T.mp3", ""},
+        {"read-only file", "a.mp3", "", true, "A - T.mp3", ""},
+    };
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string dir = "m" + std::to_string(++number);
+        Tagged(dir + "/" + c.file, "A", "T");
+        if (*c.other) machine.WriteFile(dir + "/" + c.other, "OTHER");
+        if (c.readOnly) chmod(machine.Host(dir + "/" + c.file).c_str(), 0444);
+        outcomes.clear();
+        EXPECT_EQ(RenameFolderTree(machine.Sys(dir), false, options, sink), 1);
+        ASSERT_EQ(outcomes.size(), 1u);
+        EXPECT_EQ(outcomes[0].reason, c.reason);
+        EXPECT_TRUE(machine.Exists(dir + "/" + c.result));
+        if (*c.other) {
+            EXPECT_EQ(machine.ReadFile(dir + "/" + c.other), "OTHER");
+        }
+    }
+}
+
+// Rename all renames nothing through a link leading outside its folder:
+// the link is named; a link inside is renamed as any file.
+TEST_F(RenameTest, LinksLeadingOutsideAreSkippedAndNamed)
+{
+    Tagged("outside/x.mp3", "Out", "X");
+    Tagged("outside/dir/y.mp3", "Out", "Y");
+    Tagged("m/a.mp3", "In", "A");
+    std::filesystem::create_symlink("../outside/x.mp3", machine.Host("m/file.mp3"));
+    std::filesystem::create_directory_symlink("../outside/dir", machine.Host("m/folder"));
+    const struct {
+        bool followLinks;
+        int count;
+        std::vector<std::string> skipped;
+        bool outsideRenamed;
+    } cases[] = {{false, 1, {"C:\\m\\file.mp3", "C:\\m\\folder"}, false}, {true, 3, {}, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.followLinks ? "following links" : "staying inside");
+        options.followLinks = c.followLinks;
+        outcomes.clear();
+        EXPECT_EQ(RenameFolderTree(machine.Sys("m"), true, options, sink), c.count);
+        std::vector<std::string> skipped;
+        for (const FileOutcome& o : outcomes)
+            if (o.reason == kLinkOutsideReason) skipped.push_back(o.path);
+        EXPECT_EQ(skipped, c.skipped);
+        EXPECT_TRUE(machine.Exists("m/In - A.mp3"));
+        EXPECT_EQ(machine.Exists("outside/dir/Out - Y.mp3"), c.outsideRenamed);
+        EXPECT_EQ(machine.Exists("m/Out - X.mp3"), c.outsideRenamed); // the link itself, renamed
+        EXPECT_TRUE(machine.Exists("outside/x.mp3"));
+    }
 }
 
 TEST_F(RenameTest, DryRunNamesButMovesNothing)

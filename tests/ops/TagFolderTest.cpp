@@ -1,7 +1,9 @@
 #include "ops/TagFolder.h"
 
+#include "ChildProcess.h"
 #include "TagBytes.h"
 #include "TempMachine.h"
+#include "ops/FolderWalk.h"
 #include "platform/File.h"
 #include "tag/Id3v1Tag.h"
 
@@ -11,6 +13,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -118,6 +121,79 @@ TEST_F(TagFolderTest, FailedWriteIsReportedAndTheWalkGoesOn)
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(machine.ReadFile("m/a.mp3"), big);
     EXPECT_EQ(Read("m/b.mp3").GetTitle(), "New");
+}
+
+// MultiTag writes through no link that leads outside its folder (unless
+// asked to): the link is reported and not counted; a link inside is written.
+TEST_F(TagFolderTest, LinksLeadingOutsideAreSkippedAndNamed)
+{
+    const std::string original = TaggedFile({"T", "Old", "", "", "", 1});
+    machine.WriteFile("m/a.mp3", original);
+    machine.WriteFile("outside/x.mp3", original);
+    machine.WriteFile("outside/dir/y.mp3", original);
+    std::filesystem::create_symlink("../outside/x.mp3", machine.Host("m/file.mp3"));
+    std::filesystem::create_directory_symlink("../outside/dir", machine.Host("m/folder"));
+    std::filesystem::create_symlink("a.mp3", machine.Host("m/inside.mp3"));
+    const struct {
+        bool followLinks;
+        int count;
+        std::vector<std::string> skipped;
+        const char* outsideArtist;
+    } cases[] = {
+        {false, 2, {"C:\\m\\file.mp3", "C:\\m\\folder"}, "Old"},
+        {true, 4, {}, "New"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.followLinks ? "following links" : "staying inside");
+        TagFields fields;
+        fields.artist = "New";
+        std::vector<std::string> skipped;
+        const int count = TagFolder(
+            machine.Sys("m"), fields, true,
+            [&](const FileOutcome& o) {
+                if (!o.ok && o.reason == kLinkOutsideReason) {
+                    skipped.push_back(o.path);
+                } else {
+                    EXPECT_TRUE(o.ok) << o.path << ": " << o.reason;
+                }
+            },
+            1, c.followLinks);
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(skipped, c.skipped);
+        EXPECT_EQ(Read("m/a.mp3").GetArtist(), "New");
+        EXPECT_EQ(Read("outside/x.mp3").GetArtist(), c.outsideArtist);
+        EXPECT_EQ(Read("outside/dir/y.mp3").GetArtist(), c.outsideArtist);
+    }
+}
+
+// A file with no write bit is read-only for root too: MultiTag reports it as
+// a failed write (EACCES), counts it as processed and leaves its bytes.
+TEST_F(TagFolderTest, ReadOnlyFileIsReportedAndKeepsItsBytes)
+{
+    const std::string original = TaggedFile({"T", "Old", "", "", "", 1});
+    machine.WriteFile("m/a.mp3", original);
+    machine.WriteFile("m/b.mp3", original);
+    chmod(machine.Host("m/a.mp3").c_str(), 0444);
+    chmod(machine.Host("m/b.mp3").c_str(), 0666); // writable by nobody too
+    chmod(machine.Host("m").c_str(), 0777);
+    for (const std::string& up : {machine.Root(), machine.Root() + "/.."})
+        chmod(up.c_str(), 0711);
+    TagFields fields;
+    fields.artist = "New";
+    const auto run = [&] {
+        std::vector<FileOutcome> outcomes;
+        const int count =
+            TagFolder(machine.Sys("m"), fields, false, [&](const FileOutcome& o) { outcomes.push_back(o); });
+        const bool reported = outcomes.size() == 2 && !outcomes[0].ok && outcomes[0].error == EACCES &&
+                              outcomes[0].reason == "cannot write" && outcomes[1].ok;
+        return count == 2 && reported ? 0 : 1;
+    };
+    EXPECT_EQ(run(), 0) << "as this user";
+    if (geteuid() == 0) {
+        EXPECT_EQ(RunInChild([&] { return BecomeNobody() ? run() : 10; }), 0) << "as nobody";
+    }
+    EXPECT_EQ(machine.ReadFile("m/a.mp3"), original);
+    EXPECT_EQ(Read("m/b.mp3").GetArtist(), "New");
 }
 
 // One tree, built twice: hard links within and across folders (one file

@@ -1,12 +1,10 @@
 #include "platform/DriveTable.h"
-#include "platform/CodePage.h"
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-using platform::CodePage;
 using platform::Drive;
 using platform::DriveTable;
 
@@ -46,7 +44,9 @@ TEST(DriveTable, SystemPathToHost)
         {"E:\\Rock\\..\\Pop\\.\\x.mp3", "/data/music/Pop/x.mp3"},
         {"C:\\a\\\\b\\", "/srv/c/a/b"},
         {"C:\\a/b", "/srv/c/a/b"},
-        {"C:\\M\xFCsik", "/srv/c/M\xC3\xBCsik"},                          // each name converted to UTF-8
+        {"C:\\M\xC3\xBCsik", "/srv/c/M\xC3\xBCsik"},                      // names are the host's bytes
+        {"C:\\M\xFCsik", "/srv/c/M\xFCsik"},                              // even where they are no UTF-8
+        {"C:\\a\xCE\xA9.mp3", "/srv/c/a\xCE\xA9.mp3"},                    // never through the code page
         {"C:\\.hidden\\..x\\...\\a.mp3", "/srv/c/.hidden/..x/.../a.mp3"}, // names that only start with dots
         {"C:\\a\\.\\b\\..", "/srv/c/a"},
         {"C:\\..", std::nullopt},
@@ -56,12 +56,11 @@ TEST(DriveTable, SystemPathToHost)
         {"", std::nullopt},
     };
     const DriveTable table = SampleTable();
-    const CodePage cp(1252);
     for (const PathCase& c : cases) {
         SCOPED_TRACE(c.system);
-        EXPECT_EQ(table.ToHost(c.system, cp), c.host);
+        EXPECT_EQ(table.ToHost(c.system), c.host);
     }
-    EXPECT_EQ(table.ToHost(std::string("C:\\a\0b", 6), cp), std::nullopt);
+    EXPECT_EQ(table.ToHost(std::string("C:\\a\0b", 6)), std::nullopt);
 }
 
 TEST(DriveTable, HostPathToSystemOnTheLongestRoot)
@@ -75,34 +74,34 @@ TEST(DriveTable, HostPathToSystemOnTheLongestRoot)
         {"E:", "/data/music"},
         {"H:\\Musik", "/home/u/./Musik/"},
         {"D:\\b", "/data/music/../b"},
-        {"C:\\M\xFCsik", "/srv/c/M\xC3\xBCsik"},
+        {"C:\\M\xC3\xBCsik", "/srv/c/M\xC3\xBCsik"},
+        {"C:\\\xD0\x96.mp3", "/srv/c/\xD0\x96.mp3"},     // a character no single-byte page holds
+        {"C:\\caf\xE9.mp3", "/srv/c/caf\xE9.mp3"},         // a name that is not valid UTF-8
+        {"C:\\\xF0\x9F\x8E\xB5", "/srv/c/\xF0\x9F\x8E\xB5"}, // emoji
     };
     const DriveTable table = SampleTable();
-    const CodePage cp(1252);
     for (const PathCase& c : cases) {
         SCOPED_TRACE(*c.host);
-        EXPECT_EQ(table.ToSystem(*c.host, cp), std::optional<std::string>(c.system));
+        EXPECT_EQ(table.ToSystem(*c.host), std::optional<std::string>(c.system));
     }
-    // A character cp1252 cannot hold becomes '?', as the ANSI functions do.
-    EXPECT_EQ(table.ToSystem("/srv/c/\xD0\x96.mp3", cp), "C:\\?.mp3");
-    EXPECT_EQ(table.ToSystem("/srv/c/\xD0\x96.mp3", CodePage(1251)), "C:\\\xC6.mp3");
+    // Two names that one code page would map alike stay two system paths.
+    EXPECT_NE(table.ToSystem("/srv/c/a\xCE\xA9.mp3"), table.ToSystem("/srv/c/a?.mp3"));
     // A backslash in a host name cannot be carried by a system path.
-    EXPECT_EQ(table.ToSystem("/srv/c/a\\b.mp3", cp), std::nullopt);
-    EXPECT_EQ(table.ToSystem("/srv", cp), std::nullopt);
-    EXPECT_EQ(table.ToSystem("/srvc/x", cp), std::nullopt);
-    EXPECT_EQ(table.ToSystem("", cp), std::nullopt);
+    EXPECT_EQ(table.ToSystem("/srv/c/a\\b.mp3"), std::nullopt);
+    EXPECT_EQ(table.ToSystem("/srv"), std::nullopt);
+    EXPECT_EQ(table.ToSystem("/srvc/x"), std::nullopt);
+    EXPECT_EQ(table.ToSystem(""), std::nullopt);
 }
 
 TEST(DriveTable, RootDriveHoldsEveryAbsolutePath)
 {
     const DriveTable table({{'C', "/", ""}, {'H', "/home/u", "u"}});
-    const CodePage cp(1252);
-    EXPECT_EQ(table.ToHost("C:\\etc\\fstab", cp), "/etc/fstab");
-    EXPECT_EQ(table.ToHost("C:", cp), "/");
-    EXPECT_EQ(table.ToSystem("/etc/fstab", cp), "C:\\etc\\fstab");
-    EXPECT_EQ(table.ToSystem("/", cp), "C:");
-    EXPECT_EQ(table.ToSystem("/home/u/a.mp3", cp), "H:\\a.mp3");
-    EXPECT_EQ(table.ToSystem("/home/user2", cp), "C:\\home\\user2");
+    EXPECT_EQ(table.ToHost("C:\\etc\\fstab"), "/etc/fstab");
+    EXPECT_EQ(table.ToHost("C:"), "/");
+    EXPECT_EQ(table.ToSystem("/etc/fstab"), "C:\\etc\\fstab");
+    EXPECT_EQ(table.ToSystem("/"), "C:");
+    EXPECT_EQ(table.ToSystem("/home/u/a.mp3"), "H:\\a.mp3");
+    EXPECT_EQ(table.ToSystem("/home/user2"), "C:\\home\\user2");
 }
 
 TEST(DriveTable, FromHiveReadsMountedDevices)

@@ -56,8 +56,18 @@ TEST(Wildcard, WindowsMatchingRules)
         {"a*b*c", "aXXbYY", false},
         {"*", "", true},
         {"", "a", false},
-        {"*\xE9*", "caf\xC9", false}, // only ASCII letters fold
+        {"*\xE9*", "caf\xC9", false}, // bytes that are not UTF-8 stay themselves
         {"*\xE9*", "caf\xE9", true},
+        {"*\xC3\xA4*", "B\xC3\x84R.mp3", true},          // ä ~ Ä
+        {"*.MP3", "\xC3\x84.mp3", true},                  // Ä.mp3
+        {"?.mp3", "\xCE\xA9.mp3", true},                  // '?' takes one character: Ω
+        {"??.mp3", "\xCE\xA9.mp3", false},
+        {"?.mp3", "\xE9.mp3", true},                       // or one byte that is not UTF-8
+        {"\xCF\x83*", "\xCF\x82x", true},                 // σ* ~ ςx
+        {"\xCE\xA3*", "\xCF\x82x", true},                 // Σ* ~ ςx
+        {"*\xE9*", "caf\xC3\xA9", false},                // a lone byte is no character
+        {"K*", "\xE2\x84\xAA", true},                    // the Kelvin sign folds to k
+        {"\xC3\x9F", "ss", false},                        // simple folding: ß is one letter
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.pattern) + " ~ " + c.name);
@@ -83,10 +93,11 @@ TEST_F(FileFindTest, EntriesSortedCaseInsensitivelyWithDotsFirstBelowTheRoot)
     for (const char* name : {"beta.mp3", "alpha.mp3", "Alpha.mp3", "Gamma.MP3", "delta.txt", "_x.mp3", "Zeta.mp3"})
         m_machine.WriteFile(std::string("Musik/") + name, "x");
     m_machine.MakeDir("Musik/Sub");
+    // Folding goes to small letters, so '_' (0x5F) comes before every letter.
     EXPECT_EQ(FoundNames("C:\\Musik\\*.mp3"),
-              (Names{"Alpha.mp3", "alpha.mp3", "beta.mp3", "Gamma.MP3", "Zeta.mp3", "_x.mp3"}));
-    EXPECT_EQ(FoundNames("C:\\Musik\\*.*"), (Names{".", "..", "Alpha.mp3", "alpha.mp3", "beta.mp3", "delta.txt",
-                                                   "Gamma.MP3", "Sub", "Zeta.mp3", "_x.mp3"}));
+              (Names{"_x.mp3", "Alpha.mp3", "alpha.mp3", "beta.mp3", "Gamma.MP3", "Zeta.mp3"}));
+    EXPECT_EQ(FoundNames("C:\\Musik\\*.*"), (Names{".", "..", "_x.mp3", "Alpha.mp3", "alpha.mp3", "beta.mp3",
+                                                   "delta.txt", "Gamma.MP3", "Sub", "Zeta.mp3"}));
     // A drive's root has no dot entries.
     EXPECT_EQ(FoundNames("C:\\*.*"), (Names{"Musik"}));
     EXPECT_EQ(FoundNames("\\*"), (Names{"Musik"}));
@@ -146,14 +157,14 @@ TEST_F(FileFindTest, FolderKindsAndLengths)
 
 TEST_F(FileFindTest, LengthsOfNamesTheCodePageChangesAndOfTheDriveRoot)
 {
-    m_machine.WriteFile("d/\xD0\x96.mp3", "12345");    // Ж: listed as "?.mp3"
+    m_machine.WriteFile("d/\xD0\x96.mp3", "12345");    // Ж: no code page of the West holds it
     m_machine.WriteFile("d/M\xC3\xBCller.mp3", "123"); // Müller
     m_machine.WriteFile("top.mp3", "1234567");
     const struct {
         const char* pattern;
         std::vector<std::pair<std::string, std::uint64_t>> entries;
     } cases[] = {
-        {"C:\\d\\*.mp3", {{"?.mp3", 5}, {"M\xFCller.mp3", 3}}},
+        {"C:\\d\\*.mp3", {{"M\xC3\xBCller.mp3", 3}, {"\xD0\x96.mp3", 5}}},
         {"C:\\*.mp3", {{"top.mp3", 7}}},
     };
     for (const auto& c : cases) {
@@ -186,17 +197,33 @@ TEST_F(FileFindTest, LongNamesAlikeAtTheStartSortAsShortOnes)
         m_machine.WriteFile(std::string("d/") + name, "x");
     EXPECT_EQ(FoundNames("C:\\d\\*"), (Names{".", "..", "artisT", "artist", "Artist - ", "ARTIST - song.mp3",
                                              "Artist - Song.mp3", "Artist - song.mp3", "Artist - Song.mp3.bak",
-                                             "artist - Song2.mp3", "Artiste.mp3", "Artist_"})); // 'E' < '_' once folded
+                                             "artist - Song2.mp3", "Artist_", "Artiste.mp3"})); // '_' < 'e' once folded
 }
 
-TEST_F(FileFindTest, NamesGoThroughTheCodePage)
+// Letters beyond ASCII fold too: names alike but for case stay side by
+// side, each pair ordered by its bytes.
+TEST_F(FileFindTest, NamesBeyondAsciiSortByTheirFold)
+{
+    for (const char* name : {"\xC3\x84" "b", "\xC3\xA4" "a", "b", "a", "\xCE\xA3" "b", "\xCF\x83" "a", "\xCF\x82" "c",
+                             "\xC3\xA4" "B", "z\xE9", "Z\xE9"})
+        m_machine.WriteFile(std::string("d/") + name, "x");
+    EXPECT_EQ(FoundNames("C:\\d\\*"), (Names{".", "..", "a", "b", "Z\xE9", "z\xE9", "\xC3\xA4" "a", "\xC3\x84" "b",
+                                             "\xC3\xA4" "B", "\xCF\x83" "a", "\xCE\xA3" "b", "\xCF\x82" "c"}));
+}
+
+// Names are the host's own bytes whatever the code page: two names never
+// become one, and a name that is no UTF-8 is found too.
+TEST_F(FileFindTest, NamesAreTheHostsOwnBytes)
 {
     m_machine.WriteFile("d/a\\b.mp3", "x");          // a backslash: no system path can name it
     m_machine.WriteFile("d/\xD0\x96.mp3", "x");      // Ж
+    m_machine.WriteFile("d/?.mp3", "x");             // what Ж would become in cp1252
     m_machine.WriteFile("d/M\xC3\xBCller.mp3", "x"); // Müller
-    EXPECT_EQ(FoundNames("C:\\d\\*.mp3"), (Names{"?.mp3", "M\xFCller.mp3"}));
+    m_machine.WriteFile("d/caf\xE9.mp3", "x");       // Latin-1 bytes
+    const Names expected{"?.mp3", "caf\xE9.mp3", "M\xC3\xBCller.mp3", "\xD0\x96.mp3"};
+    EXPECT_EQ(FoundNames("C:\\d\\*.mp3"), expected);
     m_machine.Reinstall(1251);
-    EXPECT_EQ(FoundNames("C:\\d\\*.mp3"), (Names{"M?ller.mp3", "\xC6.mp3"}));
+    EXPECT_EQ(FoundNames("C:\\d\\*.mp3"), expected);
 }
 
 TEST_F(FileFindTest, NothingFoundIsFalse)

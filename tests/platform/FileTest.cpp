@@ -1,5 +1,6 @@
 #include "platform/File.h"
 
+#include "ChildProcess.h"
 #include "TempMachine.h"
 
 #include <sys/stat.h>
@@ -171,6 +172,46 @@ TEST_F(FileTest, CreateEmptiesAnExistingFileUnlessNoTruncate)
     EXPECT_EQ(file.GetLength(), 0u);
 }
 
+// No write bit: read-only for every user, root included. Each way of
+// opening for writing fails with EACCES and leaves the bytes alone; reading works.
+TEST_F(FileTest, ReadOnlyFileOpensForReadingOnly)
+{
+    const bool asRoot = geteuid() == 0;
+    m_machine.MakeDir("ro");
+    m_machine.WriteFile("ro/a.mp3", "content");
+    chmod(m_machine.Host("ro/a.mp3").c_str(), 0444);
+    for (const std::string& up : {m_machine.Root(), m_machine.Root() + "/.."})
+        chmod(up.c_str(), 0711);
+    const struct {
+        const char* what;
+        unsigned flags;
+        bool opens;
+    } cases[] = {
+        {"read", CFile::modeRead, true},
+        {"write", CFile::modeWrite, false},
+        {"read and write", CFile::modeReadWrite, false},
+        {"create (would empty it)", CFile::modeCreate | CFile::modeWrite, false},
+        {"create, no truncate", CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto check = [&] {
+            CFile file;
+            const bool opened = file.Open(m_machine.Sys("ro/a.mp3"), c.flags);
+            if (opened != c.opens) return 1;
+            return opened || file.LastError() == EACCES ? 0 : 2;
+        };
+        EXPECT_EQ(check(), 0) << (asRoot ? "as root" : "as this user");
+        if (asRoot) {
+            EXPECT_EQ(RunInChild([&] { return BecomeNobody() ? check() : 10; }), 0) << "as nobody";
+        }
+        EXPECT_EQ(m_machine.ReadFile("ro/a.mp3"), "content");
+    }
+    // Creating a new file beside it is not affected.
+    CFile file;
+    EXPECT_TRUE(file.Open(m_machine.Sys("ro/new.mp3"), CFile::modeCreate | CFile::modeWrite));
+}
+
 TEST_F(FileTest, SecondOpenerFailsWhileTheFirstHoldsTheFile)
 {
     m_machine.WriteFile("a.mp3", "content");
@@ -278,9 +319,12 @@ TEST_F(FileTest, MovedFileKeepsItsLock)
     EXPECT_TRUE(fourth.Open(m_machine.Sys("a.mp3"), CFile::modeRead));
 }
 
-TEST_F(FileTest, NonAsciiNameGoesThroughTheCodePage)
+TEST_F(FileTest, NonAsciiNameIsTheHostsOwnBytes)
 {
     m_machine.WriteFile("M\xC3\xBCller.mp3", "x"); // Müller in UTF-8 on the host
     CFile file;
-    EXPECT_TRUE(file.Open("C:\\M\xFCller.mp3", CFile::modeRead));
+    EXPECT_TRUE(file.Open("C:\\M\xC3\xBCller.mp3", CFile::modeRead));
+    file.Close();
+    // The code-page spelling names another file, which is not there.
+    EXPECT_FALSE(file.Open("C:\\M\xFCller.mp3", CFile::modeRead));
 }

@@ -16,25 +16,57 @@ TEST(Machine, InstallFromHiveReadsCodePageAndDrives)
            "\"ACP\"=\"1251\"\r\n\r\n[HKEY_LOCAL_MACHINE\\System\\MountedDevices]\r\n"
            "\"\\\\DosDevices\\\\M:\"=\""
         << machine.Root() << "\"\r\n";
-    platform::InstallMachineFromHive();
+    EXPECT_EQ(platform::InstallMachineFromHive(), std::nullopt);
     EXPECT_EQ(CurrentMachine().codePage.Number(), 1251);
     ASSERT_EQ(CurrentMachine().drives.Drives().size(), 1u);
-    EXPECT_EQ(platform::HostPath("M:\\\xC6"), machine.Root() + "/\xD0\x96");
-    EXPECT_EQ(platform::SystemPath(machine.Root() + "/\xD0\x96"), "M:\\\xC6");
+    // Paths keep the names' bytes, whatever the code page.
+    EXPECT_EQ(platform::HostPath("M:\\\xD0\x96"), machine.Root() + "/\xD0\x96");
+    EXPECT_EQ(platform::SystemPath(machine.Root() + "/\xD0\x96"), "M:\\\xD0\x96");
     EXPECT_EQ(platform::HostPath("C:\\x"), std::nullopt);
 }
 
-TEST(Machine, UnusableCodePageValueFallsBackTo1252)
+namespace {
+
+void WriteCodePageHive(const TempMachine& machine, const char* value)
 {
-    for (const char* value : {"", "12x", "-5", "99999999999999999999"}) {
+    std::ofstream hive(machine.HiveFile(), std::ios::binary);
+    hive << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Nls\\CodePage]\r\n";
+    if (value) hive << "\"ACP\"=\"" << value << "\"\r\n";
+}
+
+} // namespace
+
+TEST(Machine, SingleBytePagesKeepingAsciiAreTaken)
+{
+    const struct {
+        const char* value; // nullptr: no "ACP" at all
+        int page;
+    } cases[] = {
+        {nullptr, 1252}, {"1252", 1252},   {"1250", 1250},   {"1251", 1251},   {"1253", 1253},
+        {"1255", 1255},  {"1258", 1258},   {"437", 437},     {"850", 850},     {"28591", 28591},
+        {"28595", 28595}, {"28605", 28605}, {"01251", 1251},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "(missing)");
+        TempMachine machine(437);
+        WriteCodePageHive(machine, c.value);
+        EXPECT_EQ(platform::InstallMachineFromHive(), std::nullopt);
+        EXPECT_EQ(CurrentMachine().codePage.Number(), c.page);
+    }
+}
+
+// Never silently cp1252: the value is named, and the machine stays as it was.
+TEST(Machine, OtherCodePageValuesAreRefusedByName)
+{
+    const char* const values[] = {"500",   "037", "932", "936", "949", "950", "65001", "99999", "28602",
+                                  "0",     "-5",  "",    "12x", " 1252", "99999999999999999999"};
+    for (const char* value : values) {
         SCOPED_TRACE(value);
-        TempMachine machine;
-        std::ofstream(machine.HiveFile(), std::ios::binary)
-            << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Nls\\CodePage]\r\n"
-               "\"ACP\"=\""
-            << value << "\"\r\n";
-        platform::InstallMachineFromHive();
-        EXPECT_EQ(CurrentMachine().codePage.Number(), 1252);
-        EXPECT_EQ(platform::ToUtf8("\x80"), "\xE2\x82\xAC");
+        TempMachine machine(1251);
+        WriteCodePageHive(machine, value);
+        const std::optional<std::string> refusal = platform::InstallMachineFromHive();
+        ASSERT_TRUE(refusal.has_value());
+        EXPECT_NE(refusal->find("\"" + std::string(value) + "\""), std::string::npos) << *refusal;
+        EXPECT_EQ(CurrentMachine().codePage.Number(), 1251);
     }
 }

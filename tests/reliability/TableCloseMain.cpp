@@ -33,7 +33,10 @@ int main(int argc, char** argv)
         std::fputs("usage: rel_table_close create|rewrite SYSTEMPATH\n", stderr);
         return 2;
     }
-    platform::InstallMachineFromHive();
+    if (const std::optional<std::string> refusal = platform::InstallMachineFromHive()) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return 2;
+    }
     const std::string command = argv[1];
     const bool done = command == "create" ? CreateTable(argv[2]) : RewriteTable(argv[2]);
     if (!done) std::fprintf(stderr, "%s: cannot %s the table\n", argv[2], argv[1]);

@@ -1,9 +1,11 @@
 #include "setup/LanguageSource.h"
 
+#include "language/TextIds.h"
 #include "platform/CodePage.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -24,7 +26,9 @@ TEST_P(LanguageSources, HoldEveryNumberWithoutAppendedParts)
     const auto source = setup::CLanguageSource::Parse(ReadSource(GetParam()), error);
     ASSERT_TRUE(source) << error;
     EXPECT_EQ(source->Missing(), std::vector<int>{});
-    EXPECT_EQ(source->Entries().size(), 44u);
+    // Beside the required texts only newer ones, numbered from 100, which older copies may lack.
+    for (const auto& entry : source->Entries())
+        EXPECT_TRUE(entry.number >= 100 || std::ranges::count(text::kRequired, entry.number) == 1) << entry.number;
     for (const auto& entry : source->Entries()) {
         SCOPED_TRACE(entry.number);
         EXPECT_EQ(entry.text.find('\t'), std::string::npos);

@@ -62,6 +62,55 @@ bool HasMutagen()
     return RunTool(kPython + " -c 'import mutagen.id3'").status == 0;
 }
 
+// ---- the track readers ------------------------------------------------------
+
+// Each gives the ID3v1.1 track number as text, "" when the tool sees none.
+std::string Match(const std::string& text, const char* pattern)
+{
+    std::smatch m;
+    return std::regex_search(text, m, std::regex(pattern)) ? std::string(m[1]) : std::string();
+}
+
+std::string TrackByMp3info(const std::string& file)
+{
+    return Match(RunTool("mp3info -p '%n\\n' " + Quote(file)).out, "^([0-9]*)\n");
+}
+
+std::string TrackById3v2(const std::string& file)
+{
+    // id3v2 prints the byte as a signed char ("Track: -1" for 255) and
+    // "Track: 0" for a record without one.
+    const std::string track = Match(RunTool("id3v2 -l " + Quote(file)).out, "Track: (-?[0-9]+)");
+    if (track.empty() || track == "0") return {};
+    const int number = std::stoi(track);
+    return std::to_string(number < 0 ? number + 256 : number);
+}
+
+std::string TrackByEyeD3(const std::string& file)
+{
+    return Match(RunTool("eyeD3 --v1 " + Quote(file)).out, "\ntrack: ([0-9]*)");
+}
+
+// mid3v2 shows an ID3v1 record as the frames it maps it to.
+std::string TrackByMid3v2(const std::string& file)
+{
+    return Match(RunTool("mid3v2 -l " + Quote(file)).out, "\nTRCK=([0-9]+)");
+}
+
+// mutagen's own parser of the last 128 bytes: the file may also hold an
+// ID3v2 tag, which mid3v2 would show instead.
+std::string TrackByMutagenV1(const std::string& file)
+{
+    const std::string script = "import sys\n"
+                               "from mutagen.id3._id3v1 import ParseID3v1\n"
+                               "frames = ParseID3v1(open(sys.argv[1], 'rb').read()[-128:]) or {}\n"
+                               "print(frames['TRCK'].text[0] if 'TRCK' in frames else '')\n";
+    return Match(RunTool(kPython + " -c " + Quote(script) + " " + Quote(file)).out, "^([0-9]*)\n");
+}
+
+const char* const kInstallHint = " is not installed: scripts/install-deps.sh installs id3v2, eyed3, "
+                                 "python3-mutagen and mp3info";
+
 // ---- the writers ------------------------------------------------------------
 
 std::string WriteWithId3v2(const std::string& file)
@@ -102,12 +151,13 @@ struct Writer {
     // mutagen looks the v1 comment up under the bare key "COMM", which a
     // comment frame never has, so its ID3v1 records carry no comment.
     bool writesComment;
+    std::string (*readTrack)(const std::string& file); // the same tool's (or package's) reading
 };
 
 const Writer kWriters[] = {
-    {"id3v2", "id3v2", WriteWithId3v2, true},
-    {"eyeD3", "eyeD3", WriteWithEyeD3, true},
-    {"mutagen", "mutagen", WriteWithMutagen, false},
+    {"id3v2", "id3v2", WriteWithId3v2, true, TrackById3v2},
+    {"eyeD3", "eyeD3", WriteWithEyeD3, true, TrackByEyeD3},
+    {"mutagen", "mutagen", WriteWithMutagen, false, TrackByMutagenV1},
 };
 
 void PrintTo(const Writer& w, std::ostream* os)
@@ -125,9 +175,7 @@ class ToolWritesTest : public ::testing::TestWithParam<Writer> {};
 TEST_P(ToolWritesTest, FieldsReadBackThroughCId3v1Tag)
 {
     const Writer& writer = GetParam();
-    if (!WriterAvailable(writer))
-        FAIL() << writer.program
-               << " is not installed: scripts/install-deps.sh installs id3v2, eyed3 and python3-mutagen";
+    if (!WriterAvailable(writer)) FAIL() << writer.program << kInstallHint;
     TempMachine machine;
     machine.WriteFile("song.mp3", tagbytes::SilentFrames(10));
     ASSERT_EQ(RunTool(writer.command(machine.Host("song.mp3"))).status, 0);
@@ -144,6 +192,38 @@ TEST_P(ToolWritesTest, FieldsReadBackThroughCId3v1Tag)
     EXPECT_EQ(tag.GetComment(), writer.writesComment ? kCp1252.comment : "");
     EXPECT_EQ(tag.GetRecord()[125], 0);
     EXPECT_EQ(tag.GetRecord()[126], 5);
+}
+
+// A short comment written by us keeps the track another tool wrote; a
+// comment of 30 bytes takes its place, for that tool as for us.
+TEST_P(ToolWritesTest, TrackSurvivesOurShortCommentOnly)
+{
+    const Writer& writer = GetParam();
+    if (!WriterAvailable(writer)) FAIL() << writer.program << kInstallHint;
+    TempMachine machine;
+    machine.WriteFile("song.mp3", tagbytes::SilentFrames(10));
+    const std::string file = machine.Host("song.mp3");
+    ASSERT_EQ(RunTool(writer.command(file)).status, 0);
+
+    CId3v1Tag tag;
+    ASSERT_TRUE(tag.Open(machine.Sys("song.mp3")));
+    ASSERT_EQ(tag.GetTrack(), 5);
+    EXPECT_FALSE(tag.SetComment("Neu"));
+    tag.Save();
+    EXPECT_EQ(writer.readTrack(file), "5");
+    ASSERT_TRUE(tag.Open(machine.Sys("song.mp3")));
+    EXPECT_EQ(tag.GetComment(), "Neu");
+    EXPECT_EQ(tag.GetTrack(), 5);
+
+    EXPECT_TRUE(tag.SetComment(std::string(30, 'c')));
+    tag.Save();
+    ASSERT_TRUE(tag.Open(machine.Sys("song.mp3")));
+    EXPECT_EQ(tag.GetTrack(), 0);
+    EXPECT_EQ(tag.GetComment(), std::string(30, 'c'));
+    // mutagen takes byte 126 as a track whenever it is not zero, whatever byte 125 holds.
+    if (writer.readTrack != TrackByMutagenV1) {
+        EXPECT_EQ(writer.readTrack(file), "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, ToolWritesTest, ::testing::ValuesIn(kWriters),
@@ -250,9 +330,7 @@ TEST_P(ToolReadsTest, FieldsWrittenByCId3v1TagReadTheSame)
 {
     const Reader& reader = GetParam();
     const bool available = std::string(reader.program) == "mutagen" ? HasMutagen() : HasProgram(reader.program);
-    if (!available)
-        FAIL() << reader.program
-               << " is not installed: scripts/install-deps.sh installs id3v2, eyed3 and python3-mutagen";
+    if (!available) FAIL() << reader.program << kInstallHint;
     TempMachine machine;
     machine.WriteFile("song.mp3", tagbytes::SilentFrames(10));
     CId3v1Tag tag;
@@ -278,6 +356,60 @@ TEST_P(ToolReadsTest, FieldsWrittenByCId3v1TagReadTheSame)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, ToolReadsTest, ::testing::ValuesIn(kReaders),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- the track, read by other tools ----------------------------------------
+
+struct TrackReader {
+    const char* name;
+    const char* program;
+    std::string (*read)(const std::string& file);
+};
+
+const TrackReader kTrackReaders[] = {
+    {"mp3info", "mp3info", TrackByMp3info},
+    {"id3v2", "id3v2", TrackById3v2},
+    {"eyeD3", "eyeD3", TrackByEyeD3},
+    {"mid3v2", "mid3v2", TrackByMid3v2},
+};
+
+void PrintTo(const TrackReader& r, std::ostream* os)
+{
+    *os << r.name;
+}
+
+class ToolReadsTrackTest : public ::testing::TestWithParam<TrackReader> {};
+
+TEST_P(ToolReadsTrackTest, TrackWrittenBySetTrack)
+{
+    const TrackReader& reader = GetParam();
+    if (!HasProgram(reader.program)) FAIL() << reader.program << kInstallHint;
+    const struct {
+        const char* label;
+        std::string comment;
+        unsigned char track;
+        std::string expected;
+    } steps[] = {
+        // Each step works on the file as the one before left it.
+        {"track 5 beside a short comment", "Live", 5, "5"},
+        {"track 255 beside a 28-byte comment", std::string(28, 'c'), 255, "255"},
+        {"track 1 cuts a 30-byte comment", std::string(30, 'd'), 1, "1"},
+        {"track 0 removes it", "Live", 0, ""},
+    };
+    TempMachine machine;
+    machine.WriteFile("song.mp3", tagbytes::SilentFrames(10));
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.label);
+        CId3v1Tag tag;
+        ASSERT_TRUE(tag.Open(machine.Sys("song.mp3")));
+        tag.SetComment(step.comment);
+        tag.SetTrack(step.track);
+        tag.Save();
+        EXPECT_EQ(reader.read(machine.Host("song.mp3")), step.expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, ToolReadsTrackTest, ::testing::ValuesIn(kTrackReaders),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -125,15 +125,180 @@ TEST_F(Id3v1TagTest, FieldsSitAtTheirOffsets)
     EXPECT_EQ(tag.GetGenre(), "Synth Pop");
 }
 
-TEST_F(Id3v1TagTest, TrackNumberEndsTheComment)
+// ---- track numbers (ID3v1.1) ---------------------------------------------------
+
+constexpr std::size_t kCommentAt = 97, kCommentWidth = 30;
+
+// 30 comment bytes as other tools write them: text, zero padding, and a
+// track behind a zero byte when track is not 0.
+std::string CommentBytes(const std::string& text, unsigned char track)
 {
-    RecordFields f;
-    f.comment = std::string("Live") + std::string(24, ' ') + std::string("\0\x07", 2);
-    ASSERT_TRUE(tag.Open(Put(TaggedFile(f))));
-    EXPECT_EQ(tag.GetComment(), "Live");
-    tag.SetComment("New");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(tag.GetRecord().data()) + 97, 30),
-              "New" + std::string(27, ' '));
+    std::string bytes = tagbytes::Field(text, kCommentWidth, '\0');
+    if (track != 0) {
+        bytes[28] = '\0';
+        bytes[29] = static_cast<char>(track);
+    }
+    return bytes;
+}
+
+std::string RecordText(const CId3v1Tag& tag)
+{
+    return std::string(reinterpret_cast<const char*>(tag.GetRecord().data()), kRecord);
+}
+
+// A record with every field filled, so that a write outside the comment shows.
+std::string RecordWithComment(const std::string& comment30)
+{
+    std::string record = MakeRecord({"Title", "Artist", "Album", "1999", "", 17, '\0'});
+    return record.replace(kCommentAt, kCommentWidth, comment30);
+}
+
+TEST_F(Id3v1TagTest, TrackNumberEndsTheCommentAndIsReadBack)
+{
+    const struct {
+        const char* label;
+        std::string comment30;
+        std::string comment;
+        int track;
+    } cases[] = {
+        {"zero and track", CommentBytes("Live", 7), "Live", 7},
+        {"track 255", CommentBytes("Live", 255), "Live", 255},
+        {"28-byte text and track", CommentBytes(std::string(28, 'c'), 1), std::string(28, 'c'), 1},
+        {"zero then zero: no track", CommentBytes("Live", 0), "Live", 0},
+        {"text in byte 125: no track", std::string(29, 'c') + "\x07", std::string(29, 'c') + "\x07", 0},
+        {"space padded: no track", tagbytes::Pad("Live", kCommentWidth), "Live", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(tag.Open(Put(SilentFrames(2) + RecordWithComment(c.comment30))));
+        EXPECT_EQ(tag.GetComment(), c.comment);
+        EXPECT_EQ(tag.GetTrack(), c.track);
+    }
+    ASSERT_TRUE(tag.Open(Put(SilentFrames(2))));
+    EXPECT_EQ(tag.GetTrack(), 0);
+}
+
+struct CommentWriteCase {
+    const char* label;
+    std::string oldComment30;
+    std::string text;
+    std::string newComment30; // the record's comment bytes after the write
+    bool overwritesTrack;
+};
+
+// Every byte of the record on disk is checked: a comment write changes only
+// the comment bytes, and the track's two bytes only when the text needs them.
+TEST_F(Id3v1TagTest, CommentWriteKeepsTheTrackWhenItFitsIn28Bytes)
+{
+    const std::string c28(28, 'x'), c29(29, 'y'), c30(30, 'z');
+    const std::string tracked = CommentBytes("Live", 7);
+    const CommentWriteCase cases[] = {
+        {"short, track kept", tracked, "New", "New" + std::string(25, ' ') + std::string("\0\x07", 2), false},
+        {"empty, track kept", tracked, "", std::string(28, ' ') + std::string("\0\x07", 2), false},
+        {"28 bytes, track kept", tracked, c28, c28 + std::string("\0\x07", 2), false},
+        {"29 bytes replace the track", tracked, c29, c29 + " ", true},
+        {"30 bytes replace the track", tracked, c30, c30, true},
+        {"30 bytes replace track 255", CommentBytes("", 255), c30, c30, true},
+        {"short, no track", CommentBytes("Old comment", 0), "New", tagbytes::Pad("New", 30), false},
+        {"28 bytes, no track", tagbytes::Pad("Old", 30), c28, c28 + "  ", false},
+        {"30 bytes, no track", std::string(30, 'o'), c30, c30, false},
+        {"short over 30 bytes of text", std::string(29, 'o') + "\x07", "New", tagbytes::Pad("New", 30), false},
+    };
+    const std::string audio = SilentFrames(2);
+    for (const CommentWriteCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(tag.Open(Put(audio + RecordWithComment(c.oldComment30))));
+        EXPECT_EQ(tag.SetComment(c.text), c.overwritesTrack);
+        tag.Save();
+        const std::string expected = RecordWithComment(c.newComment30);
+        EXPECT_EQ(machine.ReadFile("song.mp3"), audio + expected);
+        EXPECT_EQ(tag.GetComment(), c.text);
+    }
+}
+
+struct TrackWriteCase {
+    const char* label;
+    std::string oldComment30;
+    unsigned char track;
+    std::string newComment30;
+};
+
+TEST_F(Id3v1TagTest, SetTrackWritesOnlyTheTrackBytes)
+{
+    const std::string c30 = "abcdefghijklmnopqrstuvwxyz0123";
+    const TrackWriteCase cases[] = {
+        {"1 replaces a track", CommentBytes("Live", 7), 1, CommentBytes("Live", 1)},
+        {"255 replaces a track", CommentBytes("Live", 7), 255, CommentBytes("Live", 255)},
+        {"0 removes a track, byte 125 stays 0", CommentBytes("Live", 7), 0, CommentBytes("Live", 0)},
+        {"track into a space padded comment", tagbytes::Pad("Live", 30), 9,
+         tagbytes::Pad("Live", 28) + std::string("\0\x09", 2)},
+        {"track cuts a 30-byte comment to 28", c30, 9, c30.substr(0, 28) + std::string("\0\x09", 2)},
+        {"0 without a track leaves the comment's text", c30, 0, c30},
+        {"0 without a track leaves the padding", tagbytes::Pad("Live", 30), 0, tagbytes::Pad("Live", 30)},
+    };
+    const std::string audio = SilentFrames(2);
+    for (const TrackWriteCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(tag.Open(Put(audio + RecordWithComment(c.oldComment30))));
+        tag.SetTrack(c.track);
+        tag.Save();
+        EXPECT_EQ(machine.ReadFile("song.mp3"), audio + RecordWithComment(c.newComment30));
+        EXPECT_EQ(tag.GetTrack(), c.track);
+    }
+}
+
+TEST_F(Id3v1TagTest, SetTrackOnAnUntaggedFile)
+{
+    const std::string audio = SilentFrames(2);
+    ASSERT_TRUE(tag.Open(Put(audio)));
+    tag.SetTrack(0); // no tag, no track: nothing to remove, nothing to write
+    EXPECT_FALSE(tag.HasTag());
+    tag.Save();
+    EXPECT_EQ(machine.ReadFile("song.mp3"), audio);
+
+    tag.SetTrack(3);
+    EXPECT_TRUE(tag.HasTag());
+    tag.Save();
+    const std::string expected = "TAG" + std::string(94, ' ') + std::string(28, ' ') + std::string("\0\x03\xFF", 3);
+    EXPECT_EQ(machine.ReadFile("song.mp3"), audio + expected);
+}
+
+// A setter revives a tag pending removal with its old bytes, the track included.
+TEST_F(Id3v1TagTest, CommentAfterRemoveTagKeepsTheTrack)
+{
+    ASSERT_TRUE(tag.Open(Put(SilentFrames(2) + RecordWithComment(CommentBytes("Live", 7)))));
+    tag.RemoveTag();
+    EXPECT_EQ(tag.GetTrack(), 0);
+    EXPECT_FALSE(tag.SetComment("New"));
+    EXPECT_EQ(tag.GetTrack(), 7);
+    EXPECT_EQ(RecordText(tag), RecordWithComment("New" + std::string(25, ' ') + std::string("\0\x07", 2)));
+}
+
+// ---- other tags -------------------------------------------------------------
+
+TEST_F(Id3v1TagTest, HasId3v2WhenTheFileStartsWithID3)
+{
+    const std::string record = MakeRecord({"T", "A", "", "", "", 13});
+    const FileCase cases[] = {
+        {"ID3v2 header, audio, record", "ID3\x04" + std::string(6, '\0') + SilentFrames(2) + record, true},
+        {"ID3v2 header and audio only", "ID3\x03" + std::string(6, '\0') + SilentFrames(1), true},
+        {"just the three bytes", "ID3", true},
+        {"lower case", "id3\x04" + SilentFrames(2) + record, false},
+        {"two bytes", "ID", false},
+        {"empty", "", false},
+        {"ID3 later in the file", SilentFrames(1) + "ID3" + record, false},
+        {"audio and record", SilentFrames(2) + record, false},
+    };
+    for (const FileCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(tag.Open(Put(c.bytes)));
+        EXPECT_EQ(tag.HasId3v2(), c.hasTag);
+    }
+    // A reused object forgets the last file's mark when the next open fails.
+    ASSERT_TRUE(tag.Open(Put("ID3" + SilentFrames(1))));
+    ASSERT_TRUE(tag.HasId3v2());
+    EXPECT_FALSE(tag.Open(machine.Sys("missing.mp3")));
+    EXPECT_FALSE(tag.HasId3v2());
 }
 
 // ---- setters and genres -----------------------------------------------------

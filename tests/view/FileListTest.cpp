@@ -76,7 +76,7 @@ TEST(FileList, RowsAreOrderedByNameIgnoringCase)
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"A.MP3", "b.mp3", "B2.mp3", "c.Mp3"}));
 }
 
-TEST(FileList, NamesShowThroughTheCodePageAndStillNameTheirFiles)
+TEST(FileList, NamesShowAsTheHostSpellsThemAndStillNameTheirFiles)
 {
     ViewHarness h;
     h.machine.WriteFile("f/M\xC3\xBCller.mp3", Tagged({.title = "T", .artist = "A"}));
@@ -85,7 +85,7 @@ TEST(FileList, NamesShowThroughTheCodePageAndStillNameTheirFiles)
     ASSERT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(list->topLevelItem(0)->text(0), QString::fromUtf8("M\xC3\xBCller.mp3"));
 
-    h.SelectRows({"M\xFCller.mp3"});
+    h.SelectRows({"M\xC3\xBCller.mp3"});
     h.View().OnCommand(res::ID_FILE_RENAME);
     EXPECT_TRUE(h.machine.Exists("f/A - T.mp3"));
     EXPECT_FALSE(h.machine.Exists("f/M\xC3\xBCller.mp3"));

@@ -13,6 +13,13 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
 namespace {
 
 TagSpec Tag(const std::string& artist, const std::string& title)
@@ -244,4 +251,101 @@ TEST(ViewCommands, DeleteAndRenameKeysWorkWithTheTreeFocused)
     QTest::keyClick(tree, Qt::Key_F2);
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"b.mp3", "K - 1.mp3"}));
     EXPECT_EQ(h.View().m_strFolder, "C:\\f");
+}
+
+// A file with no write bit is read-only for root too: Remove tag and Delete
+// leave it as it is, go on with the other rows and say which file failed and
+// why (a language text the test languages lack, so its English fallback).
+TEST(ViewCommands, RemoveTagAndDeleteReportAReadOnlyFile)
+{
+    const struct {
+        const char* what;
+        int command;
+        std::vector<int> answers;
+        const char* heading;
+        bool otherKept;
+    } cases[] = {
+        {"remove tag", res::ID_FILE_REMOVE_ID3, {}, "The tag could not be removed from these files:", true},
+        {"delete", res::ID_FILE_DELETE, {platform::IDYES}, "These files could not be deleted:", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ViewHarness h;
+        const std::string tagged = Tagged(Tag("A", "T"));
+        h.machine.WriteFile("f/ro.mp3", tagged);
+        h.machine.WriteFile("f/rw.mp3", tagged);
+        chmod(h.machine.Host("f/ro.mp3").c_str(), 0444);
+        ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+        h.SelectRows({"ro.mp3", "rw.mp3"});
+        h.boxes.answers = {c.answers.begin(), c.answers.end()};
+
+        h.View().OnCommand(c.command);
+
+        EXPECT_EQ(h.machine.ReadFile("f/ro.mp3"), tagged);
+        EXPECT_EQ(h.machine.Exists("f/rw.mp3"), c.otherKept);
+        if (c.otherKept) {
+            EXPECT_EQ(h.machine.ReadFile("f/rw.mp3"), tagged.substr(0, tagged.size() - 128));
+        }
+        ASSERT_FALSE(h.boxes.calls.empty());
+        const platform::MessageBoxCall& report = h.boxes.calls.back();
+        EXPECT_EQ(report.text, std::string(c.heading) + "\nC:\\f\\ro.mp3: " + std::strerror(EACCES));
+        EXPECT_EQ(report.flags, platform::MB_OK | platform::MB_ICONSTOP);
+        const std::vector<std::string> rows = h.RowNames();
+        EXPECT_NE(std::find(rows.begin(), rows.end(), "ro.mp3"), rows.end());
+    }
+}
+
+// Rename all never renames through a link that leads outside the folder:
+// it names the links it passed by, then reports its count.
+TEST(ViewCommands, RenameAllNamesLinksLeadingOutside)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/one.mp3", Tagged(Tag("A", "1")));
+    h.machine.WriteFile("outside/dir/two.mp3", Tagged(Tag("B", "2")));
+    h.machine.WriteFile("outside/three.mp3", Tagged(Tag("C", "3")));
+    std::filesystem::create_directory_symlink("../outside/dir", h.machine.Host("f/dir"));
+    std::filesystem::create_symlink("../outside/three.mp3", h.machine.Host("f/three.mp3"));
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.boxes.answers = {platform::IDYES, platform::IDOK, platform::IDOK};
+
+    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+
+    ASSERT_EQ(h.boxes.calls.size(), 3u);
+    EXPECT_EQ(h.boxes.calls[1].text, "These links lead outside the folder and were skipped:\nC:\\f\\dir\nC:\\f\\three.mp3");
+    EXPECT_EQ(h.boxes.calls[1].flags, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    EXPECT_EQ(h.boxes.calls[2].text, "1 Dateien bearbeitet.");
+    EXPECT_TRUE(h.machine.Exists("f/A - 1.mp3"));
+    EXPECT_TRUE(h.machine.Exists("outside/dir/two.mp3"));
+    EXPECT_TRUE(h.machine.Exists("f/three.mp3"));
+}
+
+// A name outside the code page shows as the host spells it and its row acts
+// on its own file, never on the file the code page would map it to.
+TEST(ViewCommands, RowsOfNamesOutsideTheCodePageAddressTheirOwnFiles)
+{
+    ViewHarness h;
+    const std::string tagged = Tagged(Tag("A", "T"));
+    const std::string omega = "a\xCE\xA9.mp3", latin1 = "caf\xE9.mp3";
+    for (const std::string& name : {omega, std::string("a?.mp3"), latin1, std::string("caf\xC3\xA9.mp3")})
+        h.machine.WriteFile("f/" + name, tagged);
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+
+    const QTreeWidget* list = h.View().FileList();
+    QStringList shown;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        shown << list->topLevelItem(row)->text(0);
+    shown.sort();
+    EXPECT_EQ(shown, (QStringList{"a?.mp3", QString::fromUtf8("a\xCE\xA9.mp3"), QString::fromUtf8("caf\xC3\xA9.mp3"),
+                                  QString::fromUtf8("caf\xEF\xBF\xBD.mp3")}));
+
+    h.SelectRows({latin1});
+    h.View().OnCommand(res::ID_FILE_REMOVE_ID3);
+    EXPECT_EQ(h.machine.ReadFile("f/" + latin1).size(), tagged.size() - 128);
+    EXPECT_EQ(h.machine.ReadFile("f/caf\xC3\xA9.mp3"), tagged);
+
+    h.SelectRows({omega});
+    h.boxes.answers = {platform::IDYES};
+    h.View().OnCommand(res::ID_FILE_DELETE);
+    EXPECT_FALSE(h.machine.Exists("f/" + omega));
+    EXPECT_EQ(h.machine.ReadFile("f/a?.mp3"), tagged);
 }

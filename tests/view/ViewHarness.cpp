@@ -170,12 +170,17 @@ CSonadexView& ViewHarness::View() const
     return *Frame().GetActiveView();
 }
 
+std::string ViewHarness::RowName(const QTreeWidgetItem& row)
+{
+    return row.data(0, CSonadexView::kNameRole).toByteArray().toStdString();
+}
+
 std::vector<std::string> ViewHarness::RowNames() const
 {
     std::vector<std::string> names;
     const QTreeWidget* list = View().FileList();
     for (int row = 0; row < list->topLevelItemCount(); ++row)
-        names.push_back(platform::FromQString(list->topLevelItem(row)->text(0)));
+        names.push_back(RowName(*list->topLevelItem(row)));
     return names;
 }
 
@@ -185,7 +190,7 @@ std::vector<std::string> ViewHarness::SelectedRowNames() const
     const QTreeWidget* list = View().FileList();
     for (int row = 0; row < list->topLevelItemCount(); ++row)
         if (list->topLevelItem(row)->isSelected())
-            names.push_back(platform::FromQString(list->topLevelItem(row)->text(0)));
+            names.push_back(RowName(*list->topLevelItem(row)));
     return names;
 }
 
@@ -195,8 +200,7 @@ void ViewHarness::SelectRows(const std::vector<std::string>& names) const
     list->clearSelection();
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
         QTreeWidgetItem* item = list->topLevelItem(row);
-        const std::string name = platform::FromQString(item->text(0));
-        if (std::find(names.begin(), names.end(), name) == names.end()) continue;
+        if (std::find(names.begin(), names.end(), RowName(*item)) == names.end()) continue;
         list->setCurrentItem(item, 0, QItemSelectionModel::Select);
     }
 }

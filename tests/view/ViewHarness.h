@@ -15,6 +15,7 @@
 class CMainFrame;
 class CSonadexApp;
 class CSonadexView;
+class QTreeWidgetItem;
 class QWidget;
 
 struct TagSpec {
@@ -65,6 +66,8 @@ public:
     // Names of the list's rows, top to bottom.
     std::vector<std::string> RowNames() const;
     std::vector<std::string> SelectedRowNames() const;
+    // The file a row addresses: its name's bytes, not the text it shows.
+    static std::string RowName(const QTreeWidgetItem& row);
     void SelectRows(const std::vector<std::string>& names) const;
     // The status bar's message pane.
     std::string StatusText() const;

@@ -1,0 +1,33 @@
+#include "TextOptions.h"
+
+#include "platform/CodePage.h"
+#include "platform/Utf8Decode.h"
+
+#include <utility>
+
+namespace {
+
+std::optional<std::string> Unholdable(const char* name, const std::optional<std::string>& utf8,
+                                      const platform::CodePage& page)
+{
+    if (!utf8) return std::nullopt;
+    const std::optional<char32_t> first = page.FirstUnholdable(*utf8);
+    if (!first) return std::nullopt;
+    const std::string prefix = std::string(name) + ": ";
+    if (*first == platform::kInvalidUtf8Byte) return prefix + "the text is not valid UTF-8";
+    return prefix + "'" + platform::EncodeUtf8(*first) + "' is not in code page " + std::to_string(page.Number());
+}
+
+} // namespace
+
+std::optional<std::string> UnholdableTextOption(const CliOptions& options, const platform::CodePage& page)
+{
+    const std::pair<const char*, const std::optional<std::string>*> texts[] = {
+        {"artist", &options.artist}, {"title", &options.title},     {"album", &options.album},
+        {"year", &options.year},     {"genre", &options.genre},     {"comment", &options.comment},
+        {"pattern", &options.pattern},
+    };
+    for (const auto& [name, text] : texts)
+        if (std::optional<std::string> message = Unholdable(name, *text, page)) return message;
+    return std::nullopt;
+}
