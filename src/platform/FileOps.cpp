@@ -2,9 +2,9 @@
 
 #include "CaseFold.h"
 #include "File.h"
+#include "FoldedFolder.h"
 #include "Machine.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/stat.h>
@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -55,11 +56,6 @@ std::optional<char> RootLetter(const std::string& root)
     return root[0];
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
 bool SameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -73,20 +69,16 @@ int CaseClash(const std::string& hostTo, const struct stat& source)
     const std::size_t slash = hostTo.rfind('/');
     const std::string folder = slash == 0 ? "/" : hostTo.substr(0, slash);
     const std::string_view name = std::string_view(hostTo).substr(slash + 1);
-    const DirHandle dir(opendir(folder.c_str()));
-    if (!dir) return errno;
-    const std::string folded = FoldCase(name);
-    for (;;) {
-        errno = 0; // readdir's only way to tell an error from the end
-        const dirent* record = readdir(dir.get());
-        if (record == nullptr) return errno;
-        const std::string_view entry = record->d_name;
-        if (entry == "." || entry == ".." || !FoldsTo(entry, folded)) continue;
+    std::vector<std::string> alike;
+    if (const int error = NamesFoldingTo(folder, FoldCase(name), alike); error != 0) return error;
+    for (const std::string& entry : alike) {
         struct stat info {};
-        const bool itself = entry != name && fstatat(dirfd(dir.get()), record->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-                            SameFile(info, source);
+        const std::string path = (folder == "/" ? "" : folder) + "/" + entry;
+        const bool itself =
+            entry != name && lstat(path.c_str(), &info) == 0 && SameFile(info, source);
         if (!itself) return EEXIST;
     }
+    return 0;
 }
 
 // MoveCheck, with the host paths for the move when it passes.
@@ -127,12 +119,16 @@ bool MoveFileA(const std::string& from, const std::string& to)
     if (hostFrom == hostTo) return true;
     // The check above saw no clash; RENAME_NOREPLACE still refuses a name
     // that appeared since, so a file is never overwritten.
-    if (syscall(SYS_renameat2, AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0)
+    if (syscall(SYS_renameat2, AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) {
+        NoteMove(hostFrom, hostTo);
         return true;
+    }
     if (errno != EINVAL && errno != ENOSYS) return Failed(errno);
     // The filesystem cannot refuse to overwrite while renaming; a link cannot overwrite.
     const int error = LinkThenUnlink(hostFrom, hostTo);
-    return error == 0 || Failed(error);
+    if (error != 0) return Failed(error);
+    NoteMove(hostFrom, hostTo);
+    return true;
 }
 
 bool DeleteFileA(const std::string& path)

@@ -37,6 +37,26 @@ protected:
     }
 };
 
+// Rename all reads each folder once for its case checks; the names it gave
+// and freed earlier in the same run must count all the same.
+TEST_F(RenameTest, TreeSeesNamesAlikeButForCaseAlsoThoseItMadeItself)
+{
+    Tagged("m/a.mp3", "", "z1");  // moves away and frees "a.mp3"
+    Tagged("m/b.mp3", "", "A");   // takes the freed name in another case
+    Tagged("m/c.mp3", "", "Z1");  // the name a.mp3 got, but for case: taken
+    Tagged("m/d.mp3", "", "TAKEN");
+    machine.WriteFile("m/taken.mp3", "there before the run, untagged");
+    options.pattern = "%2";
+    EXPECT_EQ(RenameFolderTree(machine.Sys("m"), false, options, sink), 4);
+    std::vector<std::pair<std::string, std::string>> results;
+    for (const FileOutcome& o : outcomes)
+        results.emplace_back(o.path.substr(o.path.rfind('\\') + 1), o.ok ? "moved" : o.reason);
+    EXPECT_EQ(results, (std::vector<std::pair<std::string, std::string>>{
+                           {"a.mp3", "moved"}, {"b.mp3", "moved"}, {"c.mp3", "name taken"}, {"d.mp3", "name taken"}}));
+    for (const char* rel : {"m/z1.mp3", "m/A.mp3", "m/c.mp3", "m/d.mp3", "m/taken.mp3"})
+        EXPECT_TRUE(machine.Exists(rel)) << rel;
+}
+
 TEST_F(RenameTest, TreeCountsEveryAttemptedMove)
 {
     Tagged("m/one.mp3", "A", "One");
