@@ -348,4 +348,39 @@ TEST(ViewCommands, RowsOfNamesOutsideTheCodePageAddressTheirOwnFiles)
     h.View().OnCommand(res::ID_FILE_DELETE);
     EXPECT_FALSE(h.machine.Exists("f/" + omega));
     EXPECT_EQ(h.machine.ReadFile("f/a?.mp3"), tagged);
+
+    // The tag editor saves into the row's own file.
+    h.SelectRows({"caf\xC3\xA9.mp3"});
+    ScriptEditor("Edited", "T", true);
+    h.View().OnListDoubleClick();
+    EXPECT_EQ(h.machine.ReadFile("f/caf\xC3\xA9.mp3").substr(tagged.size() - 128 + 33, 6), "Edited");
+    EXPECT_EQ(h.machine.ReadFile("f/a?.mp3"), tagged);
+    EXPECT_EQ(h.machine.ReadFile("f/" + latin1).size(), tagged.size() - 128);
+}
+
+// Rename and Rename all move the files they list, by names made from the
+// tags' code-page text in UTF-8, and every such name opens again.
+TEST(ViewCommands, RenamesFromTagsGiveNamesThatOpenAgain)
+{
+    ViewHarness h;
+    h.machine.WriteFile("f/a\xCE\xA9.mp3", Tagged(Tag("\xC4rzte", "One")));  // Ärzte in cp1252
+    h.machine.WriteFile("f/a?.mp3", Tagged(Tag("Caf\xE9", "Two")));
+    h.machine.WriteFile("f/sub/caf\xE9.mp3", Tagged(Tag("X\x81", "Three"))); // a byte cp1252 leaves undefined
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+
+    h.SelectRows({"a\xCE\xA9.mp3"});
+    h.View().OnCommand(res::ID_FILE_RENAME);
+    EXPECT_TRUE(h.machine.Exists("f/\xC3\x84rzte - One.mp3"));
+    EXPECT_TRUE(h.machine.Exists("f/a?.mp3"));
+
+    h.boxes.answers = {platform::IDYES, platform::IDOK};
+    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+    EXPECT_TRUE(h.machine.Exists("f/Caf\xC3\xA9 - Two.mp3"));
+    EXPECT_TRUE(h.machine.Exists("f/sub/X\xC2\x81 - Three.mp3"));
+    const std::vector<std::string> rows = h.RowNames();
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "\xC3\x84rzte - One.mp3"), rows.end());
+    // The file list reads the renamed file again: it matches its pattern.
+    const QTreeWidget* list = h.View().FileList();
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        EXPECT_EQ(list->topLevelItem(row)->data(0, CSonadexView::kImageRole).toInt(), 0) << h.RowNames()[row];
 }
