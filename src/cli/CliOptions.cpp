@@ -78,9 +78,9 @@ struct CommandRule {
 constexpr std::array<CommandRule, 9> kCommands{{
     {CliCommand::Show, "show", kJson, 1, -1},
     {CliCommand::List, "list", kJson | kRecurse | kPattern | kJobs, 1, 1},
-    {CliCommand::Set, "set", kJson | kFields, 1, -1},
-    {CliCommand::MultiTag, "multitag", kJson | kRecurse | kFields | kJobs | kFollowLinks, 1, 1},
-    {CliCommand::Strip, "strip", kJson, 1, -1},
+    {CliCommand::Set, "set", kJson | kFields | kDryRun, 1, -1},
+    {CliCommand::MultiTag, "multitag", kJson | kRecurse | kFields | kJobs | kDryRun | kFollowLinks, 1, 1},
+    {CliCommand::Strip, "strip", kJson | kDryRun, 1, -1},
     {CliCommand::Rename, "rename", kJson | kPattern | kDryRun, 1, -1},
     {CliCommand::RenameAll, "rename-all", kJson | kRecurse | kPattern | kDryRun | kFollowLinks, 1, 1},
     {CliCommand::Genres, "genres", 0, 0, 0},

@@ -19,7 +19,8 @@ std::string FilesText(std::size_t count)
 }
 } // namespace
 
-CCommandReport::CCommandReport(bool json, bool renames) : m_json(json), m_renames(renames)
+CCommandReport::CCommandReport(bool json, bool renames, bool dryRun)
+    : m_json(json), m_renames(renames), m_dryRun(dryRun)
 {
 }
 
@@ -64,11 +65,13 @@ void CCommandReport::Noted(const std::string& systemPath, bool trackOverwritten,
 void CCommandReport::WriteNotes() const
 {
     if (m_trackOverwritten.count > 0)
-        WriteError("note: a comment of 29 or 30 bytes replaced the track number in " +
+        WriteError(std::string("note: a comment of 29 or 30 bytes ") + (m_dryRun ? "would replace" : "replaced") +
+                   " the track number in " +
                    FilesText(m_trackOverwritten.count) + " (first: " + PrintablePath(m_trackOverwritten.firstPath) +
                    "); a comment of up to 28 bytes keeps it");
     if (m_hasId3v2.count > 0)
-        WriteError("note: " + FilesText(m_hasId3v2.count) + " changed also start with an ID3v2 tag (first: " +
+        WriteError("note: " + FilesText(m_hasId3v2.count) + (m_dryRun ? " that would change" : " changed") +
+                   " also start with an ID3v2 tag (first: " +
                    PrintablePath(m_hasId3v2.firstPath) + "); players may show its values instead");
 }
 

@@ -11,7 +11,8 @@
 class CCommandReport {
 public:
     // renames: each change has a new path, printed as "OLD -> NEW" in text mode.
-    CCommandReport(bool json, bool renames);
+    // dryRun: the changes are those a real run would make; the notes say so.
+    CCommandReport(bool json, bool renames, bool dryRun = false);
 
     void Changed(const std::string& systemPath, const std::string& newSystemPath = {});
     // Named on stderr at once, so a long run shows trouble as it happens.
@@ -47,6 +48,7 @@ private:
     };
     bool m_json;
     bool m_renames;
+    bool m_dryRun;
     int m_count = 0;
     std::size_t m_changedCount = 0;
     std::vector<Entry> m_changed; // kept for the JSON document only

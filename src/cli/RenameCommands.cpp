@@ -35,7 +35,8 @@ int RunRename(const CliOptions& options)
 {
     const RenameOptions rename = RenameOptionsOf(options);
     if (rename.pattern.empty()) return EmptyPatternError();
-    CCommandReport report(options.json, true);
+    CCommandReport report(options.json, true, options.dryRun);
+    CMovePlan plan; // a dry run's moves: each file sees those of the files before it
     int count = 0;
     for (const std::string& argument : options.operands) {
         const auto systemPath = SystemPathOfArgument(argument);
@@ -46,7 +47,8 @@ int RunRename(const CliOptions& options)
         std::string folder, name;
         SplitSystemPath(*systemPath, folder, name);
         try {
-            if (RenameOneFile(folder, name, rename, [&](const FileOutcome& outcome) { report.Add(outcome); })) ++count;
+            const auto add = [&](const FileOutcome& outcome) { report.Add(outcome); };
+            if (RenameOneFile(folder, name, rename, add, &plan)) ++count;
         } catch (const platform::CFileException& error) {
             report.Failed(*systemPath, error.what());
         }
@@ -60,7 +62,7 @@ int RunRenameAll(const CliOptions& options)
     if (RenameOptionsOf(options).pattern.empty()) return EmptyPatternError();
     const auto folder = FolderArgument(options.operands.front());
     if (!folder) return 1;
-    CCommandReport report(options.json, true);
+    CCommandReport report(options.json, true, options.dryRun);
     CProgressLine progress("rename-all");
     const int count =
         RenameFolderTree(*folder, options.recurse, RenameOptionsOf(options), [&](const FileOutcome& outcome) {

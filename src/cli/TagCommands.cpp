@@ -7,6 +7,7 @@
 #include "FolderTree.h"
 #include "ProgressLine.h"
 #include "ops/TagFolder.h"
+#include "ops/WriteCheck.h"
 #include "platform/File.h"
 #include "platform/Machine.h"
 #include "tag/Id3v1Tag.h"
@@ -49,8 +50,18 @@ bool IsKnownGenre(const std::optional<std::string>& genre)
 // Changes the tag in memory; true when a long comment took the place of a track number.
 using TagChange = std::function<bool(CId3v1Tag&)>;
 
+// Saves the changed tag or, in a dry run, opens the file for writing as the
+// save would and writes nothing. 0, or the errno value of an open that failed.
+int SaveOrCheck(CId3v1Tag& tag, bool dryRun)
+{
+    if (dryRun) return WriteOpenError(tag.GetPath());
+    // Save itself stays silent when the file cannot be opened for writing.
+    tag.Save();
+    return tag.GetLastError();
+}
+
 // Opens, changes and saves one file; each failure is reported and the walk goes on.
-void ChangeFile(const std::string& argument, CCommandReport& report, const TagChange& change)
+void ChangeFile(const std::string& argument, CCommandReport& report, const TagChange& change, bool dryRun)
 {
     const auto systemPath = SystemPathOfArgument(argument);
     if (!systemPath) {
@@ -66,26 +77,30 @@ void ChangeFile(const std::string& argument, CCommandReport& report, const TagCh
     const bool trackOverwritten = change(tag);
     if (!hadTag && !tag.HasTag()) return; // nothing to write, nothing changed
     try {
-        // Save itself stays silent when the file cannot be opened for writing.
-        tag.Save();
-        if (tag.GetLastError() == 0) {
+        if (const int error = SaveOrCheck(tag, dryRun); error == 0) {
             report.Changed(*systemPath);
             report.Noted(*systemPath, trackOverwritten, tag.HasId3v2());
         } else {
-            report.Failed(*systemPath, "cannot write: " + ErrorText(tag.GetLastError()));
+            report.Failed(*systemPath, "cannot write: " + ErrorText(error));
         }
     } catch (const platform::CFileException& error) {
         report.Failed(*systemPath, error.what());
     }
 }
 
+// The summary line's end: a dry run says so.
+std::string SummaryTail(const CliOptions& options)
+{
+    return options.dryRun ? " (dry run: nothing written)" : "";
+}
+
 int RunOnFiles(const CliOptions& options, const char* doneWord, const TagChange& change)
 {
-    CCommandReport report(options.json, false);
+    CCommandReport report(options.json, false, options.dryRun);
     for (const std::string& argument : options.operands)
-        ChangeFile(argument, report, change);
+        ChangeFile(argument, report, change, options.dryRun);
     report.SetCount(static_cast<int>(report.ChangedCount()));
-    return report.Finish(std::to_string(report.Count()) + " " + doneWord);
+    return report.Finish(std::to_string(report.Count()) + " " + doneWord + SummaryTail(options));
 }
 
 } // namespace
@@ -111,7 +126,7 @@ int RunMultiTag(const CliOptions& options)
     if (!IsKnownGenre(fields.genre)) return UsageError("unknown genre '" + *options.genre + "'");
     const auto folder = FolderArgument(options.operands.front());
     if (!folder) return 1;
-    CCommandReport report(options.json, false);
+    CCommandReport report(options.json, false, options.dryRun);
     CProgressLine progress("multitag");
     const int count = TagFolder(
         *folder, fields, options.recurse,
@@ -119,7 +134,7 @@ int RunMultiTag(const CliOptions& options)
             report.Add(outcome);
             progress.Step();
         },
-        options.Jobs(), options.followLinks);
+        options.Jobs(), options.followLinks, options.dryRun);
     report.SetCount(count);
-    return report.Finish(std::to_string(count) + " files processed");
+    return report.Finish(std::to_string(count) + " files processed" + SummaryTail(options));
 }

@@ -3,10 +3,12 @@
 #include "FolderWalk.h"
 #include "dialogs/MakeFileName.h"
 #include "platform/FileOps.h"
+#include "platform/FoldedFolder.h"
 #include "tag/Id3v1Tag.h"
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -37,29 +39,43 @@ void ReportOpenFailure(const OutcomeSink& sink, const std::string& path, int err
 }
 
 // True when the tag to rename by is loaded; false when the file is passed over.
-bool LoadTag(CId3v1Tag& tag, const std::string& path, const RenameOptions& options, const OutcomeSink& sink)
+// A dry run reads the file from where its plan has it.
+bool LoadTag(CId3v1Tag& tag, const std::string& path, const RenameOptions& options, const OutcomeSink& sink,
+             const CMovePlan* plan)
 {
-    if (!tag.Open(path)) {
+    const std::optional<std::string> source = plan ? plan->Source(path) : path;
+    if (!source) {
+        ReportOpenFailure(sink, path, ENOENT); // the batch moved it away
+        return false;
+    }
+    if (!tag.Open(*source)) {
         ReportOpenFailure(sink, path, tag.GetLastError());
         return false;
     }
     if (tag.HasTag()) return true;
     if (!options.prompt || !options.prompt(path)) return false;
     // The prompt may have moved or locked the file; never rename by a tag that was not read.
-    if (tag.Open(path)) return true;
+    if (tag.Open(*source)) return true;
     ReportOpenFailure(sink, path, tag.GetLastError());
     return false;
 }
 
-FileOutcome Move(const std::string& path, const std::string& newPath, bool dryRun)
+// 0 or the errno value of the move, made or, in a dry run, planned.
+int MoveError(const std::string& path, const std::string& newPath, CMovePlan* plan)
+{
+    if (plan) return plan->Plan(path, newPath);
+    return platform::MoveFileA(path, newPath) ? 0 : platform::GetLastError();
+}
+
+FileOutcome Move(const std::string& path, const std::string& newPath, CMovePlan* plan)
 {
     FileOutcome outcome{path, newPath, true, 0, {}};
     // A file already named by its tag keeps its name; the attempt still counts.
-    if (dryRun || newPath == path) return outcome;
-    if (!platform::MoveFileA(path, newPath)) {
+    if (newPath == path) return outcome;
+    if (const int error = MoveError(path, newPath, plan); error != 0) {
         outcome.ok = false;
-        outcome.error = platform::GetLastError();
-        outcome.reason = MoveFailureReason(outcome.error);
+        outcome.error = error;
+        outcome.reason = MoveFailureReason(error);
     }
     return outcome;
 }
@@ -67,22 +83,28 @@ FileOutcome Move(const std::string& path, const std::string& newPath, bool dryRu
 } // namespace
 
 bool RenameOneFile(const std::string& folder, const std::string& name, const RenameOptions& options,
-                   const OutcomeSink& sink)
+                   const OutcomeSink& sink, CMovePlan* plan)
 {
+    CMovePlan alone;
+    if (options.dryRun && !plan) plan = &alone;
+    if (!options.dryRun) plan = nullptr;
     const std::string path = folder + "\\" + name;
     CId3v1Tag tag;
-    if (!LoadTag(tag, path, options, sink)) return false;
+    if (!LoadTag(tag, path, options, sink, plan)) return false;
     const std::string newPath = folder + "\\" + MakeHostFileName(options.pattern, tag);
-    Report(sink, Move(path, newPath, options.dryRun));
+    Report(sink, Move(path, newPath, plan));
     return true;
 }
 
 int RenameFolderTree(const std::string& folder, bool recurse, const RenameOptions& options, const OutcomeSink& sink)
 {
+    // Each move checks its folder for names alike but for case; read each folder once.
+    const platform::CMoveBatch batch;
+    CMovePlan plan; // a dry run's moves, one batch
     int count = 0;
     FolderWalkCallbacks callbacks;
     callbacks.onFile = [&](const std::string& where, const std::string& name) {
-        if (RenameOneFile(where, name, options, sink)) ++count;
+        if (RenameOneFile(where, name, options, sink, &plan)) ++count;
     };
     callbacks.onFolderFailed = [&](const std::string& where) {
         Report(sink, FileOutcome{where, {}, false, 0, "cannot read folder"});

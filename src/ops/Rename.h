@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FileOutcome.h"
+#include "MovePlan.h"
 
 #include <functional>
 #include <string>
@@ -13,15 +14,19 @@ using MissingTagPrompt = std::function<bool(const std::string& path)>;
 struct RenameOptions {
     std::string pattern;
     MissingTagPrompt prompt;  // empty: files without a tag are passed over
-    bool dryRun = false;      // build the names, move nothing
+    // Move nothing: each move is checked as the real run would make it, in
+    // the order of the batch (CMovePlan), and reported as it would end.
+    bool dryRun = false;
     // Rename all: follow symbolic links that lead outside the folder; without
     // it such links are passed by and reported (kLinkOutsideReason).
     bool followLinks = false;
 };
 
-// Returns true when a move was attempted (counted by Rename all).
+// Returns true when a move was attempted (counted by Rename all). A dry run
+// of several files gives them one plan, so that each sees the names the
+// files before it would take and set free; without one the file is alone.
 bool RenameOneFile(const std::string& folder, const std::string& name, const RenameOptions& options,
-                   const OutcomeSink& sink = {});
+                   const OutcomeSink& sink = {}, CMovePlan* plan = nullptr);
 // Renames every lower-case ".mp3" file of folder, with its subfolders when
 // recurse; returns the number of attempted moves.
 int RenameFolderTree(const std::string& folder, bool recurse, const RenameOptions& options,

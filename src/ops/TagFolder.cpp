@@ -2,6 +2,7 @@
 
 #include "FolderWalk.h"
 #include "ParallelFor.h"
+#include "WriteCheck.h"
 #include "platform/File.h"
 #include "tag/Id3v1Tag.h"
 
@@ -31,13 +32,17 @@ struct TagResult {
     FileOutcome outcome;
 };
 
-// Writes the fields into one file.
-TagResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields)
+// Writes the fields into one file; a dry run only opens it for writing.
+TagResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields, bool dryRun)
 {
     if (!tag.Open(path)) return {false, FileOutcome{path, {}, false, tag.GetLastError(), "cannot open"}};
     FileOutcome done{path, {}, true, 0, {}};
     done.trackOverwritten = fields.ApplyTo(tag);
     done.hasId3v2 = tag.HasId3v2();
+    if (dryRun) {
+        const int error = WriteOpenError(path);
+        return {true, error == 0 ? done : FileOutcome{path, {}, false, error, "cannot write"}};
+    }
     try {
         tag.Save();
     } catch (const platform::CFileException& error) {
@@ -50,8 +55,8 @@ TagResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& f
 
 class CBatchTagger {
 public:
-    CBatchTagger(const TagFields& fields, unsigned jobs, const OutcomeSink& sink)
-        : m_fields(fields), m_jobs(std::max(jobs, 1u)), m_sink(sink), m_tags(m_jobs)
+    CBatchTagger(const TagFields& fields, unsigned jobs, bool dryRun, const OutcomeSink& sink)
+        : m_fields(fields), m_jobs(std::max(jobs, 1u)), m_dryRun(dryRun), m_sink(sink), m_tags(m_jobs)
     {
     }
 
@@ -66,7 +71,7 @@ public:
         std::vector<TagResult> results(m_items.size());
         ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned worker) {
             if (!m_items[index].skipReason)
-                results[index] = TagOneFile(m_tags[worker], m_items[index].path, m_fields);
+                results[index] = TagOneFile(m_tags[worker], m_items[index].path, m_fields, m_dryRun);
         });
         for (std::size_t index = 0; index < m_items.size(); ++index)
             ReportInOrder(m_items[index], results[index]);
@@ -84,13 +89,14 @@ private:
         }
         // Two names of one file (hard links) taken at once refuse each other
         // the lock; done alone, as one thread would have, the file is written.
-        if (m_jobs > 1 && !result.outcome.ok) result = TagOneFile(m_tags.front(), item.path, m_fields);
+        if (m_jobs > 1 && !result.outcome.ok) result = TagOneFile(m_tags.front(), item.path, m_fields, m_dryRun);
         if (result.counted) ++m_count;
         Report(m_sink, result.outcome);
     }
 
     const TagFields& m_fields;
     const unsigned m_jobs;
+    const bool m_dryRun;
     const OutcomeSink& m_sink;
     std::vector<CId3v1Tag> m_tags; // Open leaves nothing of the previous file in them
     std::vector<WalkItem> m_items;
@@ -112,9 +118,9 @@ bool TagFields::ApplyTo(CId3v1Tag& tag) const
 }
 
 int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink, unsigned jobs,
-              bool followLinks)
+              bool followLinks, bool dryRun)
 {
-    CBatchTagger tagger(fields, jobs, sink);
+    CBatchTagger tagger(fields, jobs, dryRun, sink);
     FolderWalkCallbacks callbacks;
     callbacks.onFile = [&](const std::string& where, const std::string& name) {
         tagger.Add({where + "\\" + name});

@@ -21,6 +21,9 @@ struct TagFields {
 // jobs > 1 the files are written on that many threads; the files written,
 // the count and the order of the reports are the same as with one. Without
 // followLinks, a symbolic link leading outside the folder is not written
-// through: it is reported (kLinkOutsideReason) and not counted.
+// through: it is reported (kLinkOutsideReason) and not counted. A dry run
+// reads and changes each tag in memory and, instead of saving, opens the
+// file for writing as the save would (WriteOpenError): the outcomes and the
+// count are those the real run would give, and no file changes.
 int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink = {},
-              unsigned jobs = 1, bool followLinks = false);
+              unsigned jobs = 1, bool followLinks = false, bool dryRun = false);
