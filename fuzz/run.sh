@@ -29,7 +29,7 @@ clang_version=${CLANG_VERSION:-16}
 
 # Target and the longest input worth trying: an envelope or table of a few
 # kilobytes, a tag tail, a hive, a wildcard and name, a record and pattern.
-targets=(envelope:4096 table_file:4096 id3v1_tag:512 hive:2048 wildcard:256 make_file_name:384)
+targets=(envelope:4096 table_file:4096 id3v1_tag:512 id3v1_record:256 hive:2048 wildcard:256 make_file_name:384)
 
 ensure_clang() {
   if command -v "clang++-$clang_version" >/dev/null &&

@@ -129,10 +129,10 @@ void CMainFrame::CreateStatusBar()
 void CMainFrame::ConnectCommands()
 {
     using namespace res;
-    for (const int id : {ID_VIEW_REFRESH, ID_FILE_RENAME, ID_FILE_RENAME_ALL, ID_FILE_REMOVE_ID3, ID_FILE_DELETE,
-                         ID_FILE_SETTINGS, ID_VIEW_SELECT_ALL, ID_FILE_PLAY, ID_FILE_MULTITAG, ID_FILE_PRINT,
-                         ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
-        connect(CommandAction(id), &QAction::triggered, m_view, [this, id] { m_view->OnCommand(id); });
+    for (const CommandInfo& info : Commands())
+        if (info.handler)
+            connect(CommandAction(info.id), &QAction::triggered, m_view,
+                    [this, &info] { RunViewCommand(*m_view, info); });
     connect(CommandAction(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
 
     QAction* toolBar = CommandAction(ID_VIEW_TOOLBAR);

@@ -1,27 +1,16 @@
 #include "CliOptions.h"
 
+#include "CliCommandTable.h"
 #include "ops/ParallelFor.h"
 
-#include <array>
+#include <algorithm>
 #include <charconv>
 #include <getopt.h>
-#include <string_view>
+#include <vector>
 
 namespace {
 
-enum Option : unsigned {
-    kJson = 1u << 0,
-    kRecurse = 1u << 1,
-    kPattern = 1u << 2,
-    kDryRun = 1u << 3,
-    kFields = 1u << 4,
-    kColumns = 1u << 5,
-    kPageSize = 1u << 6,
-    kPdf = 1u << 7,
-    kHelp = 1u << 8,
-    kJobs = 1u << 9,
-    kFollowLinks = 1u << 10,
-};
+using namespace cli_option;
 
 // Short or long option values returned by getopt_long; letters for the short ones.
 enum LongId : int {
@@ -32,157 +21,82 @@ enum LongId : int {
     kIdJson = 256,
     kIdPattern,
     kIdDryRun,
-    kIdArtist,
-    kIdTitle,
-    kIdAlbum,
-    kIdYear,
-    kIdGenre,
-    kIdComment,
     kIdTrack,
     kIdColumns,
     kIdPageSize,
     kIdPdf,
-    kIdFollowLinks
+    kIdFollowLinks,
+    kIdFirstField, // one id per field, in Field order
 };
 
-const option kLongOptions[] = {
-    {"help", no_argument, nullptr, kIdHelp},
-    {"version", no_argument, nullptr, kIdVersion},
-    {"json", no_argument, nullptr, kIdJson},
-    {"recursive", no_argument, nullptr, kIdRecurse},
-    {"jobs", required_argument, nullptr, kIdJobs},
-    {"pattern", required_argument, nullptr, kIdPattern},
-    {"dry-run", no_argument, nullptr, kIdDryRun},
-    {"artist", required_argument, nullptr, kIdArtist},
-    {"title", required_argument, nullptr, kIdTitle},
-    {"album", required_argument, nullptr, kIdAlbum},
-    {"year", required_argument, nullptr, kIdYear},
-    {"genre", required_argument, nullptr, kIdGenre},
-    {"comment", required_argument, nullptr, kIdComment},
-    {"track", required_argument, nullptr, kIdTrack},
-    {"columns", required_argument, nullptr, kIdColumns},
-    {"page-size", required_argument, nullptr, kIdPageSize},
-    {"pdf", required_argument, nullptr, kIdPdf},
-    {"follow-links", no_argument, nullptr, kIdFollowLinks},
-    {nullptr, 0, nullptr, 0},
-};
-
-struct CommandRule {
-    CliCommand command;
+// An option besides the field options: where getopt_long's result goes.
+struct OptionRule {
     const char* name;
-    unsigned options; // the options the command accepts (besides --help)
-    int minOperands;
-    int maxOperands; // -1: no limit
+    int id;
+    unsigned group;
+    bool CliOptions::*flag;                       // set by an option without argument
+    std::optional<std::string> CliOptions::*text; // takes the argument of the others
 };
 
-constexpr std::array<CommandRule, 9> kCommands{{
-    {CliCommand::Show, "show", kJson, 1, -1},
-    {CliCommand::List, "list", kJson | kRecurse | kPattern | kJobs, 1, 1},
-    {CliCommand::Set, "set", kJson | kFields | kDryRun, 1, -1},
-    {CliCommand::MultiTag, "multitag", kJson | kRecurse | kFields | kJobs | kDryRun | kFollowLinks, 1, 1},
-    {CliCommand::Strip, "strip", kJson | kDryRun, 1, -1},
-    {CliCommand::Rename, "rename", kJson | kPattern | kDryRun, 1, -1},
-    {CliCommand::RenameAll, "rename-all", kJson | kRecurse | kPattern | kDryRun | kFollowLinks, 1, 1},
-    {CliCommand::Genres, "genres", 0, 0, 0},
-    {CliCommand::Print, "print", kRecurse | kColumns | kPageSize | kPdf, 1, 1},
-}};
+constexpr OptionRule kOptionRules[] = {
+    {"help", kIdHelp, kHelp, &CliOptions::help, nullptr},
+    {"version", kIdVersion, kHelp, &CliOptions::version, nullptr},
+    {"json", kIdJson, kJson, &CliOptions::json, nullptr},
+    {"recursive", kIdRecurse, kRecurse, &CliOptions::recurse, nullptr},
+    {"jobs", kIdJobs, kJobs, nullptr, &CliOptions::jobs},
+    {"pattern", kIdPattern, kPattern, nullptr, &CliOptions::pattern},
+    {"dry-run", kIdDryRun, kDryRun, &CliOptions::dryRun, nullptr},
+    {"track", kIdTrack, kFieldOptions, nullptr, &CliOptions::track},
+    {"columns", kIdColumns, kColumns, nullptr, &CliOptions::columns},
+    {"page-size", kIdPageSize, kPageSize, nullptr, &CliOptions::pageSize},
+    {"pdf", kIdPdf, kPdf, nullptr, &CliOptions::pdf},
+    {"follow-links", kIdFollowLinks, kFollowLinks, &CliOptions::followLinks, nullptr},
+};
 
-const CommandRule* FindCommand(std::string_view name)
+// getopt_long's table: the rules above, then a text option per field (the
+// field names are string literals, so each name's data ends in a NUL).
+std::vector<option> LongOptions()
 {
-    for (const CommandRule& rule : kCommands)
-        if (name == rule.name) return &rule;
+    std::vector<option> options;
+    for (const OptionRule& rule : kOptionRules)
+        options.push_back({rule.name, rule.flag ? no_argument : required_argument, nullptr, rule.id});
+    for (const FieldLayout& field : kFieldLayout)
+        options.push_back(
+            {field.name.data(), required_argument, nullptr, kIdFirstField + static_cast<int>(FieldIndex(field.field))});
+    options.push_back({nullptr, 0, nullptr, 0});
+    return options;
+}
+
+const OptionRule* FindOptionRule(int id)
+{
+    for (const OptionRule& rule : kOptionRules)
+        if (rule.id == id) return &rule;
     return nullptr;
 }
 
-// Which option group an option id belongs to, for the per-command check.
+// The field of a field option's id, or nullopt.
+std::optional<Field> FieldOfId(int id)
+{
+    const int index = id - kIdFirstField;
+    if (index < 0 || index >= static_cast<int>(kFieldCount)) return std::nullopt;
+    return kFields[static_cast<std::size_t>(index)];
+}
+
 unsigned GroupOf(int id)
 {
-    switch (id) {
-    case kIdJson:
-        return kJson;
-    case kIdRecurse:
-        return kRecurse;
-    case kIdJobs:
-        return kJobs;
-    case kIdPattern:
-        return kPattern;
-    case kIdDryRun:
-        return kDryRun;
-    case kIdColumns:
-        return kColumns;
-    case kIdPageSize:
-        return kPageSize;
-    case kIdPdf:
-        return kPdf;
-    case kIdFollowLinks:
-        return kFollowLinks;
-    case kIdHelp:
-    case kIdVersion:
-        return kHelp;
-    default:
-        return kFields;
-    }
+    const OptionRule* rule = FindOptionRule(id);
+    return rule ? rule->group : kFieldOptions;
 }
 
 void Store(CliOptions& options, int id, const char* value)
 {
-    switch (id) {
-    case kIdHelp:
-        options.help = true;
-        break;
-    case kIdVersion:
-        options.version = true;
-        break;
-    case kIdJson:
-        options.json = true;
-        break;
-    case kIdRecurse:
-        options.recurse = true;
-        break;
-    case kIdDryRun:
-        options.dryRun = true;
-        break;
-    case kIdFollowLinks:
-        options.followLinks = true;
-        break;
-    case kIdPattern:
-        options.pattern = value;
-        break;
-    case kIdJobs:
-        options.jobs = value;
-        break;
-    case kIdArtist:
-        options.artist = value;
-        break;
-    case kIdTitle:
-        options.title = value;
-        break;
-    case kIdAlbum:
-        options.album = value;
-        break;
-    case kIdYear:
-        options.year = value;
-        break;
-    case kIdGenre:
-        options.genre = value;
-        break;
-    case kIdComment:
-        options.comment = value;
-        break;
-    case kIdTrack:
-        options.track = value;
-        break;
-    case kIdColumns:
-        options.columns = value;
-        break;
-    case kIdPageSize:
-        options.pageSize = value;
-        break;
-    case kIdPdf:
-        options.pdf = value;
-        break;
-    default:
-        break;
+    if (const std::optional<Field> field = FieldOfId(id)) {
+        At(options.fieldTexts, *field) = value;
+    } else if (const OptionRule* rule = FindOptionRule(id)) {
+        if (rule->flag)
+            options.*rule->flag = true;
+        else
+            options.*rule->text = value;
     }
 }
 
@@ -201,12 +115,13 @@ std::string OptionText(const char* arg)
 }
 
 // Runs getopt_long over the command's own arguments (args[0] is the command name).
-std::string ParseOptions(int count, char* args[], const CommandRule* rule, CliOptions& options)
+std::string ParseOptions(int count, char* args[], const CliCommand* rule, CliOptions& options)
 {
+    static const std::vector<option> longOptions = LongOptions();
     opterr = 0; // our own messages, with the command named
     optind = 0; // full re-initialisation, as glibc documents
     for (;;) {
-        const int id = getopt_long(count, args, "hrVj:", kLongOptions, nullptr);
+        const int id = getopt_long(count, args, "hrVj:", longOptions.data(), nullptr);
         if (id == -1) break;
         const std::string where = OptionText(args[optind - 1]);
         if (id == '?') return UnknownOptionMessage(where);
@@ -222,15 +137,15 @@ std::string ParseOptions(int count, char* args[], const CommandRule* rule, CliOp
     return {};
 }
 
-std::string CheckOperands(const CommandRule& rule, const CliOptions& options)
+std::string CheckOperands(const CliCommand& rule, const CliOptions& options)
 {
     const int n = static_cast<int>(options.operands.size());
     if (n < rule.minOperands) return std::string("missing operand for '") + rule.name + "'";
     if (rule.maxOperands >= 0 && n > rule.maxOperands)
         return std::string("extra operand '") + options.operands[static_cast<std::size_t>(rule.maxOperands)] + "'";
-    if (rule.command == CliCommand::Set && !options.HasFieldOption())
-        return "'set' needs at least one of --artist, --title, --album, --year, --genre, --comment, --track";
-    if (rule.command == CliCommand::Print && !options.pdf) return "'print' needs --pdf OUT";
+    if (rule.missingOption) {
+        if (std::string message = rule.missingOption(options); !message.empty()) return message;
+    }
     if (options.track && !TrackNumber(*options.track))
         return "invalid track number '" + *options.track + "' for --track (0 to 255; 0 removes the track)";
     if (options.jobs && !JobCount(*options.jobs))
@@ -262,11 +177,10 @@ unsigned CliOptions::Jobs() const
     return chosen ? *chosen : DefaultJobs();
 }
 
-const char* CommandName(CliCommand command)
+bool CliOptions::HasFieldOption() const
 {
-    for (const CommandRule& rule : kCommands)
-        if (rule.command == command) return rule.name;
-    return "";
+    return track ||
+           std::any_of(fieldTexts.begin(), fieldTexts.end(), [](const auto& text) { return text.has_value(); });
 }
 
 ParsedCommandLine ParseCommandLine(int argc, char* argv[])
@@ -276,7 +190,7 @@ ParsedCommandLine ParseCommandLine(int argc, char* argv[])
         parsed.error = "missing command";
         return parsed;
     }
-    const CommandRule* rule = argv[1][0] == '-' ? nullptr : FindCommand(argv[1]);
+    const CliCommand* rule = argv[1][0] == '-' ? nullptr : FindCliCommand(argv[1]);
     if (argv[1][0] != '-' && !rule) {
         parsed.error = std::string("unknown command '") + argv[1] + "'";
         return parsed;
@@ -289,7 +203,7 @@ ParsedCommandLine ParseCommandLine(int argc, char* argv[])
         parsed.error = "missing command";
         return parsed;
     }
-    parsed.options.command = rule->command;
+    parsed.options.command = rule;
     parsed.error = CheckOperands(*rule, parsed.options);
     return parsed;
 }

@@ -1,16 +1,18 @@
 // The command line of sonadex-cli, parsed with getopt_long.
 #pragma once
 
+#include "tag/Field.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class CliCommand { None, Show, List, Set, MultiTag, Strip, Rename, RenameAll, Genres, Print };
+struct CliCommand;
 
 // Everything as the shell gave it (UTF-8); conversion to system strings
 // happens where the text meets the core.
 struct CliOptions {
-    CliCommand command = CliCommand::None;
+    const CliCommand* command = nullptr; // a row of CliCommands(); null for --help, --version or bad usage
     bool help = false;
     bool version = false;
     bool json = false;
@@ -18,15 +20,16 @@ struct CliOptions {
     bool dryRun = false;
     bool followLinks = false; // multitag, rename-all: write through links leading outside the folder
     std::optional<std::string> pattern;
-    std::optional<std::string> jobs; // -j: threads for list and multitag
-    std::optional<std::string> artist, title, album, year, genre, comment;
-    std::optional<std::string> track; // checked by TrackNumber
+    std::optional<std::string> jobs;                   // -j: threads for list and multitag
+    FieldArray<std::optional<std::string>> fieldTexts; // --artist ... --comment, indexed by Field
+    std::optional<std::string> track;                  // checked by TrackNumber
     std::optional<std::string> columns;
     std::optional<std::string> pageSize;
     std::optional<std::string> pdf;
     std::vector<std::string> operands;
 
-    bool HasFieldOption() const { return artist || title || album || year || genre || comment || track; }
+    const std::optional<std::string>& FieldText(Field field) const { return At(fieldTexts, field); }
+    bool HasFieldOption() const;
     unsigned Jobs() const; // -j's number, else DefaultJobs()
 };
 
@@ -36,8 +39,6 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine ParseCommandLine(int argc, char* argv[]);
-
-const char* CommandName(CliCommand command);
 
 // The number of a -j option: 1 to kMaxJobs, else nullopt.
 std::optional<unsigned> JobCount(const std::string& text);

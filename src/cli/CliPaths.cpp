@@ -1,6 +1,7 @@
 #include "CliPaths.h"
 
 #include "platform/Machine.h"
+#include "platform/SystemPathName.h"
 
 #include <filesystem>
 
@@ -25,12 +26,6 @@ std::string PrintablePath(const std::string& systemPath)
 
 void SplitSystemPath(const std::string& systemPath, std::string& folder, std::string& name)
 {
-    const std::size_t slash = systemPath.rfind('\\');
-    if (slash == std::string::npos) {
-        folder.clear();
-        name = systemPath;
-        return;
-    }
-    folder = systemPath.substr(0, slash);
-    name = systemPath.substr(slash + 1);
+    folder = platform::FolderOfSystemPath(systemPath);
+    name = platform::NameOfSystemPath(systemPath);
 }

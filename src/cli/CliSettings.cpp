@@ -1,24 +1,15 @@
 #include "CliSettings.h"
 
 #include "language/LanguageText.h"
+#include "language/TextIds.h"
 #include "platform/Machine.h"
-#include "platform/Registry.h"
+#include "settings/StoredSettings.h"
 #include "table/TableFile.h"
-
-namespace {
-constexpr int kFilesWordText = 71;
-constexpr std::size_t kWindowValueBuffer = 260; // what the window gives a stored value
-} // namespace
 
 std::string RenamePattern(const std::optional<std::string>& option)
 {
     if (option) return platform::FromUtf8(*option);
-    platform::CRegKey key;
-    std::string value;
-    if (key.Open("Software\\Velmora\\Sonadex Pro", platform::KEY_READ) == platform::ERROR_SUCCESS &&
-        key.QueryStringValue("Rename", value, kWindowValueBuffer) == platform::ERROR_SUCCESS)
-        return value;
-    return {};
+    return settings::ReadRenamePattern();
 }
 
 std::string FilesWord()
@@ -27,7 +18,7 @@ std::string FilesWord()
     std::string langPath, language;
     // The table is only read: destroying it writes nothing back.
     if (LoadLanguage(table, langPath, language)) {
-        std::string word = GetText(table, kFilesWordText);
+        std::string word = GetText(table, text::kFiles);
         if (!word.empty()) return word;
     }
     return "files";

@@ -5,9 +5,9 @@
 #include <string>
 
 // The rename pattern as a system string: the option when given (UTF-8),
-// else the hive's "Rename" value read as the window reads it: missing, or
-// longer than the window's buffer, it is empty.
+// else the stored pattern read as the window reads it: missing, or longer
+// than the window's buffer, it is empty.
 std::string RenamePattern(const std::optional<std::string>& option);
-// The word after the count in the list summary (language text 71), as a
+// The word after the count in the list summary (text::kFiles), as a
 // system string; "files" when no language table can be loaded.
 std::string FilesWord();

@@ -1,5 +1,6 @@
 #include "CliUsage.h"
 
+#include "CliCommandTable.h"
 #include "CliOutput.h"
 
 #include <cstdio>
@@ -9,31 +10,39 @@
 #endif
 
 namespace {
+
 const char* const kUsageLine = "Usage: sonadex-cli COMMAND [OPTION]... [FILE|FOLDER]...";
+constexpr std::size_t kSummaryColumn = 40;
+
+// "  synopsis   summary", the summary in its column, or on a line of its
+// own when the synopsis leaves no room.
+std::string CommandHelpLine(const CliCommand& command)
+{
+    std::string line = std::string("  ") + command.synopsis;
+    if (line.size() < kSummaryColumn)
+        line.resize(kSummaryColumn, ' ');
+    else
+        line += "\n" + std::string(kSummaryColumn, ' ');
+    return line + command.summary + "\n";
 }
+
+std::string CommandsHelp()
+{
+    std::string text = "Commands:\n";
+    for (const CliCommand& command : CliCommands())
+        text += CommandHelpLine(command);
+    return text;
+}
+
+} // namespace
 
 void PrintHelp()
 {
     WriteOut(std::string(kUsageLine) +
              "\n"
              "Read and write the ID3v1 tags of MP3 files, by the rules of Sonadex Pro.\n"
-             "\n"
-             "Commands:\n"
-             "  show [--json] FILE...                 the tag of each file\n"
-             "  list [--json] [-r] [-j N] [--pattern P] FOLDER\n"
-             "                                        the rows of the file list and the summary\n"
-             "  set [--dry-run] [FIELD OPTION]... FILE...\n"
-             "                                        set the chosen fields and save\n"
-             "  multitag [-r] [-j N] [--dry-run] [--follow-links] [FIELD OPTION]... FOLDER\n"
-             "                                        set the chosen fields in every .mp3 file\n"
-             "  strip [--dry-run] FILE...             remove the tag\n"
-             "  rename [--pattern P] [--dry-run] FILE...\n"
-             "                                        rename files from their tags\n"
-             "  rename-all [-r] [--pattern P] [--dry-run] [--follow-links] FOLDER\n"
-             "                                        rename every .mp3 file of a folder\n"
-             "  genres                                the genre numbers and names\n"
-             "  print [-r] [--columns LIST] [--page-size SIZE] --pdf OUT FOLDER\n"
-             "                                        print the listing into a PDF file\n"
+             "\n" +
+             CommandsHelp() +
              "\n"
              "Options:\n"
              "  --artist T, --title T, --album T, --year T, --comment T, --genre NAME\n"

@@ -2,59 +2,11 @@
 
 #include "CliOutput.h"
 #include "CliPaths.h"
-#include "platform/FileFind.h"
 #include "platform/Machine.h"
 
 #include <dirent.h>
 #include <memory>
-#include <set>
 #include <sys/stat.h>
-#include <utility>
-#include <vector>
-
-namespace {
-
-using FolderId = std::pair<dev_t, ino_t>;
-
-bool StatFolder(const std::string& systemPath, FolderId& id)
-{
-    const auto host = platform::HostPath(systemPath);
-    struct stat info {};
-    if (!host || stat(host->c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-    id = {info.st_dev, info.st_ino};
-    return true;
-}
-
-std::vector<std::string> Subfolders(const std::string& folder)
-{
-    std::vector<std::string> folders;
-    platform::CFileFind finder;
-    bool more = finder.FindFile(folder + "\\*.*");
-    while (more) {
-        more = finder.FindNextFile();
-        if (finder.IsDirectory() && !finder.IsDots()) folders.push_back(finder.GetFilePath());
-    }
-    return folders;
-}
-
-void Walk(const std::string& folder, bool recurse, std::set<FolderId>& seen,
-          const std::function<void(const std::string&)>& onFolder)
-{
-    FolderId id{};
-    if (StatFolder(folder, id) && !seen.insert(id).second) return;
-    onFolder(folder);
-    if (!recurse) return;
-    for (const std::string& subfolder : Subfolders(folder))
-        Walk(subfolder, recurse, seen, onFolder);
-}
-
-} // namespace
-
-void WalkFolderTree(const std::string& folder, bool recurse, const std::function<void(const std::string&)>& onFolder)
-{
-    std::set<FolderId> seen;
-    Walk(folder, recurse, seen, onFolder);
-}
 
 bool CanReadFolder(const std::string& systemPath)
 {
@@ -66,8 +18,9 @@ bool CanReadFolder(const std::string& systemPath)
 
 bool IsFolder(const std::string& systemPath)
 {
-    FolderId id{};
-    return StatFolder(systemPath, id);
+    const auto host = platform::HostPath(systemPath);
+    struct stat info {};
+    return host && stat(host->c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::optional<std::string> FolderArgument(const std::string& hostArgument)

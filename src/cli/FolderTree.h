@@ -1,14 +1,9 @@
-// The folders of a tree in walk order, for listing a tree folder by folder.
+// The folder a command works on: checks of a folder named on the command line.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 
-// Calls onFolder(folder) for folder, then (with recurse) walks each
-// subfolder depth first in the finder's order. A folder is never entered
-// twice (device and inode), so symbolic-link cycles end.
-void WalkFolderTree(const std::string& folder, bool recurse, const std::function<void(const std::string&)>& onFolder);
 // True when the system path names a folder that exists.
 bool IsFolder(const std::string& systemPath);
 // True when the folder's entries can be read.

@@ -2,14 +2,13 @@
 #include "CliOutput.h"
 #include "Commands.h"
 #include "platform/Machine.h"
-#include "tag/Id3v1Tag.h"
+#include "tag/GenreTable.h"
 
 int RunGenres(const CliOptions&)
 {
-    const CId3v1Tag tag;
     std::string text;
-    for (int number = 0; number < tag.GetGenreCount(); ++number)
-        text += std::to_string(number) + "\t" + platform::ToUtf8(tag.GetGenreName(number)) + "\n";
+    for (std::size_t number = 0; number < kGenreNames.size(); ++number)
+        text += std::to_string(number) + "\t" + platform::ToUtf8(kGenreNames[number]) + "\n";
     WriteOut(text);
     return 0;
 }

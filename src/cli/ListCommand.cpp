@@ -8,7 +8,9 @@
 #include "JsonWriter.h"
 #include "ProgressLine.h"
 #include "ops/FileListing.h"
+#include "ops/FolderWalk.h"
 #include "platform/Machine.h"
+#include "platform/SystemPathName.h"
 
 #include <sys/stat.h>
 
@@ -34,17 +36,15 @@ std::string HostPathIn(const std::string& hostFolder, const std::string& name)
 
 // One row with its texts already in UTF-8; name and path are host bytes.
 struct PrintedRow {
-    std::string name, path, sizeText, artist, title, album, year, genre, comment;
+    std::string name, path, sizeText;
+    FieldArray<std::string> fields;
 };
 
 PrintedRow ToPrinted(const FileRow& row, const std::string& hostFolder)
 {
-    PrintedRow printed{row.name,                       {},
-                       platform::ToUtf8(row.sizeText), platform::ToUtf8(row.artist),
-                       platform::ToUtf8(row.title),    platform::ToUtf8(row.album),
-                       platform::ToUtf8(row.year),     platform::ToUtf8(row.genre),
-                       platform::ToUtf8(row.comment)};
-    printed.path = HostPathIn(hostFolder, printed.name);
+    PrintedRow printed{row.name, HostPathIn(hostFolder, row.name), platform::ToUtf8(row.sizeText), {}};
+    for (Field field : kFields)
+        At(printed.fields, field) = platform::ToUtf8(row.Get(field));
     return printed;
 }
 
@@ -56,9 +56,10 @@ void AppendTextRow(std::string& out, const FileRow& row)
     // The name's own bytes, as ls prints them, so that a script can use it.
     out += row.name;
     out += '\t';
-    for (const std::string* field :
-         {&row.sizeText, &row.artist, &row.title, &row.album, &row.year, &row.genre, &row.comment}) {
-        codePage.AppendUtf8(out, *field);
+    codePage.AppendUtf8(out, row.sizeText);
+    out += '\t';
+    for (const std::string& field : row.fields) {
+        codePage.AppendUtf8(out, field);
         out += '\t';
     }
     out += StateName(row.state);
@@ -77,12 +78,8 @@ void AppendJsonRow(CJsonWriter& json, const PrintedRow& row, const FileRow& sour
         json.Null();
     json.Member("size_text", row.sizeText);
     json.Member("state", StateName(source.state));
-    json.Member("artist", row.artist);
-    json.Member("title", row.title);
-    json.Member("album", row.album);
-    json.Member("year", row.year);
-    json.Member("genre", row.genre);
-    json.Member("comment", row.comment);
+    for (Field field : kFields)
+        json.Member(FieldName(field), At(row.fields, field));
     json.Key("track");
     if (source.track != 0)
         json.Number(static_cast<std::int64_t>(source.track));
@@ -164,7 +161,7 @@ private:
     {
         const std::string hostPath = HostPathIn(hostFolder, row.name);
         if (IsHostFolder(hostPath)) return;
-        WriteError(hostPath + ": " + OpenFailureReason(folder + "\\" + row.name));
+        WriteError(hostPath + ": " + OpenFailureReason(platform::JoinSystemPath(folder, row.name)));
         m_failed = true;
     }
 
@@ -206,12 +203,14 @@ int RunList(const CliOptions& options)
     CListPrinter printer(options.json);
     printer.BeginDocument(PrintablePath(*folder));
     std::vector<std::string> batch;
-    WalkFolderTree(*folder, options.recurse, [&](const std::string& each) {
+    FolderWalkCallbacks walk;
+    walk.onFolder = [&](const std::string& each) {
         batch.push_back(each);
         if (batch.size() < kFolderBatch) return;
         ListBatch(printer, batch, pattern, options);
         batch.clear();
-    });
+    };
+    WalkMp3Files(*folder, options.recurse, walk);
     ListBatch(printer, batch, pattern, options);
     const std::string summary = platform::ToUtf8(SummaryText(printer.Count(), printer.Total(), FilesWord()));
     return printer.Finish(summary);

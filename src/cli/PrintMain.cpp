@@ -1,5 +1,6 @@
 // sonadex-cli-print: the print command of sonadex-cli, in a program of its
 // own because it needs Qt. sonadex-cli starts it with its own arguments.
+#include "CliCommandTable.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
 #include "CliUsage.h"
@@ -17,7 +18,8 @@ int main(int argc, char* argv[])
     SetUpOutput();
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
     if (!parsed.error.empty()) return UsageError(parsed.error);
-    if (parsed.options.command != CliCommand::Print) return UsageError("this helper runs only the print command");
+    if (!parsed.options.command || !parsed.options.command->RunsInPrintHelper())
+        return UsageError("this helper runs only the print command");
     // No window is ever shown; fonts and metrics still come from Qt.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     int qtArgc = 1;

@@ -7,6 +7,7 @@
 #include "platform/Machine.h"
 #include "tag/Id3v1Tag.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -16,7 +17,7 @@ struct ShownTag {
     std::optional<std::uint64_t> size; // empty: the file could not be opened
     bool hasTag = false;
     bool hasId3v2 = false;
-    std::string artist, title, album, year, genre, comment; // UTF-8
+    FieldArray<std::string> fields; // UTF-8, by Field
     // The ID3v1.1 track number; 0 for none.
     int track = 0;
 };
@@ -28,12 +29,8 @@ ShownTag ReadShownTag(CId3v1Tag& tag, const std::string& systemPath)
     if (!tag.Open(systemPath)) return shown;
     shown.size = tag.GetFileLength();
     shown.hasTag = tag.HasTag();
-    shown.artist = platform::ToUtf8(tag.GetArtist());
-    shown.title = platform::ToUtf8(tag.GetTitle());
-    shown.album = platform::ToUtf8(tag.GetAlbum());
-    shown.year = platform::ToUtf8(tag.GetYear());
-    shown.genre = platform::ToUtf8(tag.GetGenre());
-    shown.comment = platform::ToUtf8(tag.GetComment());
+    for (Field field : kFields)
+        At(shown.fields, field) = platform::ToUtf8(tag.Get(field));
     shown.track = tag.GetTrack();
     shown.hasId3v2 = tag.HasId3v2();
     return shown;
@@ -49,12 +46,8 @@ void AppendJson(CJsonWriter& json, const ShownTag& shown)
     else
         json.Null();
     json.Member("has_tag", shown.hasTag);
-    json.Member("artist", shown.artist);
-    json.Member("title", shown.title);
-    json.Member("album", shown.album);
-    json.Member("year", shown.year);
-    json.Member("genre", shown.genre);
-    json.Member("comment", shown.comment);
+    for (Field field : kFields)
+        json.Member(FieldName(field), At(shown.fields, field));
     json.Key("track");
     if (shown.track != 0)
         json.Number(static_cast<std::int64_t>(shown.track));
@@ -64,6 +57,15 @@ void AppendJson(CJsonWriter& json, const ShownTag& shown)
     json.EndObject();
 }
 
+// "  name:" padded so that the values line up, as "  comment: " sets them.
+std::string Label(std::string_view name)
+{
+    constexpr std::size_t kLabelWidth = 9;
+    std::string label = std::string(name) + ":";
+    label.resize(std::max(kLabelWidth, label.size() + 1), ' ');
+    return "  " + label;
+}
+
 std::string FormatText(const ShownTag& shown)
 {
     std::string text = shown.path + "\n";
@@ -71,12 +73,8 @@ std::string FormatText(const ShownTag& shown)
     if (*shown.size > 0) text += " (" + platform::ToUtf8(FormatFileSize(*shown.size)) + ")";
     text += "\n";
     text += std::string("  tag:     ") + (shown.hasTag ? "yes" : "no") + "\n";
-    text += "  artist:  " + shown.artist + "\n";
-    text += "  title:   " + shown.title + "\n";
-    text += "  album:   " + shown.album + "\n";
-    text += "  year:    " + shown.year + "\n";
-    text += "  genre:   " + shown.genre + "\n";
-    text += "  comment: " + shown.comment + "\n";
+    for (Field field : kFields)
+        text += Label(FieldName(field)) + At(shown.fields, field) + "\n";
     if (shown.track != 0) text += "  track:   " + std::to_string(shown.track) + "\n";
     return text;
 }

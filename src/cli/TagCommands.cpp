@@ -6,14 +6,11 @@
 #include "Commands.h"
 #include "FolderTree.h"
 #include "ProgressLine.h"
+#include "ops/TagChange.h"
 #include "ops/TagFolder.h"
-#include "ops/WriteCheck.h"
-#include "platform/File.h"
 #include "platform/Machine.h"
+#include "tag/GenreTable.h"
 #include "tag/Id3v1Tag.h"
-
-#include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -27,12 +24,8 @@ std::optional<std::string> FromUtf8Option(const std::optional<std::string>& utf8
 TagFields FieldsOf(const CliOptions& options)
 {
     TagFields fields;
-    fields.artist = FromUtf8Option(options.artist);
-    fields.title = FromUtf8Option(options.title);
-    fields.album = FromUtf8Option(options.album);
-    fields.year = FromUtf8Option(options.year);
-    fields.genre = FromUtf8Option(options.genre);
-    fields.comment = FromUtf8Option(options.comment);
+    for (Field field : kFields)
+        fields[field] = FromUtf8Option(options.FieldText(field));
     if (options.track) fields.track = TrackNumber(*options.track);
     return fields;
 }
@@ -41,51 +34,21 @@ TagFields FieldsOf(const CliOptions& options)
 // and "" (no genre, on purpose) are taken.
 bool IsKnownGenre(const std::optional<std::string>& genre)
 {
-    if (!genre || genre->empty()) return true;
-    const CId3v1Tag tag;
-    const auto& names = tag.GetGenres();
-    return std::find(names.begin(), names.end(), *genre) != names.end();
-}
-
-// Changes the tag in memory; true when a long comment took the place of a track number.
-using TagChange = std::function<bool(CId3v1Tag&)>;
-
-// Saves the changed tag or, in a dry run, opens the file for writing as the
-// save would and writes nothing. 0, or the errno value of an open that failed.
-int SaveOrCheck(CId3v1Tag& tag, bool dryRun)
-{
-    if (dryRun) return WriteOpenError(tag.GetPath());
-    // Save itself stays silent when the file cannot be opened for writing.
-    tag.Save();
-    return tag.GetLastError();
+    return !genre || genre->empty() || GenreNumber(*genre).has_value();
 }
 
 // Opens, changes and saves one file; each failure is reported and the walk goes on.
-void ChangeFile(const std::string& argument, CCommandReport& report, const TagChange& change, bool dryRun)
+void ChangeFile(const std::string& argument, CCommandReport& report, const TagEdit& change, bool dryRun)
 {
     const auto systemPath = SystemPathOfArgument(argument);
     if (!systemPath) {
         report.FailedArgument(argument, "not on any drive");
         return;
     }
-    CId3v1Tag tag;
-    if (!tag.Open(*systemPath)) {
-        report.Failed(*systemPath, "cannot open: " + ErrorText(tag.GetLastError()));
-        return;
-    }
-    const bool hadTag = tag.HasTag();
-    const bool trackOverwritten = change(tag);
-    if (!hadTag && !tag.HasTag()) return; // nothing to write, nothing changed
-    try {
-        if (const int error = SaveOrCheck(tag, dryRun); error == 0) {
-            report.Changed(*systemPath);
-            report.Noted(*systemPath, trackOverwritten, tag.HasId3v2());
-        } else {
-            report.Failed(*systemPath, "cannot write: " + ErrorText(error));
-        }
-    } catch (const platform::CFileException& error) {
-        report.Failed(*systemPath, error.what());
-    }
+    const TagChangeResult result = ChangeTag(*systemPath, change, dryRun);
+    // A file without a tag that keeps none had nothing written: nothing to report.
+    if (result.outcome.ok && !result.written) return;
+    report.Add(result.outcome);
 }
 
 // The summary line's end: a dry run says so.
@@ -94,7 +57,7 @@ std::string SummaryTail(const CliOptions& options)
     return options.dryRun ? " (dry run: nothing written)" : "";
 }
 
-int RunOnFiles(const CliOptions& options, const char* doneWord, const TagChange& change)
+int RunOnFiles(const CliOptions& options, const char* doneWord, const TagEdit& change)
 {
     CCommandReport report(options.json, false, options.dryRun);
     for (const std::string& argument : options.operands)
@@ -108,7 +71,8 @@ int RunOnFiles(const CliOptions& options, const char* doneWord, const TagChange&
 int RunSet(const CliOptions& options)
 {
     const TagFields fields = FieldsOf(options);
-    if (!IsKnownGenre(fields.genre)) return UsageError("unknown genre '" + *options.genre + "'");
+    if (!IsKnownGenre(fields[Field::Genre]))
+        return UsageError("unknown genre '" + *options.FieldText(Field::Genre) + "'");
     return RunOnFiles(options, "files changed", [&](CId3v1Tag& tag) { return fields.ApplyTo(tag); });
 }
 
@@ -123,7 +87,8 @@ int RunStrip(const CliOptions& options)
 int RunMultiTag(const CliOptions& options)
 {
     const TagFields fields = FieldsOf(options);
-    if (!IsKnownGenre(fields.genre)) return UsageError("unknown genre '" + *options.genre + "'");
+    if (!IsKnownGenre(fields[Field::Genre]))
+        return UsageError("unknown genre '" + *options.FieldText(Field::Genre) + "'");
     const auto folder = FolderArgument(options.operands.front());
     if (!folder) return 1;
     CCommandReport report(options.json, false, options.dryRun);

@@ -3,11 +3,11 @@
 #include "platform/CodePage.h"
 #include "platform/Utf8Decode.h"
 
-#include <utility>
+#include <string_view>
 
 namespace {
 
-std::optional<std::string> Unholdable(const char* name, const std::optional<std::string>& utf8,
+std::optional<std::string> Unholdable(std::string_view name, const std::optional<std::string>& utf8,
                                       const platform::CodePage& page)
 {
     if (!utf8) return std::nullopt;
@@ -22,12 +22,8 @@ std::optional<std::string> Unholdable(const char* name, const std::optional<std:
 
 std::optional<std::string> UnholdableTextOption(const CliOptions& options, const platform::CodePage& page)
 {
-    const std::pair<const char*, const std::optional<std::string>*> texts[] = {
-        {"artist", &options.artist}, {"title", &options.title},     {"album", &options.album},
-        {"year", &options.year},     {"genre", &options.genre},     {"comment", &options.comment},
-        {"pattern", &options.pattern},
-    };
-    for (const auto& [name, text] : texts)
-        if (std::optional<std::string> message = Unholdable(name, *text, page)) return message;
-    return std::nullopt;
+    for (const FieldLayout& field : kFieldLayout)
+        if (std::optional<std::string> message = Unholdable(field.name, options.FieldText(field.field), page))
+            return message;
+    return Unholdable("pattern", options.pattern, page);
 }

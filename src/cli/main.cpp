@@ -1,9 +1,9 @@
 // sonadex-cli: the window's file commands on the command line.
+#include "CliCommandTable.h"
 #include "CliOptions.h"
 #include "CliOutput.h"
 #include "CliPaths.h"
 #include "CliUsage.h"
-#include "Commands.h"
 #include "PrintHelper.h"
 #include "TextOptions.h"
 #include "platform/File.h"
@@ -14,32 +14,6 @@
 
 namespace {
 
-int RunCommand(const CliOptions& options)
-{
-    switch (options.command) {
-    case CliCommand::Show:
-        return RunShow(options);
-    case CliCommand::List:
-        return RunList(options);
-    case CliCommand::Set:
-        return RunSet(options);
-    case CliCommand::Strip:
-        return RunStrip(options);
-    case CliCommand::MultiTag:
-        return RunMultiTag(options);
-    case CliCommand::Rename:
-        return RunRename(options);
-    case CliCommand::RenameAll:
-        return RunRenameAll(options);
-    case CliCommand::Genres:
-        return RunGenres(options);
-    case CliCommand::Print:
-    case CliCommand::None:
-        break;
-    }
-    return UsageError("missing command");
-}
-
 // Runs the command on the hive's machine; a code page the machine cannot
 // use, or typed text it cannot hold, stops the run before any file is read.
 int RunOnMachine(const CliOptions& options)
@@ -48,9 +22,10 @@ int RunOnMachine(const CliOptions& options)
         WriteError(platform::ToUtf8(*refusal));
         return 2;
     }
-    if (const std::optional<std::string> unholdable = UnholdableTextOption(options, platform::CurrentMachine().codePage))
+    if (const std::optional<std::string> unholdable =
+            UnholdableTextOption(options, platform::CurrentMachine().codePage))
         return UsageError(*unholdable);
-    return RunCommand(options);
+    return options.command->run(options);
 }
 
 } // namespace
@@ -69,7 +44,7 @@ int main(int argc, char* argv[])
     }
     if (!parsed.error.empty()) return UsageError(parsed.error);
     // The printout needs Qt; it runs in a helper so that this program links none.
-    if (parsed.options.command == CliCommand::Print) return RunPrintHelper(argc, argv);
+    if (parsed.options.command->RunsInPrintHelper()) return RunPrintHelper(argc, argv);
     int status = 1;
     try {
         status = RunOnMachine(parsed.options);

@@ -1,6 +1,7 @@
 #include "DialogControls.h"
 
 #include "platform/QtText.h"
+#include "tag/GenreTable.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -24,6 +25,17 @@ void FillSorted(QComboBox& box, const std::vector<std::string>& items)
     });
     box.addItems(texts);
     box.setCurrentIndex(-1);
+}
+
+void FillGenreBox(QComboBox& box)
+{
+    FillSorted(box, std::vector<std::string>(kGenreNames.begin(), kGenreNames.end()));
+}
+
+QString FieldObjectName(Field field, const char* suffix)
+{
+    const std::string_view name = FieldName(field);
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) + QString::fromLatin1(suffix);
 }
 
 void FillSortedNames(QComboBox& box, const std::vector<std::string>& names)

@@ -2,6 +2,8 @@
 // selection of a drop-down list, one default button, dialog units.
 #pragma once
 
+#include "tag/Field.h"
+
 #include <QString>
 #include <initializer_list>
 #include <string>
@@ -16,6 +18,11 @@ namespace dialogs {
 // Adds the system strings to the box sorted case-insensitively (a sorted
 // drop-down list) and leaves nothing selected.
 void FillSorted(QComboBox& box, const std::vector<std::string>& items);
+// FillSorted with the genre table's names.
+void FillGenreBox(QComboBox& box);
+// The object name of a field's control: the field as the command line spells
+// it and a suffix ("artistEdit"); tests find controls by it.
+QString FieldObjectName(Field field, const char* suffix);
 
 // FillSorted for file names (host bytes): each entry shows its name decoded
 // as UTF-8 and keeps the bytes, which CurrentName returns.

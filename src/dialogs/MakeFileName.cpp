@@ -9,7 +9,8 @@
 namespace {
 
 constexpr std::string_view kExtension = ".mp3";
-constexpr std::array<std::string_view, 6> kPlaceholders = {"%1", "%2", "%3", "%4", "%5", "%6"};
+// %1 to %6, in Field order.
+constexpr std::array<std::string_view, kFieldCount> kPlaceholders = {"%1", "%2", "%3", "%4", "%5", "%6"};
 
 // Characters that file names cannot hold, in the order they are mapped.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kNameMappings = {{
@@ -42,7 +43,7 @@ void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
     text = std::move(result);
 }
 
-std::string FillPattern(std::string_view pattern, const std::string (&values)[6])
+std::string FillPattern(std::string_view pattern, const FieldArray<std::string>& values)
 {
     std::string name(pattern);
     name += kExtension;
@@ -53,8 +54,9 @@ std::string FillPattern(std::string_view pattern, const std::string (&values)[6]
 
 std::string MakeFileName(std::string_view pattern, const CId3v1Tag& tag)
 {
-    const std::string values[6] = {tag.GetArtist(), tag.GetTitle(), tag.GetAlbum(),
-                                   tag.GetYear(),   tag.GetGenre(), tag.GetComment()};
+    FieldArray<std::string> values;
+    for (Field field : kFields)
+        At(values, field) = tag.Get(field);
     return MakeFileName(pattern, values);
 }
 
@@ -63,7 +65,7 @@ std::string MakeHostFileName(std::string_view pattern, const CId3v1Tag& tag)
     return platform::ToUtf8(MakeFileName(pattern, tag));
 }
 
-std::string MakeFileName(std::string_view pattern, const std::string (&values)[6])
+std::string MakeFileName(std::string_view pattern, const FieldArray<std::string>& values)
 {
     std::string name = FillPattern(pattern, values);
     for (const auto& [what, with] : kNameMappings)

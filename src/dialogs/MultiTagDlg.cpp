@@ -8,7 +8,6 @@
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
 #include "platform/WaitCursor.h"
-#include "tag/Id3v1Tag.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,9 +15,6 @@
 #include <QPushButton>
 
 namespace {
-
-constexpr int kTextMaxChars = 30;
-constexpr int kYearMaxChars = 4;
 
 // Template 146, in dialog units.
 constexpr int kClientWidth = 184, kClientHeight = 143;
@@ -29,11 +25,10 @@ constexpr int kSubfolderX = 7, kSubfolderY = 102, kSubfolderWidth = 170, kSubfol
 constexpr int kButtonY = 122, kButtonWidth = 50, kButtonHeight = 14;
 constexpr int kCancelX = 7, kOkX = 127;
 
-// The six field names in row order.
-constexpr int kFieldNameTexts[] = {text::kArtist, text::kTitle, text::kAlbum,
-                                   text::kYear,   text::kGenre, text::kComment};
-const char* const kGermanNames[] = {"Interpret", "Titel", "Album", "Jahr", "Genre", "Kommentar"};
-const char* const kFieldKeys[] = {"artist", "title", "album", "year", "genre", "comment"};
+// The six field names, by Field.
+constexpr FieldArray<int> kFieldNameTexts = {text::kArtist, text::kTitle, text::kAlbum,
+                                             text::kYear,   text::kGenre, text::kComment};
+constexpr FieldArray<const char*> kGermanNames = {"Interpret", "Titel", "Album", "Jahr", "Genre", "Kommentar"};
 
 const std::string kMessageTitle = "Sonadex Pro";
 constexpr std::size_t kListedFailures = 10; // more names would not fit a message box
@@ -59,20 +54,21 @@ int CMultiTagDlg::DoModal()
 // Created in the template's tab order, which Qt follows.
 void CMultiTagDlg::CreateControls()
 {
-    for (int row = 0; row < kRowCount; ++row) {
-        auto* check = new QCheckBox(QString::fromLatin1(kGermanNames[row]), this);
-        check->setObjectName(QString::fromLatin1(kFieldKeys[row]) + "Check");
-        m_useBoxes[row] = check;
-        if (row == kGenre) {
+    for (Field field : kFields) {
+        auto* check = new QCheckBox(QString::fromLatin1(At(kGermanNames, field)), this);
+        check->setObjectName(dialogs::FieldObjectName(field, "Check"));
+        At(m_useBoxes, field) = check;
+        if (field == Field::Genre) {
             m_genreBox = new QComboBox(this);
             m_genreBox->setObjectName("genreBox");
             m_genreBox->setMaxVisibleItems(12);
             continue;
         }
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromLatin1(kFieldKeys[row]) + "Edit");
-        edit->setMaxLength(row == kYear ? kYearMaxChars : kTextMaxChars);
-        m_edits[row] = edit;
+        edit->setObjectName(dialogs::FieldObjectName(field, "Edit"));
+        // The field's width in bytes, as characters: the code page has one byte each.
+        edit->setMaxLength(static_cast<int>(LayoutOf(field).width));
+        At(m_edits, field) = edit;
     }
     m_subfolderBox = new QCheckBox(QStringLiteral("Unterverzeichnisse einbeziehen"), this);
     m_subfolderBox->setObjectName("subfolderCheck");
@@ -90,12 +86,12 @@ void CMultiTagDlg::CreateControls()
 
 void CMultiTagDlg::LayOutControls()
 {
-    for (int row = 0; row < kRowCount; ++row) {
-        const int y = kFirstRowY + row * kRowStep;
-        QWidget* field = row == kGenre ? static_cast<QWidget*>(m_genreBox) : m_edits[row];
-        dialogs::PlaceControl(*this, *field, kFieldX, y, kFieldWidth, kFieldHeight);
+    for (Field field : kFields) {
+        const int y = kFirstRowY + static_cast<int>(FieldIndex(field)) * kRowStep;
+        QWidget* control = field == Field::Genre ? static_cast<QWidget*>(m_genreBox) : At(m_edits, field);
+        dialogs::PlaceControl(*this, *control, kFieldX, y, kFieldWidth, kFieldHeight);
         // Centred on its field's height, so box and field line up.
-        dialogs::PlaceControl(*this, *m_useBoxes[row], kCheckX, y, kCheckWidth, kFieldHeight);
+        dialogs::PlaceControl(*this, *At(m_useBoxes, field), kCheckX, y, kCheckWidth, kFieldHeight);
     }
     dialogs::PlaceControl(*this, *m_subfolderBox, kSubfolderX, kSubfolderY, kSubfolderWidth, kSubfolderHeight);
     dialogs::PlaceControl(*this, *m_okButton, kOkX, kButtonY, kButtonWidth, kButtonHeight);
@@ -107,15 +103,15 @@ void CMultiTagDlg::InitDialog()
 {
     ExchangeToControls();
     ApplyTexts();
-    dialogs::FillSorted(*m_genreBox, CId3v1Tag().GetGenres());
+    dialogs::FillGenreBox(*m_genreBox);
     setWindowTitle(platform::PathToQString("MultiTag - " + m_folderPath));
-    m_useBoxes[kArtist]->setFocus();
+    At(m_useBoxes, Field::Artist)->setFocus();
 }
 
 void CMultiTagDlg::ApplyTexts()
 {
-    for (int row = 0; row < kRowCount; ++row)
-        m_useBoxes[row]->setText(platform::ToQString(GetText(m_languageTable, kFieldNameTexts[row])));
+    for (Field field : kFields)
+        At(m_useBoxes, field)->setText(platform::ToQString(GetText(m_languageTable, At(kFieldNameTexts, field))));
     m_subfolderBox->setText(platform::ToQString(GetText(m_languageTable, text::kSubfolders)));
     m_okButton->setText(platform::ToQString(GetText(m_languageTable, text::kOk)));
     m_cancelButton->setText(platform::ToQString(GetText(m_languageTable, text::kCancel)));
@@ -123,46 +119,30 @@ void CMultiTagDlg::ApplyTexts()
 
 void CMultiTagDlg::ExchangeToControls()
 {
-    m_edits[kArtist]->setText(platform::ToQString(m_artist));
-    m_edits[kTitle]->setText(platform::ToQString(m_title));
-    m_edits[kAlbum]->setText(platform::ToQString(m_album));
-    m_edits[kYear]->setText(platform::ToQString(m_year));
-    m_edits[kComment]->setText(platform::ToQString(m_comment));
-    m_useBoxes[kArtist]->setChecked(m_useArtist);
-    m_useBoxes[kTitle]->setChecked(m_useTitle);
-    m_useBoxes[kAlbum]->setChecked(m_useAlbum);
-    m_useBoxes[kYear]->setChecked(m_useYear);
-    m_useBoxes[kGenre]->setChecked(m_useGenre);
-    m_useBoxes[kComment]->setChecked(m_useComment);
+    for (Field field : kFields) {
+        if (QLineEdit* edit = At(m_edits, field)) edit->setText(platform::ToQString(At(m_values, field)));
+        At(m_useBoxes, field)->setChecked(At(m_use, field));
+    }
     m_subfolderBox->setChecked(m_includeSubfolders);
 }
 
 void CMultiTagDlg::ExchangeFromControls()
 {
-    m_artist = platform::FromQString(m_edits[kArtist]->text());
-    m_title = platform::FromQString(m_edits[kTitle]->text());
-    m_album = platform::FromQString(m_edits[kAlbum]->text());
-    m_year = platform::FromQString(m_edits[kYear]->text());
-    m_comment = platform::FromQString(m_edits[kComment]->text());
-    m_useArtist = m_useBoxes[kArtist]->isChecked();
-    m_useTitle = m_useBoxes[kTitle]->isChecked();
-    m_useAlbum = m_useBoxes[kAlbum]->isChecked();
-    m_useYear = m_useBoxes[kYear]->isChecked();
-    m_useGenre = m_useBoxes[kGenre]->isChecked();
-    m_useComment = m_useBoxes[kComment]->isChecked();
+    for (Field field : kFields) {
+        if (const QLineEdit* edit = At(m_edits, field)) At(m_values, field) = platform::FromQString(edit->text());
+        At(m_use, field) = At(m_useBoxes, field)->isChecked();
+    }
     m_includeSubfolders = m_subfolderBox->isChecked();
 }
 
 TagFields CMultiTagDlg::ChosenFields() const
 {
     TagFields fields;
-    if (m_useArtist) fields.artist = m_artist;
-    if (m_useTitle) fields.title = m_title;
-    if (m_useAlbum) fields.album = m_album;
-    if (m_useYear) fields.year = m_year;
-    // Nothing selected reads as empty text, which stores "no genre".
-    if (m_useGenre) fields.genre = platform::FromQString(m_genreBox->currentText());
-    if (m_useComment) fields.comment = m_comment;
+    for (Field field : kFields) {
+        if (!At(m_use, field)) continue;
+        // Nothing selected reads as empty text, which stores "no genre".
+        fields[field] = field == Field::Genre ? platform::FromQString(m_genreBox->currentText()) : At(m_values, field);
+    }
     return fields;
 }
 
@@ -188,9 +168,9 @@ void CMultiTagDlg::ReportFailures()
 
 bool CMultiTagDlg::RefuseUnholdableFields()
 {
-    for (int row = 0; row < kRowCount; ++row)
-        if (row != kGenre && m_useBoxes[row]->isChecked() &&
-            dialogs::RefuseUnholdable(this, m_languageTable, kFieldNameTexts[row], m_edits[row]->text()))
+    for (Field field : kFields)
+        if (field != Field::Genre && At(m_useBoxes, field)->isChecked() &&
+            dialogs::RefuseUnholdable(this, m_languageTable, At(kFieldNameTexts, field), At(m_edits, field)->text()))
             return true;
     return false;
 }

@@ -2,9 +2,10 @@
 #pragma once
 
 #include "ops/FileOutcome.h"
+#include "tag/Field.h"
+
 #include <QDialog>
 
-#include <array>
 #include <string>
 #include <vector>
 
@@ -22,9 +23,6 @@ public:
     int DoModal(); // QDialog::Accepted after OK (files written), else Rejected
 
 private:
-    // Rows of the form, in template order.
-    enum Row { kArtist, kTitle, kAlbum, kYear, kGenre, kComment, kRowCount };
-
     void CreateControls();
     void LayOutControls();
     void InitDialog();
@@ -47,16 +45,16 @@ private:
     std::string m_folderPath;
     CTableFile& m_languageTable;
 
-    std::array<QCheckBox*, kRowCount> m_useBoxes{};
-    std::array<QLineEdit*, kRowCount> m_edits{}; // no edit in the genre row
+    // The form's rows are the fields, in Field order.
+    FieldArray<QCheckBox*> m_useBoxes{};
+    FieldArray<QLineEdit*> m_edits{}; // no edit in the genre row
     QComboBox* m_genreBox = nullptr;
     QCheckBox* m_subfolderBox = nullptr;
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
 
-    std::string m_album, m_artist;
-    bool m_useAlbum = false, m_useArtist = false, m_useComment = false, m_useGenre = false;
-    bool m_includeSubfolders = false, m_useTitle = false, m_useYear = false;
-    std::string m_comment, m_title, m_year;
+    FieldArray<std::string> m_values; // the edits' texts; none for the genre
+    FieldArray<bool> m_use{};         // the field is chosen
+    bool m_includeSubfolders = false;
     std::vector<FileOutcome> m_failures; // of the current OK
 };

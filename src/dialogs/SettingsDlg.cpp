@@ -8,7 +8,7 @@
 #include "platform/FileFind.h"
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
-#include "platform/Registry.h"
+#include "settings/StoredSettings.h"
 #include "table/TableFile.h"
 
 #include <QCheckBox>
@@ -47,8 +47,6 @@ constexpr int kFieldNameTexts[] = {text::kArtist, text::kTitle, text::kAlbum,
                                    text::kYear,   text::kGenre, text::kComment};
 const char* const kGermanFieldNames[] = {"Interpret", "Titel", "Album", "Jahr", "Genre", "Kommentar"};
 
-const std::string kLanguageKey = "Software\\Velmora";
-const std::string kSettingsKey = "Software\\Velmora\\Sonadex Pro";
 const std::string kMessageTitle = "Sonadex Pro";
 const std::string kLanguageExtension = ".qzd";
 
@@ -156,7 +154,7 @@ void CSettingsDlg::FillLanguageBox()
     }
     // Filling and the start selection are no choice of the user: no language is loaded.
     const QSignalBlocker blocker(m_languageBox);
-    // Languages are file names: host bytes, as the stored "Language" is.
+    // Languages are file names: host bytes, as the stored language is.
     dialogs::FillSortedNames(*m_languageBox, names);
     dialogs::SelectByPrefix(*m_languageBox, platform::PathToQString(m_language));
 }
@@ -187,8 +185,8 @@ void CSettingsDlg::UpdateExample()
         return;
     }
     m_exampleText->setToolTip({});
-    std::string fieldNames[kPlaceholderCount];
-    for (int i = 0; i < kPlaceholderCount; ++i)
+    FieldArray<std::string> fieldNames;
+    for (std::size_t i = 0; i < kFieldCount; ++i)
         fieldNames[i] = GetText(m_languageTable, kFieldNameTexts[i]);
     m_example = FillPattern(m_pattern, fieldNames);
     m_exampleText->setText(platform::ToQString(m_example));
@@ -212,15 +210,8 @@ void CSettingsDlg::ExchangeFromControls()
 bool CSettingsDlg::StoreSettings()
 {
     // With no language selected the stored one stays: an empty name could not be loaded at the next start.
-    if (m_languageBox->currentIndex() >= 0) {
-        platform::CRegKey languageKey;
-        if (languageKey.Open(kLanguageKey, platform::KEY_WRITE) == platform::ERROR_SUCCESS)
-            languageKey.SetStringValue("Language", dialogs::CurrentName(*m_languageBox));
-    }
-    platform::CRegKey settingsKey;
-    if (settingsKey.Open(kSettingsKey, platform::KEY_WRITE) != platform::ERROR_SUCCESS) return false;
-    return settingsKey.SetStringValue("Rename", m_pattern) == platform::ERROR_SUCCESS &&
-           settingsKey.SetStringValue("Prompt", m_prompt ? "TRUE" : "FALSE") == platform::ERROR_SUCCESS;
+    if (m_languageBox->currentIndex() >= 0) settings::StoreLanguage(dialogs::CurrentName(*m_languageBox));
+    return settings::StoreRenameSettings(m_pattern, m_prompt);
 }
 
 void CSettingsDlg::RestoreStartLanguage()

@@ -5,11 +5,12 @@
 #include "UnholdableText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
-#include "platform/File.h"
+#include "ops/TagChange.h"
 #include "platform/FileOps.h"
 #include "platform/Machine.h"
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
+#include "platform/SystemPathName.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -19,9 +20,6 @@
 
 namespace {
 
-constexpr int kTextMaxChars = 30;
-constexpr int kYearMaxChars = 4;
-
 // Template 143, in dialog units.
 constexpr int kClientWidth = 174, kClientHeight = 123;
 constexpr int kLabelX = 7, kLabelWidth = 45;
@@ -30,25 +28,12 @@ constexpr int kFirstRowY = 7, kRowStep = 15;
 constexpr int kButtonY = 102, kButtonWidth = 50, kButtonHeight = 14;
 constexpr int kCloseX = 7, kRenameX = 63, kSaveX = 117;
 
-// The six field names in row order.
-constexpr int kFieldNameTexts[] = {text::kArtist, text::kTitle, text::kAlbum,
-                                   text::kYear,   text::kGenre, text::kComment};
-const char* const kGermanLabels[] = {"Interpret:", "Titel:", "Album:", "Jahr:", "Genre:", "Kommentar:"};
+// The six field names, by Field.
+constexpr FieldArray<int> kFieldNameTexts = {text::kArtist, text::kTitle, text::kAlbum,
+                                             text::kYear,   text::kGenre, text::kComment};
+constexpr FieldArray<const char*> kGermanLabels = {"Interpret:", "Titel:", "Album:", "Jahr:", "Genre:", "Kommentar:"};
 
 const std::string kMessageTitle = "Sonadex Pro";
-
-// The folder part of a system path, with its closing backslash.
-std::string FolderWithBackslash(const std::string& path)
-{
-    const std::size_t pos = path.rfind('\\');
-    return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
-}
-
-std::string NameOf(const std::string& path)
-{
-    const std::size_t pos = path.rfind('\\');
-    return pos == std::string::npos ? path : path.substr(pos + 1);
-}
 
 } // namespace
 
@@ -74,8 +59,8 @@ int CTagEditDlg::DoModal()
 // Created in the template's tab order, which Qt follows.
 void CTagEditDlg::CreateControls()
 {
-    for (int row = 0; row < kRowCount; ++row) {
-        if (row == kGenre) {
+    for (Field field : kFields) {
+        if (field == Field::Genre) {
             m_genreBox = new QComboBox(this);
             m_genreBox->setObjectName("genreBox");
             m_genreBox->setEditable(false);
@@ -83,12 +68,11 @@ void CTagEditDlg::CreateControls()
             continue;
         }
         auto* edit = new QLineEdit(this);
-        edit->setMaxLength(row == kYear ? kYearMaxChars : kTextMaxChars);
-        m_edits[row] = edit;
+        // The field's width in bytes, as characters: the code page has one byte each.
+        edit->setMaxLength(static_cast<int>(LayoutOf(field).width));
+        edit->setObjectName(dialogs::FieldObjectName(field, "Edit"));
+        At(m_edits, field) = edit;
     }
-    const char* const editNames[] = {"artistEdit", "titleEdit", "albumEdit", "yearEdit", "", "commentEdit"};
-    for (int row = 0; row < kRowCount; ++row)
-        if (QLineEdit* edit = m_edits[row]) edit->setObjectName(editNames[row]);
 
     m_saveButton = new QPushButton(QStringLiteral("Speichern"), this);
     m_saveButton->setObjectName("saveButton");
@@ -99,10 +83,10 @@ void CTagEditDlg::CreateControls()
     for (QPushButton* button : {m_saveButton, m_renameButton, m_closeButton})
         button->setAutoDefault(false); // the dialog alone decides which button Enter presses
 
-    for (int row = 0; row < kRowCount; ++row) {
-        auto* label = new QLabel(QString::fromLatin1(kGermanLabels[row]), this);
+    for (Field field : kFields) {
+        auto* label = new QLabel(QString::fromLatin1(At(kGermanLabels, field)), this);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        m_labels[row] = label;
+        At(m_labels, field) = label;
     }
 
     for (QLineEdit* edit : m_edits)
@@ -115,12 +99,12 @@ void CTagEditDlg::CreateControls()
 
 void CTagEditDlg::LayOutControls()
 {
-    for (int row = 0; row < kRowCount; ++row) {
-        const int y = kFirstRowY + row * kRowStep;
-        QWidget* field = row == kGenre ? static_cast<QWidget*>(m_genreBox) : m_edits[row];
-        dialogs::PlaceControl(*this, *field, kFieldX, y, kFieldWidth, kFieldHeight);
+    for (Field field : kFields) {
+        const int y = kFirstRowY + static_cast<int>(FieldIndex(field)) * kRowStep;
+        QWidget* control = field == Field::Genre ? static_cast<QWidget*>(m_genreBox) : At(m_edits, field);
+        dialogs::PlaceControl(*this, *control, kFieldX, y, kFieldWidth, kFieldHeight);
         // The label is centred on its field's height, so the texts line up.
-        dialogs::PlaceControl(*this, *m_labels[row], kLabelX, y, kLabelWidth, kFieldHeight);
+        dialogs::PlaceControl(*this, *At(m_labels, field), kLabelX, y, kLabelWidth, kFieldHeight);
     }
     dialogs::PlaceControl(*this, *m_closeButton, kCloseX, kButtonY, kButtonWidth, kButtonHeight);
     dialogs::PlaceControl(*this, *m_renameButton, kRenameX, kButtonY, kButtonWidth, kButtonHeight);
@@ -134,7 +118,7 @@ bool CTagEditDlg::InitDialog()
     ApplyTexts();
     FillGenreBox();
     if (!m_tag.Open(m_filePath)) return false;
-    setWindowTitle(platform::PathToQString(NameOf(m_filePath)));
+    setWindowTitle(platform::PathToQString(platform::NameOfSystemPath(m_filePath)));
     FillFromTag();
     RememberShownTexts();
     // After the fill, so that filling the fields never counts as an edit.
@@ -148,23 +132,20 @@ void CTagEditDlg::ApplyTexts()
     m_closeButton->setText(platform::ToQString(GetText(m_languageTable, text::kClose)));
     m_renameButton->setText(platform::ToQString(GetText(m_languageTable, text::kRename)));
     m_saveButton->setText(platform::ToQString(GetText(m_languageTable, text::kSave)));
-    for (int row = 0; row < kRowCount; ++row)
-        m_labels[row]->setText(platform::ToQString(GetText(m_languageTable, kFieldNameTexts[row]) + ":"));
+    for (Field field : kFields)
+        At(m_labels, field)->setText(platform::ToQString(GetText(m_languageTable, At(kFieldNameTexts, field)) + ":"));
 }
 
 void CTagEditDlg::FillGenreBox()
 {
-    dialogs::FillSorted(*m_genreBox, m_tag.GetGenres());
+    dialogs::FillGenreBox(*m_genreBox);
 }
 
 void CTagEditDlg::FillFromTag()
 {
     if (!m_tag.HasTag()) return;
-    m_artist = m_tag.GetArtist();
-    m_title = m_tag.GetTitle();
-    m_album = m_tag.GetAlbum();
-    m_year = m_tag.GetYear();
-    m_comment = m_tag.GetComment();
+    for (Field field : kFields)
+        if (field != Field::Genre) At(m_values, field) = m_tag.Get(field);
     // A genre number outside the table has an empty name, which selects nothing.
     dialogs::SelectByPrefix(*m_genreBox, platform::ToQString(m_tag.GetGenre()));
     ExchangeToControls();
@@ -172,20 +153,14 @@ void CTagEditDlg::FillFromTag()
 
 void CTagEditDlg::ExchangeToControls()
 {
-    m_edits[kArtist]->setText(platform::ToQString(m_artist));
-    m_edits[kTitle]->setText(platform::ToQString(m_title));
-    m_edits[kAlbum]->setText(platform::ToQString(m_album));
-    m_edits[kYear]->setText(platform::ToQString(m_year));
-    m_edits[kComment]->setText(platform::ToQString(m_comment));
+    for (Field field : kFields)
+        if (QLineEdit* edit = At(m_edits, field)) edit->setText(platform::ToQString(At(m_values, field)));
 }
 
 void CTagEditDlg::ExchangeFromControls()
 {
-    m_artist = platform::FromQString(m_edits[kArtist]->text());
-    m_title = platform::FromQString(m_edits[kTitle]->text());
-    m_album = platform::FromQString(m_edits[kAlbum]->text());
-    m_year = platform::FromQString(m_edits[kYear]->text());
-    m_comment = platform::FromQString(m_edits[kComment]->text());
+    for (Field field : kFields)
+        if (const QLineEdit* edit = At(m_edits, field)) At(m_values, field) = platform::FromQString(edit->text());
 }
 
 void CTagEditDlg::SetDefaultButton(QPushButton* button)
@@ -195,24 +170,20 @@ void CTagEditDlg::SetDefaultButton(QPushButton* button)
 
 bool CTagEditDlg::SaveTag()
 {
-    try {
-        m_tag.Save();
-    } catch (const platform::CFileException& e) {
-        ReportSaveFailure(e.OsError());
+    // Read again under the save, so that the fields the user left alone keep what the file holds now.
+    const TagChangeResult result = ChangeTag(m_tag, m_filePath, [this](CId3v1Tag& tag) {
+        SetEditedFields(tag);
         return false;
-    }
-    // Save is silent when the file cannot be opened for writing; its error code tells.
-    if (m_tag.GetLastError() != 0) {
-        ReportSaveFailure(m_tag.GetLastError());
-        return false;
-    }
-    return true;
+    });
+    if (!result.outcome.ok) ReportSaveFailure(result.outcome.error);
+    return result.outcome.ok;
 }
 
 void CTagEditDlg::ReportSaveFailure(int osError)
 {
     // strerror speaks the host's locale, which is UTF-8, and the name is host bytes.
-    const QString text = "Unable to save the tag of " + platform::PathToQString(NameOf(m_filePath)) + ": " +
+    const QString text = "Unable to save the tag of " +
+                         platform::PathToQString(platform::NameOfSystemPath(m_filePath)) + ": " +
                          QString::fromUtf8(std::strerror(osError)) + ".";
     platform::MessageBox(this, text, kMessageTitle, platform::MB_ICONSTOP | platform::MB_OK);
 }
@@ -225,34 +196,32 @@ void CTagEditDlg::OnFieldChanged()
 
 void CTagEditDlg::RememberShownTexts()
 {
-    for (int row = 0; row < kRowCount; ++row)
-        m_shownTexts[row] = ShownText(row);
+    for (Field field : kFields)
+        At(m_shownTexts, field) = ShownText(field);
 }
 
-QString CTagEditDlg::ShownText(int row) const
+QString CTagEditDlg::ShownText(Field field) const
 {
-    return row == kGenre ? m_genreBox->currentText() : m_edits[row]->text();
+    return field == Field::Genre ? m_genreBox->currentText() : At(m_edits, field)->text();
 }
 
 bool CTagEditDlg::RefuseUnholdableEdits()
 {
-    for (int row = 0; row < kRowCount; ++row)
-        if (row != kGenre && IsEdited(row) &&
-            dialogs::RefuseUnholdable(this, m_languageTable, kFieldNameTexts[row], ShownText(row)))
+    for (Field field : kFields)
+        if (field != Field::Genre && IsEdited(field) &&
+            dialogs::RefuseUnholdable(this, m_languageTable, At(kFieldNameTexts, field), ShownText(field)))
             return true;
     return false;
 }
 
-void CTagEditDlg::SetEditedFields()
+void CTagEditDlg::SetEditedFields(CId3v1Tag& tag) const
 {
     // A new tag gets every field, as the empty record has no bytes to keep.
-    const bool all = !m_tag.HasTag();
-    if (all || IsEdited(kArtist)) m_tag.SetArtist(m_artist);
-    if (all || IsEdited(kTitle)) m_tag.SetTitle(m_title);
-    if (all || IsEdited(kAlbum)) m_tag.SetAlbum(m_album);
-    if (all || IsEdited(kYear)) m_tag.SetYear(m_year);
-    if (all || IsEdited(kGenre)) m_tag.SetGenre(platform::FromQString(m_genreBox->currentText()));
-    if (all || IsEdited(kComment)) m_tag.SetComment(m_comment);
+    const bool all = !tag.HasTag();
+    for (Field field : kFields) {
+        if (!all && !IsEdited(field)) continue;
+        tag.Set(field, field == Field::Genre ? platform::FromQString(m_genreBox->currentText()) : At(m_values, field));
+    }
 }
 
 void CTagEditDlg::OnSaveClicked()
@@ -260,7 +229,6 @@ void CTagEditDlg::OnSaveClicked()
     // Text the code page cannot hold is explained and stays in the field, unsaved.
     if (RefuseUnholdableEdits()) return;
     ExchangeFromControls();
-    SetEditedFields();
     // A failed write stays in the Edited state: Save remains enabled for another try.
     if (!SaveTag()) return;
     RememberShownTexts();
@@ -273,7 +241,8 @@ void CTagEditDlg::OnRenameClicked()
 {
     // Only what the file holds names it; unsaved edits take no part.
     if (m_tag.HasTag()) {
-        const std::string newPath = FolderWithBackslash(m_filePath) + MakeHostFileName(m_pattern, m_tag);
+        const std::string newPath =
+            platform::JoinSystemPath(platform::FolderOfSystemPath(m_filePath), MakeHostFileName(m_pattern, m_tag));
         m_changed = true;
         // The move never overwrites: a taken name leaves the dialog on the old file.
         if (platform::MoveFileA(m_filePath, newPath)) {

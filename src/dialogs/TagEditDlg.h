@@ -1,11 +1,11 @@
 // The modal tag editor of one MP3 file.
 #pragma once
 
+#include "tag/Field.h"
 #include "tag/Id3v1Tag.h"
 
 #include <QDialog>
 #include <QString>
-#include <array>
 #include <string>
 
 class CTableFile;
@@ -27,9 +27,6 @@ public:
 
     // ... controls, handlers and the rest are private to the dialog.
 private:
-    // Rows of the form, in template order; the index picks label and edit.
-    enum Row { kArtist, kTitle, kAlbum, kYear, kGenre, kComment, kRowCount };
-
     void CreateControls();
     void LayOutControls();
     // Start-up after the controls exist; false when the file cannot be opened.
@@ -46,12 +43,12 @@ private:
 
     // The controls' texts as last loaded from or saved into the file.
     void RememberShownTexts();
-    QString ShownText(int row) const;
-    bool IsEdited(int row) const { return ShownText(row) != m_shownTexts[row]; }
+    QString ShownText(Field field) const;
+    bool IsEdited(Field field) const { return ShownText(field) != At(m_shownTexts, field); }
     // Explains the first edited field that the code page cannot hold; true when one was found.
     bool RefuseUnholdableEdits();
     // A field the user did not edit keeps its bytes (padding, bytes the page leaves undefined).
-    void SetEditedFields();
+    void SetEditedFields(CId3v1Tag& tag) const;
 
     void OnFieldChanged();
     void OnSaveClicked();
@@ -63,13 +60,14 @@ private:
     std::string m_pattern;
     CId3v1Tag m_tag;
 
-    std::array<QLabel*, kRowCount> m_labels{};
-    std::array<QLineEdit*, kRowCount> m_edits{}; // no edit in the genre row
+    // The form's rows are the fields, in Field order.
+    FieldArray<QLabel*> m_labels{};
+    FieldArray<QLineEdit*> m_edits{}; // no edit in the genre row
     QComboBox* m_genreBox = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_renameButton = nullptr;
     QPushButton* m_closeButton = nullptr;
 
-    std::string m_artist, m_title, m_album, m_year, m_comment;
-    std::array<QString, kRowCount> m_shownTexts; // the genre row holds the genre box's text
+    FieldArray<std::string> m_values; // the edits' texts; none for the genre
+    FieldArray<QString> m_shownTexts; // the genre row holds the genre box's text
 };

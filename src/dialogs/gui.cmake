@@ -3,4 +3,4 @@ add_library(sonadex_dialogs STATIC DialogControls.cpp TagEditDlg.cpp MultiTagDlg
   UnholdableText.cpp)
 target_link_libraries(sonadex_dialogs
   PUBLIC Qt6::Widgets sonadex_tag sonadex_table
-  PRIVATE sonadex_platform_qt sonadex_naming sonadex_ops sonadex_language)
+  PRIVATE sonadex_platform_qt sonadex_naming sonadex_ops sonadex_language sonadex_settings)

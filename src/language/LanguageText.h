@@ -8,7 +8,7 @@ class CTableFile;
 // The Text field of the first row whose ID is number ("%d"), or "".
 std::string GetText(CTableFile& table, int number);
 
-// Reads "LangPath" and "Language" from HKEY_LOCAL_MACHINE\Software\Velmora
+// Reads the stored language folder and language (settings::ReadLanguageSettings)
 // and loads langPath\language.qzd into table. A missing or over-long value
-// counts as empty.
+// counts as empty; without the maker's key nothing is loaded.
 bool LoadLanguage(CTableFile& table, std::string& langPath, std::string& language);

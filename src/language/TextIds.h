@@ -58,9 +58,53 @@ constexpr int kTagsNotRemoved = 110;      // Remove tag: heading of the files it
 constexpr int kFilesNotDeleted = 111;     // Delete: heading of the files it could not delete
 constexpr int kLinksSkipped = 112;        // Rename all: heading of the links leading outside the folder
 
+// The headings of the file list's columns, left to right.
+constexpr std::array<int, 8> kColumnHeadings = {kFile, kSize, kArtist, kTitle, kAlbum, kYear, kGenre, kComment};
+
 // Every number a language file must hold a row for.
-constexpr std::array<int, 44> kRequired = {4,  41, 45, 53, 54, 58, 60, 61, 62, 63, 64, 65, 66, 67, 68,
-                                           69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83,
-                                           84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 94, 95, 96, 97};
+constexpr std::array<int, 44> kRequired = {kAbout,
+                                           kLanguage,
+                                           kSubfolders,
+                                           kExit,
+                                           kSettings,
+                                           kClose,
+                                           kFilesProcessed,
+                                           kNoSettings,
+                                           kDeleteFiles,
+                                           kFile,
+                                           kSize,
+                                           kArtist,
+                                           kTitle,
+                                           kAlbum,
+                                           kYear,
+                                           kGenre,
+                                           kComment,
+                                           kFiles,
+                                           kPage,
+                                           kSettingsNotSaved,
+                                           kPlay,
+                                           kCtrl,
+                                           kRename,
+                                           kRenameAll,
+                                           kRemoveTag,
+                                           kDelete,
+                                           kDel,
+                                           kMultiTag,
+                                           kPrint,
+                                           kPrintPreview,
+                                           kPrintSetup,
+                                           kView,
+                                           kRefresh,
+                                           kSelectAll,
+                                           kToolbar,
+                                           kStatusBar,
+                                           kOk,
+                                           kCancel,
+                                           kFileName,
+                                           kFileSize,
+                                           kPrintSettings,
+                                           kExample,
+                                           kAskMissing,
+                                           kSave};
 
 } // namespace text

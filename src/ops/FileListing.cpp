@@ -5,6 +5,7 @@
 #include "dialogs/MakeFileName.h"
 #include "platform/FileFind.h"
 #include "platform/Machine.h"
+#include "platform/SystemPathName.h"
 #include "tag/Id3v1Tag.h"
 
 #include <algorithm>
@@ -15,12 +16,8 @@ namespace {
 
 void TakeFields(FileRow& row, const CId3v1Tag& tag)
 {
-    row.artist = tag.GetArtist();
-    row.title = tag.GetTitle();
-    row.album = tag.GetAlbum();
-    row.year = tag.GetYear();
-    row.genre = tag.GetGenre();
-    row.comment = tag.GetComment();
+    for (Field field : kFields)
+        At(row.fields, field) = tag.Get(field);
     row.track = tag.GetTrack();
 }
 
@@ -28,14 +25,13 @@ void TakeFields(FileRow& row, const CId3v1Tag& tag)
 // for a file without a tag all read as empty (the row's fields then are).
 std::string NameFromTag(const FileRow& row, const std::string& pattern)
 {
-    const std::string values[6] = {row.artist, row.title, row.album, row.year, row.genre, row.comment};
-    return platform::ToUtf8(MakeFileName(pattern, values));
+    return platform::ToUtf8(MakeFileName(pattern, row.fields));
 }
 
 // Fills the row of the file row.name in folder; row.opened says whether it could be read.
 void ReadRow(FileRow& row, CId3v1Tag& tag, const std::string& folder, const std::string& pattern)
 {
-    row.opened = tag.Open(folder + "\\" + row.name);
+    row.opened = tag.Open(platform::JoinSystemPath(folder, row.name));
     if (!row.opened) return;
     row.hasTag = tag.HasTag();
     row.hasId3v2 = tag.HasId3v2();
@@ -52,7 +48,7 @@ std::vector<FileRow> FoundRows(const std::string& folder)
 {
     std::vector<FileRow> rows;
     platform::CFileFind finder;
-    bool more = finder.FindFile(folder + "\\*.mp3");
+    bool more = finder.FindFile(platform::JoinSystemPath(folder, "*.mp3"));
     while (more) {
         more = finder.FindNextFile();
         rows.emplace_back().name = finder.GetFileName();

@@ -1,6 +1,8 @@
 // The rows the file list shows for a folder.
 #pragma once
 
+#include "tag/Field.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,10 +16,12 @@ struct FileRow {
     std::uint64_t size = 0;
     std::string sizeText; // FormatFileSize(size) when opened, else empty
     RowState state = RowState::Untagged;
-    std::string artist, title, album, year, genre, comment; // empty without a tag
+    FieldArray<std::string> fields; // the getters' texts by Field; empty without a tag
     // The ID3v1.1 track number (0 for none), and whether the file also starts with an ID3v2 tag.
     int track = 0;
     bool hasId3v2 = false;
+
+    const std::string& Get(Field field) const { return At(fields, field); }
 };
 
 struct FileListing {

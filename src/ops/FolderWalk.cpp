@@ -2,6 +2,7 @@
 
 #include "platform/FileFind.h"
 #include "platform/Machine.h"
+#include "platform/SystemPathName.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -82,14 +83,17 @@ void ReportUncarried(const WalkState& state, const std::string& folder, const pl
     if (!state.callbacks.onUncarried) return;
     for (const platform::CFileFind::Entry& entry : finder.UncarriedEntries())
         if (EndsInMp3(entry.name) || (state.recurse && entry.directory))
-            state.callbacks.onUncarried(folder + "\\" + entry.name);
+            state.callbacks.onUncarried(platform::JoinSystemPath(folder, entry.name));
 }
 
 void WalkFolder(WalkState& state, const std::string& folder)
 {
     if (!EnterOnce(state, folder)) return;
+    if (state.callbacks.onFolder) state.callbacks.onFolder(folder);
+    // A walk that wants folders only has nothing to look for in a folder it does not descend from.
+    if (!state.recurse && !state.callbacks.onFile) return;
     platform::CFileFind finder;
-    bool more = finder.FindFile(folder + "\\*.*");
+    bool more = finder.FindFile(platform::JoinSystemPath(folder, "*.*"));
     ReportUncarried(state, folder, finder);
     if (!more && finder.UncarriedEntries().empty() && !IsReadableEmptyFolder(folder)) ReportFailed(state, folder);
     while (more) {

@@ -8,6 +8,8 @@
 // (lower case), calls onFile(folder, name). With recurse, a subfolder is
 // walked depth first where the search meets it. A folder is never entered
 // twice (identified by device and inode), so symbolic-link cycles end.
+// onFolder, when given, is called for each folder as the walk enters it
+// (the start folder first), before any of its files.
 // onFolderFailed, when given, is told of a folder that could not be read.
 // A walk that writes sets stayInside: a symbolic link (to a file or a
 // folder) that resolves outside the start folder is then neither followed
@@ -15,6 +17,7 @@
 // Links that stay inside are followed as any entry is.
 struct FolderWalkCallbacks {
     std::function<void(const std::string& folder, const std::string& name)> onFile;
+    std::function<void(const std::string& folder)> onFolder;
     std::function<void(const std::string& folder)> onFolderFailed;
     bool stayInside = false;
     std::function<void(const std::string& path)> onLinkOutside;

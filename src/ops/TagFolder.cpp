@@ -2,8 +2,7 @@
 
 #include "FolderWalk.h"
 #include "ParallelFor.h"
-#include "WriteCheck.h"
-#include "platform/File.h"
+#include "TagChange.h"
 #include "tag/Id3v1Tag.h"
 
 #include <algorithm>
@@ -35,22 +34,9 @@ struct TagResult {
 // Writes the fields into one file; a dry run only opens it for writing.
 TagResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields, bool dryRun)
 {
-    if (!tag.Open(path)) return {false, FileOutcome{path, {}, false, tag.GetLastError(), "cannot open"}};
-    FileOutcome done{path, {}, true, 0, {}};
-    done.trackOverwritten = fields.ApplyTo(tag);
-    done.hasId3v2 = tag.HasId3v2();
-    if (dryRun) {
-        const int error = WriteOpenError(path);
-        return {true, error == 0 ? done : FileOutcome{path, {}, false, error, "cannot write"}};
-    }
-    try {
-        tag.Save();
-    } catch (const platform::CFileException& error) {
-        // Save has put the file back as it was; the walk goes on.
-        return {true, FileOutcome{path, {}, false, error.OsError(), "cannot write"}};
-    }
-    if (tag.GetLastError() != 0) return {true, FileOutcome{path, {}, false, tag.GetLastError(), "cannot write"}};
-    return {true, done};
+    const TagChangeResult result = ChangeTag(
+        tag, path, [&](CId3v1Tag& opened) { return fields.ApplyTo(opened); }, dryRun);
+    return {result.opened, result.outcome};
 }
 
 class CBatchTagger {
@@ -107,12 +93,15 @@ private:
 
 bool TagFields::ApplyTo(CId3v1Tag& tag) const
 {
-    if (artist) tag.SetArtist(*artist);
-    if (title) tag.SetTitle(*title);
-    if (album) tag.SetAlbum(*album);
-    if (year) tag.SetYear(*year);
-    if (genre) tag.SetGenre(*genre);
-    const bool trackOverwritten = comment && tag.SetComment(*comment);
+    bool trackOverwritten = false;
+    for (Field field : kFields) {
+        const std::optional<std::string>& value = (*this)[field];
+        if (!value) continue;
+        if (field == Field::Comment)
+            trackOverwritten = tag.SetComment(*value);
+        else
+            tag.Set(field, *value);
+    }
     if (track) tag.SetTrack(*track);
     return trackOverwritten && !track;
 }

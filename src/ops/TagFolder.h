@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FileOutcome.h"
+#include "tag/Field.h"
 
 #include <optional>
 #include <string>
@@ -9,9 +10,12 @@
 class CId3v1Tag;
 
 struct TagFields {
-    std::optional<std::string> artist, title, album, year, genre, comment; // chosen when set
-    std::optional<unsigned char> track; // 1 to 255, or 0 to remove it; no field of the window
-    // Setters in the order artist..comment, then the track. True when a long
+    FieldArray<std::optional<std::string>> values; // by Field; chosen when set
+    std::optional<unsigned char> track;            // 1 to 255, or 0 to remove it; no field of the window
+
+    std::optional<std::string>& operator[](Field field) { return At(values, field); }
+    const std::optional<std::string>& operator[](Field field) const { return At(values, field); }
+    // Sets the chosen fields in Field order, then the track. True when a long
     // comment took the place of a track number the file held.
     bool ApplyTo(CId3v1Tag& tag) const;
 };
@@ -24,6 +28,8 @@ struct TagFields {
 // through: it is reported (kLinkOutsideReason) and not counted. A dry run
 // reads and changes each tag in memory and, instead of saving, opens the
 // file for writing as the save would (WriteOpenError): the outcomes and the
-// count are those the real run would give, and no file changes.
+// count are those the real run would give, and no file changes. Each file
+// goes through ChangeTag: a file without a tag that the fields leave without
+// one (nothing chosen) is counted and not opened for writing.
 int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink = {},
               unsigned jobs = 1, bool followLinks = false, bool dryRun = false);

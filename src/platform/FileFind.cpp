@@ -2,6 +2,7 @@
 
 #include "CaseFold.h"
 #include "Machine.h"
+#include "SystemPathName.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -237,7 +238,7 @@ std::string CFileFind::GetFileName() const
 
 std::string CFileFind::GetFilePath() const
 {
-    return m_folder + "\\" + Current().name;
+    return JoinSystemPath(m_folder, Current().name);
 }
 
 std::string CFileFind::GetRoot() const

@@ -4,6 +4,7 @@
 #include "File.h"
 #include "FoldedFolder.h"
 #include "Machine.h"
+#include "SystemPathName.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -32,14 +33,6 @@ bool IsPortableName(std::string_view name)
     for (const char c : name)
         if (static_cast<unsigned char>(c) < 0x20 || kForbiddenInName.find(c) != std::string_view::npos) return false;
     return true;
-}
-
-std::string_view LastName(std::string_view systemPath)
-{
-    const std::size_t slash = systemPath.rfind('\\');
-    if (slash != std::string_view::npos) return systemPath.substr(slash + 1);
-    // "X:name" has the drive in front of its name.
-    return systemPath.size() >= 2 && systemPath[1] == ':' ? systemPath.substr(2) : systemPath;
 }
 
 bool Failed(int error)
@@ -84,7 +77,7 @@ int CaseClash(const std::string& hostTo, const struct stat& source)
 // MoveCheck, with the host paths for the move when it passes.
 int CheckMove(const std::string& from, const std::string& to, std::string& hostFrom, std::string& hostTo)
 {
-    if (!IsPortableName(LastName(to))) return EINVAL;
+    if (!IsPortableName(NameOfSystemPath(to))) return EINVAL;
     const std::optional<std::string> fromPath = HostPath(from);
     const std::optional<std::string> toPath = HostPath(to);
     if (!fromPath || !toPath) return ENOENT;

@@ -1,5 +1,6 @@
 #include "Machine.h"
 
+#include "CodePageSetting.h"
 #include "Registry.h"
 
 #include <charconv>
@@ -9,8 +10,6 @@ namespace platform {
 
 namespace {
 
-constexpr std::string_view kCodePageKey = "System\\CurrentControlSet\\Control\\Nls\\CodePage";
-constexpr std::string_view kAnsiCodePageValue = "ACP";
 constexpr int kDefaultCodePage = 1252;
 
 Machine& MachineState()
@@ -27,7 +26,8 @@ std::variant<CodePage, std::string> CodePageOf(const CHive& hive)
     if (!text) return CodePage(kDefaultCodePage);
     int number = 0;
     const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), number);
-    const std::string refusal = "The code page \"" + *text + "\" (value \"ACP\") cannot be used: ";
+    const std::string refusal =
+        "The code page \"" + *text + "\" (value \"" + std::string(kAnsiCodePageValue) + "\") cannot be used: ";
     if (error != std::errc() || end != text->data() + text->size() || number <= 0)
         return refusal + "it is not a code page number.";
     CodePage page(number);

@@ -1,13 +1,13 @@
 #include "MountTable.h"
 
+#include "HostFile.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -42,10 +42,10 @@ std::string WholeDiskName(std::string name)
 
 constexpr int kMaxLinks = 40;
 
+// Empty where the file cannot be read: no mounts, no removable flag.
 std::string ReadWholeFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return ReadHostFile(path).value_or(std::string());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "Registry.h"
 
+#include "HostFile.h"
 #include "HostUser.h"
+#include "ReplacementFile.h"
 #include "UniqueFd.h"
 
 #include <fcntl.h>
@@ -12,8 +14,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -118,15 +118,6 @@ std::vector<std::string> LogicalLines(std::string_view text)
     return lines;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) return std::nullopt;
-    return text;
-}
-
 // Writable for us and not marked read-only: a file or folder with no write
 // bit counts as read-only even for root, as the read-only attribute would.
 bool IsWritable(const std::string& path)
@@ -142,17 +133,6 @@ std::string FolderOf(const std::string& path)
     return folder.empty() ? "." : folder;
 }
 
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t put = write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
-}
-
 UniqueFd LockHive(const std::string& hostPath)
 {
     UniqueFd lock(open((hostPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
@@ -160,22 +140,6 @@ UniqueFd LockHive(const std::string& hostPath)
     while (flock(lock.Get(), LOCK_EX) != 0)
         if (errno != EINTR) return UniqueFd();
     return lock;
-}
-
-// Temporary file beside the hive, synced, then renamed over it, then the
-// folder synced so the new name itself survives a crash.
-bool ReplaceFile(const std::string& hostPath, std::string_view text, mode_t mode)
-{
-    std::string temp = hostPath + ".XXXXXX";
-    UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd.IsValid()) return false;
-    const bool written = fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), text) && fsync(fd.Get()) == 0;
-    if (!fd.Close() || !written || rename(temp.c_str(), hostPath.c_str()) != 0) {
-        unlink(temp.c_str());
-        return false;
-    }
-    const UniqueFd folder(open(FolderOf(hostPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return folder.IsValid() && fsync(folder.Get()) == 0;
 }
 
 } // namespace
@@ -246,7 +210,7 @@ bool CHive::ParseLine(std::string_view line, Key*& current)
 
 CHive CHive::LoadFile(const std::string& hostPath)
 {
-    const std::optional<std::string> text = ReadWholeFile(hostPath);
+    const std::optional<std::string> text = ReadHostFile(hostPath);
     std::optional<CHive> hive = text ? Parse(*text) : std::nullopt;
     return hive ? std::move(*hive) : CHive();
 }
@@ -349,11 +313,11 @@ bool UpdateHiveFile(const std::string& hostPath, const std::function<bool(CHive&
     if (exists && !IsWritable(hostPath)) return false;
     std::optional<CHive> hive = CHive();
     if (exists) {
-        const std::optional<std::string> text = ReadWholeFile(hostPath);
+        const std::optional<std::string> text = ReadHostFile(hostPath);
         hive = text ? CHive::Parse(*text) : std::nullopt;
     }
     if (!hive || !edit(*hive)) return false;
-    return ReplaceFile(hostPath, hive->Serialize(), exists ? (info.st_mode & 07777) : kNewHiveMode);
+    return ReplaceFileWith(hostPath, hive->Serialize(), kNewHiveMode);
 }
 
 long CRegKey::Open(const std::string& subKey, unsigned access)

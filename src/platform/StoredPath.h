@@ -1,4 +1,4 @@
-// Paths read back from the hive ("LastPath", "LangPath").
+// Paths read back from the hive (the last folder, the language folder).
 #pragma once
 
 #include <string>

@@ -9,6 +9,7 @@
 #include "platform/Machine.h"
 #include "platform/PathText.h"
 #include "platform/QtText.h"
+#include "platform/SystemPathName.h"
 #include "platform/WaitCursor.h"
 #include "tag/Id3v1Tag.h"
 
@@ -35,11 +36,6 @@ constexpr int kOtherUnits = 1;
 constexpr int kReservedLines = 4;
 constexpr double kListingFontInches = 0.12;
 constexpr std::string_view kCellGap = "   ";
-
-std::string FileNameOf(const std::string& path)
-{
-    return path.substr(path.rfind('\\') + 1);
-}
 
 struct Column {
     bool PrintChoice::*chosen;
@@ -223,7 +219,7 @@ void CListingPrinter::DrawRow(QPainter& painter, const Layout& layout, const std
         if (!(m_choice.*column.chosen)) continue;
         const double width = column.units * layout.unit;
         if (!column.cell)
-            DrawCell(painter, x, y, width, platform::DisplayText(FileNameOf(path)));
+            DrawCell(painter, x, y, width, platform::DisplayText(platform::NameOfSystemPath(path)));
         else if (opened)
             DrawCell(painter, x, y, width, platform::ToUtf8(column.cell(tag)));
         x += static_cast<int>(width);

@@ -1,14 +1,13 @@
 // sonadex-mklang SOURCE.txt OUT.qzd: builds a language file from its readable source.
 #include "LanguageSource.h"
 
+#include "platform/HostFile.h"
 #include "platform/Machine.h"
 #include "table/TableFile.h"
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -20,13 +19,6 @@ int Fail(const std::string& what)
 {
     std::cerr << "sonadex-mklang: " << what << '\n';
     return 1;
-}
-
-std::optional<std::string> ReadHostFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The table store works on system paths, so the output folder becomes drive
@@ -52,7 +44,7 @@ std::string WidthText(int width)
 int main(int argc, char** argv)
 {
     if (argc != 3) return Fail("usage: sonadex-mklang SOURCE.txt OUT.qzd");
-    const std::optional<std::string> text = ReadHostFile(argv[1]);
+    const std::optional<std::string> text = platform::ReadHostFile(argv[1]);
     if (!text) return Fail(std::string("cannot read ") + argv[1]);
 
     std::string error;

@@ -1,17 +1,28 @@
 #include "SettingsDefaults.h"
 
 #include "platform/Registry.h"
+#include "settings/SettingNames.h"
+#include "settings/StoredSettings.h"
 
 #include <filesystem>
 
 namespace setup {
 
+namespace {
+
+constexpr char kDefaultPattern[] = "%1 - %2";
+
+} // namespace
+
 std::vector<SettingValue> DefaultSettings(const std::string& langPath, const std::string& language,
                                           const std::string& lastPath)
 {
     return {
-        {kVelmoraKey, "LangPath", langPath}, {kVelmoraKey, "Language", language}, {kProgramKey, "Rename", "%1 - %2"},
-        {kProgramKey, "Prompt", "FALSE"},    {kProgramKey, "LastPath", lastPath},
+        {settings::kVelmoraKey, settings::kLangPathValue, langPath},
+        {settings::kVelmoraKey, settings::kLanguageValue, language},
+        {settings::kProgramKey, settings::kRenameValue, kDefaultPattern},
+        {settings::kProgramKey, settings::kPromptValue, settings::PromptText(false)},
+        {settings::kProgramKey, settings::kLastPathValue, lastPath},
     };
 }
 
@@ -23,7 +34,7 @@ std::optional<std::vector<std::string>> AddMissingSettings(const std::string& hi
     std::vector<std::string> added;
     const auto edit = [&](platform::CHive& hive) {
         added.clear();
-        for (const char* key : {kVelmoraKey, kProgramKey}) {
+        for (const char* key : settings::kKeys) {
             if (hive.HasKey(key)) continue;
             hive.AddKey(key);
             added.push_back(key);

@@ -13,11 +13,9 @@ struct SettingValue {
     std::string data; // system string
 };
 
-constexpr char kVelmoraKey[] = "Software\\Velmora";
-constexpr char kProgramKey[] = "Software\\Velmora\\Sonadex Pro";
-
-// "LangPath", "Language", "Rename", "Prompt" and "LastPath" with the given
-// system paths and language, and the fixed pattern and prompt flag.
+// The language folder, language, rename pattern, prompt flag and last folder
+// (settings/SettingNames.h) with the given system paths and language, and the
+// fixed pattern and prompt flag.
 std::vector<SettingValue> DefaultSettings(const std::string& langPath, const std::string& language,
                                           const std::string& lastPath);
 

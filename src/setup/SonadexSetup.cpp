@@ -1,4 +1,4 @@
-// sonadex-setup: puts the registry keys, "LangPath" and the language files in
+// sonadex-setup: puts the registry keys, the language folder setting and the language files in
 // place before the program's first start. Run it again at any time: it only
 // adds what is missing and never changes a value or a file that is there.
 #include "DemoCollection.h"

@@ -2,6 +2,7 @@
 
 #include "WholeFile.h"
 #include "platform/Machine.h"
+#include "platform/SystemPathName.h"
 #include "platform/Utf8Decode.h"
 
 #include <algorithm>
@@ -12,20 +13,6 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kDigitsPerByte = 2;
-
-// The part of a path after its last backslash, or the whole path.
-std::string BareName(const std::string& path)
-{
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The part of a path through its last backslash, or nothing.
-std::string FolderPart(const std::string& path)
-{
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 // One piece of one or two characters, read as strtol reads it in base 16
 // (white space, sign, digits up to the first non-digit), low 8 bits kept.
@@ -94,7 +81,7 @@ std::string CHexEnvelope::StoredNameOf(const std::string& hostName)
 
 bool CHexEnvelope::Encode(const std::string& sourcePath, const std::string& envelopePath) const
 {
-    return EncodeAs(sourcePath, StoredNameOf(BareName(sourcePath)), envelopePath);
+    return EncodeAs(sourcePath, StoredNameOf(std::string(platform::NameOfSystemPath(sourcePath))), envelopePath);
 }
 
 bool CHexEnvelope::EncodeAs(const std::string& sourcePath, const std::string& storedName,
@@ -114,7 +101,8 @@ std::string CHexEnvelope::Decode(const std::string& envelopePath) const
     const std::optional<Content> content = Unwrap(*envelope);
     if (!content || !IsSafeName(content->storedName)) return {};
     // The stored name is code-page text; where it becomes a file it becomes a host name.
-    const std::string outputPath = FolderPart(envelopePath) + platform::ToUtf8(content->storedName);
+    const std::string outputPath =
+        platform::JoinSystemPath(platform::FolderOfSystemPath(envelopePath), platform::ToUtf8(content->storedName));
     return table::WriteWholeFile(outputPath, content->plain) ? outputPath : std::string();
 }
 

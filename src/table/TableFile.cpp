@@ -5,7 +5,7 @@
 #include "TextModeReader.h"
 #include "WholeFile.h"
 
-#include "platform/Machine.h"
+#include "platform/SystemPathName.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -157,8 +157,6 @@ bool CTableFile::Close()
 // failure at any step leaves the old table file as it was.
 bool CTableFile::WriteBack()
 {
-    const std::optional<std::string> target = platform::HostPath(m_strPath);
-    if (!target) return false;
     std::optional<table::CTempFile> plain = table::CTempFile::CreateBeside(m_strPath);
     if (!plain) return false;
     m_strTempPath = plain->SystemPath();
@@ -166,7 +164,7 @@ bool CTableFile::WriteBack()
     std::optional<table::CTempFile> envelope = table::CTempFile::CreateBeside(m_strPath);
     if (!envelope) return false;
     if (!CHexEnvelope().EncodeAs(m_strTempPath, StoredName(), envelope->SystemPath())) return false;
-    return envelope->Replace(*target);
+    return envelope->Replace();
 }
 
 std::string CTableFile::PlainText() const
@@ -188,8 +186,7 @@ std::string CTableFile::PlainText() const
 std::string CTableFile::StoredName() const
 {
     if (!m_strStoredName.empty()) return m_strStoredName;
-    const std::size_t slash = m_strPath.rfind('\\');
-    std::string name = slash == std::string::npos ? m_strPath : m_strPath.substr(slash + 1);
+    std::string name(platform::NameOfSystemPath(m_strPath));
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
     return CHexEnvelope::StoredNameOf(name + kPlainExtension);

@@ -1,5 +1,8 @@
-// A temporary file beside another file, removed unless it replaced a file.
+// A temporary file beside a table file, addressed by its system path, removed
+// unless it replaced the table file.
 #pragma once
+
+#include "platform/ReplacementFile.h"
 
 #include <optional>
 #include <string>
@@ -8,28 +11,24 @@ namespace table {
 
 class CTempFile {
 public:
-    // Creates an empty file under a fresh hidden name (".qzd-XXXXXX", never an
-    // existing file's) in the folder of the file at systemPath.
+    // Creates an empty private file under a fresh hidden name (".qzd-XXXXXX.tmp",
+    // never an existing file's) in the folder of the file at systemPath,
+    // ready to replace that file.
     static std::optional<CTempFile> CreateBeside(const std::string& systemPath);
-
-    CTempFile(CTempFile&& other) noexcept;
-    CTempFile& operator=(CTempFile&&) = delete;
-    CTempFile(const CTempFile&) = delete;
-    CTempFile& operator=(const CTempFile&) = delete;
-    ~CTempFile();
 
     const std::string& SystemPath() const { return m_systemPath; }
 
-    // Renames this file over hostTarget in one step, with the target's
-    // permission bits when it exists, and syncs the folder. The file is then
-    // no longer removed. False (file kept as a temporary) on any failure.
-    bool Replace(const std::string& hostTarget);
+    // Renames this file over the file it was created beside in one step, with
+    // that file's permission bits when it exists (else those a new file gets),
+    // and syncs file and folder. A table file that is a symbolic link is
+    // replaced by the file, as a rename does. False on any failure.
+    bool Replace();
 
 private:
-    CTempFile(std::string systemPath, std::string hostPath);
+    CTempFile(std::string systemPath, platform::CReplacementFile file);
 
     std::string m_systemPath;
-    std::string m_hostPath; // empty once moved away
+    platform::CReplacementFile m_file;
 };
 
 } // namespace table

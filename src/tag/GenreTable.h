@@ -1,7 +1,19 @@
-// The 148 ID3v1 genre names, numbered 0 to 147.
+// The 148 ID3v1 genre names, numbered 0 to 147: the genre byte indexes them.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
-std::vector<std::string> MakeGenreTable();
+inline constexpr std::size_t kGenreCount = 148;
+// The genre byte of a tag without a genre; numbers from kGenreCount up have no name either.
+inline constexpr unsigned char kNoGenre = 255;
+
+extern const std::array<std::string_view, kGenreCount> kGenreNames;
+
+// The number of the name, matched exactly and case-sensitively; nullopt when none is.
+std::optional<unsigned char> GenreNumber(std::string_view name);
+// The name of a genre byte; empty text for numbers without one.
+std::string GenreName(unsigned char number);

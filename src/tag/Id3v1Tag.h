@@ -1,20 +1,20 @@
 // The ID3v1 tag of one MP3 file: the 128-byte record at the file's end.
 #pragma once
 
-#include <array>
+#include "Field.h"
+#include "GenreTable.h"
+#include "Id3v1Record.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class CId3v1Tag {
 public:
-    static constexpr std::size_t kRecordSize = 128;
-    static constexpr int kGenreCount = 148;
-    static constexpr unsigned char kNoGenre = 255;
-
-    CId3v1Tag();
+    static constexpr std::size_t kRecordSize = CId3v1Record::kSize;
+    static constexpr int kGenreCount = static_cast<int>(::kGenreCount);
+    static constexpr unsigned char kNoGenre = ::kNoGenre;
 
     // path is a system path. Nonzero when the file could be opened for reading.
     bool Open(const std::string& path);
@@ -33,44 +33,44 @@ public:
     // may show instead of this one. False when the last Open failed.
     bool HasId3v2() const { return m_bHasId3v2; }
 
-    std::string GetTitle() const;
-    std::string GetArtist() const;
-    std::string GetAlbum() const;
-    std::string GetYear() const;
-    std::string GetComment() const;
-    std::string GetGenre() const;
-    // The ID3v1.1 track number: byte 126 when byte 125 is zero; 0 for none.
-    int GetTrack() const;
+    // A field's text; empty without a tag, except the genre, which reads the
+    // record's byte (255, no genre, in the empty record) either way.
+    std::string Get(Field field) const;
+    // Sets the field in the record and so gives the object a tag.
+    void Set(Field field, std::string_view text);
 
-    void SetTitle(std::string_view text);
-    void SetArtist(std::string_view text);
-    void SetAlbum(std::string_view text);
-    void SetYear(std::string_view text);
+    std::string GetTitle() const { return Get(Field::Title); }
+    std::string GetArtist() const { return Get(Field::Artist); }
+    std::string GetAlbum() const { return Get(Field::Album); }
+    std::string GetYear() const { return Get(Field::Year); }
+    std::string GetComment() const { return Get(Field::Comment); }
+    std::string GetGenre() const { return Get(Field::Genre); }
+    // The ID3v1.1 track number: byte 126 when byte 125 is zero; 0 for none.
+    int GetTrack() const { return m_bHasTag ? m_record.Track() : 0; }
+
+    void SetTitle(std::string_view text) { Set(Field::Title, text); }
+    void SetArtist(std::string_view text) { Set(Field::Artist, text); }
+    void SetAlbum(std::string_view text) { Set(Field::Album, text); }
+    void SetYear(std::string_view text) { Set(Field::Year, text); }
     // A comment of up to 28 bytes keeps a track number the record holds; a
     // longer one takes its place. True when a track number was overwritten.
     bool SetComment(std::string_view text);
-    void SetGenre(std::string_view name);
+    void SetGenre(std::string_view name) { Set(Field::Genre, name); }
     // 1 to 255 sets the track, cutting the comment to 28 bytes; 0 removes a
     // track the tag holds (byte 126 becomes 0) and otherwise changes nothing.
     void SetTrack(unsigned char track);
 
-    int GetGenreCount() const { return static_cast<int>(m_astrGenres.size()); }
-    const std::string& GetGenreName(int number) const { return m_astrGenres.at(static_cast<std::size_t>(number)); }
-    const std::vector<std::string>& GetGenres() const { return m_astrGenres; }
-    const std::array<unsigned char, kRecordSize>& GetRecord() const { return m_record; }
+    // The genre table, for the dialogs' genre boxes.
+    static int GetGenreCount() { return kGenreCount; }
+    static std::string GetGenreName(int number) { return GenreName(static_cast<unsigned char>(number)); }
+    const CId3v1Record::Bytes& GetRecord() const { return m_record.Render(); }
 
 private:
-    std::string ReadField(std::size_t offset, std::size_t width) const;
-    int RecordTrack() const;
-    void WriteField(std::size_t offset, std::size_t width, std::string_view text);
-    void SetEmptyRecord();
-
-    std::vector<std::string> m_astrGenres;
     std::string m_strPath;
     bool m_bHasTag = false;
     bool m_bTagOnDisk = false;
     bool m_bHasId3v2 = false;
-    std::array<unsigned char, kRecordSize> m_record{};
+    CId3v1Record m_record;
     // 64-bit so that files over 4 GiB are measured and tagged at the right place.
     std::uint64_t m_dwFileLength = 0;
     int m_nLastError = 0;

@@ -1,6 +1,7 @@
 // The file list: one row per MP3 file of the current folder, with its tag.
 #include "SonadexView.h"
 
+#include "language/TextIds.h"
 #include "ops/FileListing.h"
 #include "platform/QtText.h"
 #include "platform/WaitCursor.h"
@@ -10,8 +11,7 @@
 
 namespace {
 
-constexpr int kColumnCount = 8;
-constexpr int kFirstHeadingText = 63; // texts 63 to 70 head columns 0 to 7
+constexpr int kColumnCount = static_cast<int>(text::kColumnHeadings.size());
 
 } // namespace
 
@@ -25,8 +25,8 @@ void CSonadexView::InitFileListColumns()
 {
     m_listFiles->setColumnCount(kColumnCount);
     QStringList headings;
-    for (int column = 0; column < kColumnCount; ++column)
-        headings << platform::ToQString(GetText(kFirstHeadingText + column));
+    for (const int heading : text::kColumnHeadings)
+        headings << platform::ToQString(GetText(heading));
     m_listFiles->setHeaderLabels(headings);
     for (int column = 0; column < kColumnCount; ++column)
         m_listFiles->setColumnWidth(column, 0);
@@ -45,9 +45,11 @@ QTreeWidgetItem* CSonadexView::MakeFileItem(const FileRow& row) const
 {
     using platform::ToQString;
     // The name is host bytes, shown decoded as UTF-8; the row keeps the bytes to address its file.
-    auto* item = new QTreeWidgetItem(QStringList{platform::PathToQString(row.name), ToQString(row.sizeText), ToQString(row.artist),
-                                                 ToQString(row.title), ToQString(row.album), ToQString(row.year),
-                                                 ToQString(row.genre), ToQString(row.comment)});
+    // Columns: name, size, then the six fields in Field order.
+    QStringList texts{platform::PathToQString(row.name), ToQString(row.sizeText)};
+    for (const std::string& field : row.fields)
+        texts.append(ToQString(field));
+    auto* item = new QTreeWidgetItem(texts);
     const int image = static_cast<int>(row.state);
     item->setIcon(0, m_imlFiles.at(static_cast<std::size_t>(image)));
     item->setData(0, kNameRole, QByteArray::fromStdString(row.name));
@@ -80,6 +82,6 @@ void CSonadexView::FillFileList()
         items[static_cast<qsizetype>(i)] = byName[i].second;
     m_listFiles->addTopLevelItems(items); // the list takes ownership
 
-    ShowStatusText(SummaryText(listing.count, listing.total, GetText(71)));
+    ShowStatusText(SummaryText(listing.count, listing.total, GetText(text::kFiles)));
     m_listFiles->setUpdatesEnabled(true);
 }

@@ -1,6 +1,7 @@
 // Putting the language texts on the main menu and the list's headings.
 #include "SonadexView.h"
 
+#include "language/TextIds.h"
 #include "platform/QtText.h"
 #include "view/Resource.h"
 
@@ -39,30 +40,31 @@ void CSonadexView::ApplyLanguage()
 {
     if (auto* frame = qobject_cast<QMainWindow*>(window())) {
         QMenuBar* bar = frame->menuBar();
-        const std::string ctrl = GetText(75);
+        const std::string ctrl = GetText(text::kCtrl);
         const std::vector<std::pair<int, std::string>> labels = {
-            {res::ID_FILE_PLAY, GetText(74) + "\tF4"},
-            {res::ID_FILE_SETTINGS, GetText(54) + "\t" + ctrl + "+O"},
-            {res::ID_FILE_RENAME, GetText(76) + "\tF2"},
-            {res::ID_FILE_RENAME_ALL, GetText(77) + "\tF3"},
-            {res::ID_FILE_REMOVE_ID3, GetText(78) + "\t" + ctrl + "+R"},
-            {res::ID_FILE_DELETE, GetText(79) + "\t" + GetText(80)},
-            {res::ID_FILE_MULTITAG, GetText(81) + "\t" + ctrl + "+S"},
-            {res::ID_FILE_PRINT, GetText(82) + "\t" + ctrl + "+P"},
-            {res::ID_FILE_PRINT_PREVIEW, GetText(83)},
-            {res::ID_FILE_PRINT_SETUP, GetText(84)},
-            {res::ID_APP_EXIT, GetText(53)},
-            {res::ID_VIEW_REFRESH, GetText(86) + "\tF5"},
-            {res::ID_VIEW_SELECT_ALL, GetText(87) + "\t" + ctrl + "+A"},
-            {res::ID_VIEW_TOOLBAR, GetText(88)},
-            {res::ID_VIEW_STATUS_BAR, GetText(89)},
-            {res::ID_APP_ABOUT, GetText(4)},
+            {res::ID_FILE_PLAY, GetText(text::kPlay) + "\tF4"},
+            {res::ID_FILE_SETTINGS, GetText(text::kSettings) + "\t" + ctrl + "+O"},
+            {res::ID_FILE_RENAME, GetText(text::kRename) + "\tF2"},
+            {res::ID_FILE_RENAME_ALL, GetText(text::kRenameAll) + "\tF3"},
+            {res::ID_FILE_REMOVE_ID3, GetText(text::kRemoveTag) + "\t" + ctrl + "+R"},
+            {res::ID_FILE_DELETE, GetText(text::kDelete) + "\t" + GetText(text::kDel)},
+            {res::ID_FILE_MULTITAG, GetText(text::kMultiTag) + "\t" + ctrl + "+S"},
+            {res::ID_FILE_PRINT, GetText(text::kPrint) + "\t" + ctrl + "+P"},
+            {res::ID_FILE_PRINT_PREVIEW, GetText(text::kPrintPreview)},
+            {res::ID_FILE_PRINT_SETUP, GetText(text::kPrintSetup)},
+            {res::ID_APP_EXIT, GetText(text::kExit)},
+            {res::ID_VIEW_REFRESH, GetText(text::kRefresh) + "\tF5"},
+            {res::ID_VIEW_SELECT_ALL, GetText(text::kSelectAll) + "\t" + ctrl + "+A"},
+            {res::ID_VIEW_TOOLBAR, GetText(text::kToolbar)},
+            {res::ID_VIEW_STATUS_BAR, GetText(text::kStatusBar)},
+            {res::ID_APP_ABOUT, GetText(text::kAbout)},
         };
-        SetTopMenuText(bar, 0, GetText(63));
-        SetTopMenuText(bar, 1, GetText(85));
-        for (const auto& [id, text] : labels)
-            if (QAction* action = FindCommand(bar->actions(), id)) action->setText(platform::ToQString(text));
+        SetTopMenuText(bar, 0, GetText(text::kFile));
+        SetTopMenuText(bar, 1, GetText(text::kView));
+        for (const auto& [id, label] : labels)
+            if (QAction* action = FindCommand(bar->actions(), id)) action->setText(platform::ToQString(label));
     }
-    for (int column = 0; column < 8; ++column)
-        m_listFiles->headerItem()->setText(column, platform::ToQString(GetText(63 + column)));
+    int column = 0;
+    for (const int heading : text::kColumnHeadings)
+        m_listFiles->headerItem()->setText(column++, platform::ToQString(GetText(heading)));
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 class CPrintSettingsDlg;
+class QAction;
 class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -69,9 +70,9 @@ public:
     void SizeFileListColumns();
     void FillFileList();
 
-    // Commands (ViewCommands.cpp). OnCommand is the view's message map:
-    // menus, accelerators, toolbar and context menu all arrive there.
-    void OnCommand(int id);
+    // Commands (ViewCommands.cpp). The window's command table (src/app)
+    // binds menus, accelerators and toolbar to these handlers; the context
+    // menu raises the window's actions.
     void OnRefresh();
     void OnPlay();
     void OnRename();
@@ -81,10 +82,15 @@ public:
     void OnSelectAll();
     void OnMultiTag();
     void OnSettings();
+    void OnPrint();
+    void OnPrintDirect();
+    void OnPrintPreview();
     void OnListDoubleClick();
     void OnListRightClick();
     bool RenameOneFile(const std::string& folder, const std::string& name);
     int RenameFolderTree(const std::string& folder);
+    // Runs a command; a file that fails after it was opened ends it with one message.
+    void RunCommand(const std::function<void()>& command);
     // The list's context menu; its texts are fixed German ones in every language.
     std::unique_ptr<QMenu> CreateContextMenu();
 
@@ -132,8 +138,7 @@ private:
     std::string FolderFilePath(const std::string& name) const;
     RenameOptions MakeRenameOptions();
     bool EditTag(const std::string& path);
-    void RunCommand(const std::function<void()>& command);
-    void PrintView(int id);
+    QAction* WindowCommand(int id) const;
 
     std::array<QIcon, 7> m_imlFolders;
     std::array<QIcon, 3> m_imlFiles;

@@ -9,6 +9,7 @@
 #include "language/TextIds.h"
 #include "ops/FolderWalk.h"
 #include "ops/Rename.h"
+#include "ops/TagChange.h"
 #include "platform/File.h"
 #include "platform/FileOps.h"
 #include "platform/MessageBox.h"
@@ -58,37 +59,6 @@ FileOutcome Failure(const std::string& path, int error)
 }
 
 } // namespace
-
-void CSonadexView::OnCommand(int id)
-{
-    using namespace res;
-    switch (id) {
-    case ID_VIEW_REFRESH:
-        return RunCommand([this] { OnRefresh(); });
-    case ID_FILE_RENAME:
-        return RunCommand([this] { OnRename(); });
-    case ID_FILE_RENAME_ALL:
-        return RunCommand([this] { OnRenameAll(); });
-    case ID_FILE_REMOVE_ID3:
-        return RunCommand([this] { OnRemoveId3(); });
-    case ID_FILE_DELETE:
-        return RunCommand([this] { OnDelete(); });
-    case ID_FILE_SETTINGS:
-        return RunCommand([this] { OnSettings(); });
-    case ID_VIEW_SELECT_ALL:
-        return OnSelectAll();
-    case ID_FILE_PLAY:
-        return OnPlay();
-    case ID_FILE_MULTITAG:
-        return RunCommand([this] { OnMultiTag(); });
-    case ID_FILE_PRINT:
-    case ID_FILE_PRINT_DIRECT:
-    case ID_FILE_PRINT_PREVIEW:
-        return RunCommand([this, id] { PrintView(id); });
-    default:
-        return;
-    }
-}
 
 // A file that fails after it was opened ends the command with one clear
 // message; the list then shows what is really on disk.
@@ -185,11 +155,11 @@ void CSonadexView::OnRename()
 
 void CSonadexView::OnRenameAll()
 {
-    const int answer =
-        platform::MessageBox(this, GetText(45) + "?", kCaption, platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
+    const int answer = platform::MessageBox(this, GetText(text::kSubfolders) + "?", kCaption,
+                                            platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
     if (answer == platform::IDYES) {
         const int count = RenameFolderTree(m_strFolder);
-        platform::MessageBox(this, CountText(count, GetText(60)), "SonadexPro",
+        platform::MessageBox(this, CountText(count, GetText(text::kFilesProcessed)), "SonadexPro",
                              platform::MB_OK | platform::MB_ICONINFORMATION);
         FillFileList();
     } else if (answer == platform::IDNO) {
@@ -202,13 +172,12 @@ void CSonadexView::OnRemoveId3()
 {
     std::vector<FileOutcome> failed;
     for (const std::string& name : SelectedNames()) {
-        CId3v1Tag tag;
-        const std::string path = FolderFilePath(name);
-        if (!tag.Open(path) || !tag.HasTag()) continue; // a file without a tag has nothing to write
-        tag.RemoveTag();
-        tag.Save();
-        // Save is silent when the file cannot be opened for writing; its error code tells.
-        if (tag.GetLastError() != 0) failed.push_back(Failure(path, tag.GetLastError()));
+        const TagChangeResult result = ChangeTag(FolderFilePath(name), [](CId3v1Tag& tag) {
+            tag.RemoveTag();
+            return false;
+        });
+        // A file that cannot be read is passed over, as every command does.
+        if (result.opened && !result.outcome.ok) failed.push_back(result.outcome);
     }
     FillFileList();
     ReportFailures(this, GetTextOrBuiltIn(m_tblLanguage, text::kTagsNotRemoved), failed, platform::MB_ICONSTOP);
@@ -218,8 +187,9 @@ void CSonadexView::OnDelete()
 {
     const std::vector<std::string> names = SelectedNames();
     if (names.empty()) return;
-    const int answer = platform::MessageBox(this, CountText(static_cast<int>(names.size()), GetText(62)), kCaption,
-                                            platform::MB_YESNO | platform::MB_ICONQUESTION);
+    const int answer =
+        platform::MessageBox(this, CountText(static_cast<int>(names.size()), GetText(text::kDeleteFiles)), kCaption,
+                             platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES) return;
     std::vector<FileOutcome> failed;
     for (const std::string& name : names)
@@ -263,13 +233,23 @@ void CSonadexView::OnListDoubleClick()
     });
 }
 
+// The window's action of a command number: the context menu runs the same
+// commands as the menus, through the window's command table.
+QAction* CSonadexView::WindowCommand(int id) const
+{
+    const QList<QAction*> actions = window()->actions();
+    const auto found = std::find_if(actions.begin(), actions.end(),
+                                    [id](const QAction* action) { return action->data().toInt() == id; });
+    return found == actions.end() ? nullptr : *found;
+}
+
 std::unique_ptr<QMenu> CSonadexView::CreateContextMenu()
 {
     auto menu = std::make_unique<QMenu>(this);
     const auto add = [this, &menu](const char* text, int id) {
         QAction* action = menu->addAction(QString::fromUtf8(text));
         action->setData(id);
-        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        if (QAction* command = WindowCommand(id)) connect(action, &QAction::triggered, command, &QAction::trigger);
         return action;
     };
     QAction* play = add("Abspielen", res::ID_FILE_PLAY);
@@ -291,10 +271,17 @@ void CSonadexView::OnListRightClick()
     menu->exec(position);
 }
 
-void CSonadexView::PrintView(int id)
+void CSonadexView::OnPrint()
 {
-    const PrintMode mode = id == res::ID_FILE_PRINT_PREVIEW  ? PrintMode::Preview
-                           : id == res::ID_FILE_PRINT_DIRECT ? PrintMode::Direct
-                                                             : PrintMode::Print;
-    RunViewPrinting(this, mode, m_strFolder, m_tblLanguage, *m_pPrintSettings);
+    RunViewPrinting(this, PrintMode::Print, m_strFolder, m_tblLanguage, *m_pPrintSettings);
+}
+
+void CSonadexView::OnPrintDirect()
+{
+    RunViewPrinting(this, PrintMode::Direct, m_strFolder, m_tblLanguage, *m_pPrintSettings);
+}
+
+void CSonadexView::OnPrintPreview()
+{
+    RunViewPrinting(this, PrintMode::Preview, m_strFolder, m_tblLanguage, *m_pPrintSettings);
 }

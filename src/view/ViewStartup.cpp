@@ -1,11 +1,11 @@
 // Start-up with its splash window, the stored settings, and the end of the view.
 #include "SonadexView.h"
 
+#include "language/TextIds.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
-#include "platform/Registry.h"
-#include "platform/StoredPath.h"
 #include "platform/WaitCursor.h"
+#include "settings/StoredSettings.h"
 #include "view/SplashDlg.h"
 
 #include <QCoreApplication>
@@ -14,21 +14,8 @@
 
 namespace {
 
-constexpr const char* kSettingsKey = "Software\\Velmora\\Sonadex Pro";
 constexpr const char* kCaption = "Sonadex Pro";
 constexpr std::uint32_t kSplashMilliseconds = 3000;
-constexpr std::size_t kValueBuffer = 260;
-// A path holds host bytes: a name of many non-Latin characters takes three
-// bytes a character, so a path gets the host's own limit.
-constexpr std::size_t kPathBuffer = 4096;
-
-// A value that is missing or does not fit counts as empty text.
-std::string ReadValue(const platform::CRegKey& key, const std::string& name, std::size_t buffer = kValueBuffer)
-{
-    std::string value;
-    if (key.QueryStringValue(name, value, buffer) != platform::ERROR_SUCCESS) value.clear();
-    return value;
-}
 
 } // namespace
 
@@ -44,7 +31,7 @@ void CSonadexView::OnInitialUpdate()
     const std::uint32_t t0 = platform::timeGetTime();
 
     if (!LoadLanguage()) return EndStartUp("Unable to read language settings.");
-    if (!ReadStoredSettings()) return EndStartUp(GetText(61));
+    if (!ReadStoredSettings()) return EndStartUp(GetText(text::kNoSettings));
 
     InitFolderTreeImages();
     FillDriveTree();
@@ -59,12 +46,11 @@ void CSonadexView::OnInitialUpdate()
 
 bool CSonadexView::ReadStoredSettings()
 {
-    platform::CRegKey key;
-    if (key.Open(kSettingsKey, platform::KEY_READ) != platform::ERROR_SUCCESS) return false;
-    m_strRenamePattern = ReadValue(key, "Rename");
-    m_bPrompt = ReadValue(key, "Prompt") == "TRUE";
-    m_strFolder = platform::ResolveStoredPath(ReadValue(key, "LastPath", kPathBuffer));
-    key.Close();
+    const std::optional<settings::ProgramSettings> stored = settings::ReadProgramSettings();
+    if (!stored) return false;
+    m_strRenamePattern = stored->renamePattern;
+    m_bPrompt = stored->prompt;
+    m_strFolder = stored->lastPath;
     return true;
 }
 
@@ -94,12 +80,6 @@ void CSonadexView::OnDestroy()
     m_bDestroyed = true;
     // Only a view that started fully knows the folder; a failed start must
     // not wipe the folder stored by the last good run.
-    if (m_bRunning) {
-        platform::CRegKey key;
-        if (key.Open(kSettingsKey, platform::KEY_WRITE) == platform::ERROR_SUCCESS) {
-            key.SetStringValue("LastPath", m_strFolder);
-            key.Close();
-        }
-    }
+    if (m_bRunning) settings::StoreLastPath(m_strFolder);
     if (m_tblLanguage.IsLoaded()) m_tblLanguage.Close();
 }

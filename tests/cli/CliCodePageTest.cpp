@@ -51,7 +51,8 @@ TEST_F(CliCodePage, UnusableCodePageIsRefusedByNameAndNothingIsTouched)
             const RunResult result = RunCli(command);
             EXPECT_EQ(result.status, 2);
             EXPECT_EQ(result.out, "");
-            EXPECT_NE(result.err.find("\"" + std::string(acp) + "\""), std::string::npos) << result.err;
+            const std::string quoted = std::string(1, '"').append(acp).append(1, '"');
+            EXPECT_NE(result.err.find(quoted), std::string::npos) << result.err;
             EXPECT_EQ(Snapshot(), before);
         }
     }

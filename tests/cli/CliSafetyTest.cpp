@@ -104,7 +104,7 @@ TEST_F(CliSafety, RenameRefusesNamesTakenWhenCaseIsIgnored)
     int number = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string folder = "c" + std::to_string(++number) + "/";
+        const std::string folder = std::string("c").append(std::to_string(++number)).append("/");
         Write(folder + c.file, MakeMp3(&kTag));
         if (*c.other) Write(folder + c.other, "OTHER");
         const RunResult result = RunCli({"rename", "--pattern", "%1 - %2", Host(folder + c.file)});

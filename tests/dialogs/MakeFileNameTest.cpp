@@ -94,7 +94,7 @@ TEST(MakeFileName, UntaggedAndOutOfTableGenresGiveEmptyValues)
 
 TEST(FillPattern, AppendsTheExtensionAndMapsNothing)
 {
-    const std::string names[6] = {"Interpret", "Titel", "Album", "Jahr", "Genre", "Kommentar"};
+    const FieldArray<std::string> names = {"Interpret", "Titel", "Album", "Jahr", "Genre", "Kommentar"};
     EXPECT_EQ(FillPattern("%1/%2: %6?", names), "Interpret/Titel: Kommentar?.mp3");
     EXPECT_EQ(FillPattern("%3%4%5", names), "AlbumJahrGenre.mp3");
 }

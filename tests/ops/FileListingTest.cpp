@@ -54,17 +54,17 @@ TEST_F(FileListingTest, RowsCarryStateSizeAndFields)
         EXPECT_EQ(row.name, expected[i].name);
         EXPECT_EQ(row.opened, expected[i].opened);
         EXPECT_EQ(row.state, expected[i].state);
-        EXPECT_EQ(row.artist, expected[i].artist);
+        EXPECT_EQ(row.Get(Field::Artist), expected[i].artist);
         EXPECT_EQ(row.sizeText.empty(), !row.opened || row.size == 0);
     }
     const FileRow& other = listing.rows[3];
     EXPECT_EQ(other.size, tagged.size());
     EXPECT_EQ(other.sizeText, "1.00 KB");
-    EXPECT_EQ(other.title, "Tit");
-    EXPECT_EQ(other.album, "Alb");
-    EXPECT_EQ(other.year, "1999");
-    EXPECT_EQ(other.genre, "Pop");
-    EXPECT_EQ(other.comment, "Com");
+    EXPECT_EQ(other.Get(Field::Title), "Tit");
+    EXPECT_EQ(other.Get(Field::Album), "Alb");
+    EXPECT_EQ(other.Get(Field::Year), "1999");
+    EXPECT_EQ(other.Get(Field::Genre), "Pop");
+    EXPECT_EQ(other.Get(Field::Comment), "Com");
     EXPECT_EQ(listing.count, 7);
     EXPECT_EQ(listing.total, 3 * tagged.size() + 2 * SilentFrames(1).size());
 }
@@ -79,7 +79,7 @@ TEST_F(FileListingTest, FileInUseIsCountedWithoutSize)
     ASSERT_EQ(listing.rows.size(), 2u);
     EXPECT_FALSE(listing.rows[0].opened);
     EXPECT_EQ(listing.rows[0].state, RowState::Untagged);
-    EXPECT_EQ(listing.rows[0].artist, "");
+    EXPECT_EQ(listing.rows[0].Get(Field::Artist), "");
     EXPECT_EQ(listing.count, 2);
     EXPECT_EQ(listing.total, SilentFrames(1).size());
 }
@@ -111,9 +111,7 @@ void ExpectSameRows(const FileListing& one, const FileListing& other)
         EXPECT_EQ(a.size, b.size);
         EXPECT_EQ(a.sizeText, b.sizeText);
         EXPECT_EQ(a.state, b.state);
-        for (const auto field :
-             {&FileRow::artist, &FileRow::title, &FileRow::album, &FileRow::year, &FileRow::genre, &FileRow::comment})
-            EXPECT_EQ(a.*field, b.*field);
+        EXPECT_EQ(a.fields, b.fields);
     }
 }
 

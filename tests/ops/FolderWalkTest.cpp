@@ -163,3 +163,39 @@ TEST_F(FolderWalkTest, WritingWalkNamesLinksLeadingOutside)
         EXPECT_EQ(skipped, c.skipped);
     }
 }
+
+// Folders come as the walk enters them, each before its files and
+// subfolders, subfolders in the finder's order; a link cycle is entered once.
+TEST_F(FolderWalkTest, NamesEachFolderAsItIsEntered)
+{
+    for (const char* name : {"m/b/x.mp3", "m/A/y.mp3", "m/A/c/z.mp3", "m/top.mp3"})
+        machine.WriteFile(name, "x");
+    Link(machine.Host("m"), "m/A/c/loop");
+    for (const bool recurse : {false, true}) {
+        SCOPED_TRACE(recurse);
+        std::vector<std::string> order;
+        FolderWalkCallbacks callbacks;
+        callbacks.onFolder = [&](const std::string& folder) { order.push_back("folder " + folder); };
+        callbacks.onFile = [&](const std::string& folder, const std::string& name) {
+            order.push_back(folder + "\\" + name);
+        };
+        WalkMp3Files(machine.Sys("m"), recurse, callbacks);
+        const std::vector<std::string> expected =
+            recurse ? std::vector<std::string>{"folder C:\\m",       "folder C:\\m\\A", "folder C:\\m\\A\\c",
+                                               "C:\\m\\A\\c\\z.mp3", "C:\\m\\A\\y.mp3", "folder C:\\m\\b",
+                                               "C:\\m\\b\\x.mp3",    "C:\\m\\top.mp3"}
+                    : std::vector<std::string>{"folder C:\\m", "C:\\m\\top.mp3"};
+        EXPECT_EQ(order, expected);
+    }
+}
+
+// With no files asked for, a walk that does not descend only names the start folder.
+TEST_F(FolderWalkTest, AFoldersOnlyWalkWithoutRecursionNamesTheStart)
+{
+    machine.WriteFile("m/sub/a.mp3", "x");
+    std::vector<std::string> folders;
+    FolderWalkCallbacks callbacks;
+    callbacks.onFolder = [&](const std::string& folder) { folders.push_back(folder); };
+    WalkMp3Files(machine.Sys("m"), false, callbacks);
+    EXPECT_EQ(folders, std::vector<std::string>{"C:\\m"});
+}

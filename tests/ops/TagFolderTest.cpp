@@ -42,7 +42,7 @@ TEST_F(TagFolderTest, OnlyLowerCaseMp3FilesAreWritten)
     for (const char* name : {"m/a.mp3", "m/B.MP3", "m/c.txt"})
         machine.WriteFile(name, audio);
     TagFields fields;
-    fields.artist = "Band";
+    fields[Field::Artist] = "Band";
     EXPECT_EQ(TagFolder(machine.Sys("m"), fields, false), 1);
     EXPECT_EQ(Read("m/a.mp3").GetArtist(), "Band");
     EXPECT_EQ(machine.ReadFile("m/B.MP3"), audio);
@@ -53,9 +53,9 @@ TEST_F(TagFolderTest, ChosenFieldsReplaceAndOthersStay)
 {
     machine.WriteFile("m/a.mp3", TaggedFile({"Title", "Artist", "Album", "1999", "Comment", 17}));
     TagFields fields;
-    fields.artist = ""; // chosen with an empty edit: blanked
-    fields.genre = "";  // chosen without a selection: no genre
-    fields.year = "ab12x";
+    fields[Field::Artist] = ""; // chosen with an empty edit: blanked
+    fields[Field::Genre] = "";  // chosen without a selection: no genre
+    fields[Field::Year] = "ab12x";
     EXPECT_EQ(TagFolder(machine.Sys("m"), fields, false), 1);
     const CId3v1Tag tag = Read("m/a.mp3");
     EXPECT_EQ(tag.GetArtist(), "");
@@ -82,7 +82,7 @@ TEST_F(TagFolderTest, SubfoldersOnlyWhenAsked)
     for (const char* name : {"m/a.mp3", "m/s/b.mp3", "m/s/t/c.mp3"})
         machine.WriteFile(name, SilentFrames(1));
     TagFields fields;
-    fields.genre = "Rock";
+    fields[Field::Genre] = "Rock";
     EXPECT_EQ(TagFolder(machine.Sys("m"), fields, false), 1);
     EXPECT_FALSE(Read("m/s/b.mp3").HasTag());
     EXPECT_EQ(TagFolder(machine.Sys("m"), fields, true), 3);
@@ -104,7 +104,7 @@ TEST_F(TagFolderTest, FailedWriteIsReportedAndTheWalkGoesOn)
         const rlimit lim{big.size() + 10, big.size() + 10};
         if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(10);
         TagFields fields;
-        fields.title = "New";
+        fields[Field::Title] = "New";
         for (const unsigned jobs : {4u, 1u}) { // the same report from threads, which retry a failed file once
             std::vector<FileOutcome> outcomes;
             const int count = TagFolder(
@@ -146,7 +146,7 @@ TEST_F(TagFolderTest, LinksLeadingOutsideAreSkippedAndNamed)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.followLinks ? "following links" : "staying inside");
         TagFields fields;
-        fields.artist = "New";
+        fields[Field::Artist] = "New";
         std::vector<std::string> skipped;
         const int count = TagFolder(
             machine.Sys("m"), fields, true,
@@ -179,7 +179,7 @@ TEST_F(TagFolderTest, ReadOnlyFileIsReportedAndKeepsItsBytes)
     for (const std::string& up : {machine.Root(), machine.Root() + "/.."})
         chmod(up.c_str(), 0711);
     TagFields fields;
-    fields.artist = "New";
+    fields[Field::Artist] = "New";
     const auto run = [&] {
         std::vector<FileOutcome> outcomes;
         const int count =
@@ -222,8 +222,8 @@ std::vector<FileOutcome> TagTree(const TempMachine& machine, const std::string& 
 {
     std::vector<FileOutcome> outcomes;
     TagFields fields;
-    fields.artist = "Threads";
-    fields.comment = "same bytes";
+    fields[Field::Artist] = "Threads";
+    fields[Field::Comment] = "same bytes";
     count = TagFolder(
         machine.Sys(top), fields, true, [&](const FileOutcome& o) { outcomes.push_back(o); }, jobs);
     return outcomes;

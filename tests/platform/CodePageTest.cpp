@@ -183,7 +183,7 @@ TEST(CodePage, EveryTwoByteCharacterMapsToItsFirstByteOrQuestionMark)
         for (char32_t point = 0x80; point < 0x800; ++point) {
             const std::string utf8{static_cast<char>(0xC0 | (point >> 6)), static_cast<char>(0x80 | (point & 0x3F))};
             const auto found = byteOf.find(utf8);
-            const std::string expected = "a" + std::string(1, found == byteOf.end() ? '?' : found->second) + "z";
+            const std::string expected{'a', found == byteOf.end() ? '?' : found->second, 'z'};
             ASSERT_EQ(cp.FromUtf8("a" + utf8 + "z"), expected) << std::hex << static_cast<unsigned>(point);
             ASSERT_EQ(cp.CanHold(utf8), found != byteOf.end()) << std::hex << static_cast<unsigned>(point);
         }

@@ -66,7 +66,8 @@ TEST(Machine, OtherCodePageValuesAreRefusedByName)
         WriteCodePageHive(machine, value);
         const std::optional<std::string> refusal = platform::InstallMachineFromHive();
         ASSERT_TRUE(refusal.has_value());
-        EXPECT_NE(refusal->find("\"" + std::string(value) + "\""), std::string::npos) << *refusal;
+        const std::string quoted = std::string(1, '"').append(value).append(1, '"');
+        EXPECT_NE(refusal->find(quoted), std::string::npos) << *refusal;
         EXPECT_EQ(CurrentMachine().codePage.Number(), 1251);
     }
 }

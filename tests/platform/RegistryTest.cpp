@@ -346,3 +346,27 @@ TEST_F(RegistryTest, ConcurrentWritersFromTwoProcessesAllLand)
             EXPECT_EQ(hive.Get(kProgramKey, std::string(1, prefix) + std::to_string(i)), "v") << prefix << i;
     EXPECT_EQ(hive.Get(kProgramKey, "Rename"), "%1 - %2");
 }
+
+// A hive kept elsewhere behind a link (a dotfiles folder) stays behind it:
+// the write replaces the file the link names, with that file's mode.
+TEST_F(RegistryTest, AHiveThatIsALinkKeepsBeingOne)
+{
+    namespace fs = std::filesystem;
+    const fs::path hive = m_machine.HiveFile();
+    const fs::path real = hive.parent_path() / "dotfiles" / "hklm.reg";
+    fs::create_directories(real.parent_path());
+    fs::rename(hive, real);
+    chmod(real.c_str(), 0600);
+    fs::create_symlink(fs::relative(real, hive.parent_path()), hive);
+
+    CRegKey key;
+    ASSERT_EQ(key.Open(kProgramKey, KEY_WRITE), ERROR_SUCCESS);
+    ASSERT_EQ(key.SetStringValue("Rename", "%2"), ERROR_SUCCESS);
+
+    EXPECT_TRUE(fs::is_symlink(hive));
+    EXPECT_NE(Hive().find("\"Rename\"=\"%2\""), std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(real.parent_path()), fs::directory_iterator()), 1);
+}

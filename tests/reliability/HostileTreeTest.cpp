@@ -188,7 +188,7 @@ TEST_F(HostileTree, FilesOfZeroTo129BytesGainAndLoseExactlyOneRecord)
         {"s/127.mp3", std::string(127, 'a')},
         {"s/128.mp3", std::string(128, 'b')},
         {"s/128tag.mp3", Record("Only", "Record")}, // too short to carry a tag: all of it is audio
-        {"s/129.mp3", "x" + Record("One", "Byte")},
+        {"s/129.mp3", std::string(1, 'x').append(Record("One", "Byte"))},
     };
     for (const auto& [rel, bytes] : files)
         Write(rel, bytes);
@@ -196,7 +196,8 @@ TEST_F(HostileTree, FilesOfZeroTo129BytesGainAndLoseExactlyOneRecord)
     EXPECT_EQ(tagged.status, 0) << tagged.err;
     for (const auto& [rel, bytes] : files) {
         SCOPED_TRACE(rel);
-        const std::string expected = rel == "s/129.mp3" ? "x" + Record("One", "New") : bytes + kNewRecord;
+        const std::string expected =
+            rel == "s/129.mp3" ? std::string(1, 'x').append(Record("One", "New")) : bytes + kNewRecord;
         EXPECT_EQ(Read(rel), expected);
     }
     std::vector<std::string> stripArgs = {"strip"};

@@ -86,7 +86,7 @@ TEST(FileList, NamesShowAsTheHostSpellsThemAndStillNameTheirFiles)
     EXPECT_EQ(list->topLevelItem(0)->text(0), QString::fromUtf8("M\xC3\xBCller.mp3"));
 
     h.SelectRows({"M\xC3\xBCller.mp3"});
-    h.View().OnCommand(res::ID_FILE_RENAME);
+    h.Command(res::ID_FILE_RENAME);
     EXPECT_TRUE(h.machine.Exists("f/A - T.mp3"));
     EXPECT_FALSE(h.machine.Exists("f/M\xC3\xBCller.mp3"));
 }

@@ -112,7 +112,7 @@ TEST(FolderTree, RefreshRereadsTheTreeKeepsTheFolderAndFillsOnce)
     int fills = 0;
     QObject::connect(h.View().FileList()->model(), &QAbstractItemModel::modelReset, [&fills] { ++fills; });
 
-    h.View().OnCommand(res::ID_VIEW_REFRESH);
+    h.Command(res::ID_VIEW_REFRESH);
 
     EXPECT_EQ(fills, 1);
     EXPECT_EQ(h.View().m_strFolder, "C:\\a\\b");

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -52,7 +53,7 @@ TEST(ViewCommands, RenameMovesSelectedFilesAndLeavesCollisionsAndBadNames)
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.SelectRows({"1.mp3", "2.mp3", "3.mp3"});
 
-    h.View().OnCommand(res::ID_FILE_RENAME);
+    h.Command(res::ID_FILE_RENAME);
 
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"2.mp3", "3.mp3", "4.mp3", "A - T.mp3"}));
     EXPECT_EQ(h.machine.ReadFile("f/A - T.mp3"), Tagged(Tag("A", "T")));
@@ -66,7 +67,7 @@ TEST(ViewCommands, RenameWithNothingSelectedStillRefills)
     h.machine.MakeDir("f");
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.machine.WriteFile("f/new.mp3", Untagged());
-    h.View().OnCommand(res::ID_FILE_RENAME);
+    h.Command(res::ID_FILE_RENAME);
     EXPECT_EQ(h.RowNames(), std::vector<std::string>{"new.mp3"});
 }
 
@@ -80,7 +81,7 @@ TEST(ViewCommands, RenameAllYesWalksSubfoldersAndReportsTheCount)
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.boxes.answers = {platform::IDYES, platform::IDOK};
 
-    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+    h.Command(res::ID_FILE_RENAME_ALL);
 
     ASSERT_EQ(h.boxes.calls.size(), 2u);
     EXPECT_EQ(h.boxes.calls[0].text, "Unterordner einbeziehen?");
@@ -103,7 +104,7 @@ TEST(ViewCommands, RenameAllNoRenamesEveryListedRow)
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.boxes.answers = {platform::IDNO};
 
-    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+    h.Command(res::ID_FILE_RENAME_ALL);
 
     EXPECT_EQ(h.boxes.calls.size(), 1u);
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"A - 1.mp3", "A - up.mp3"}));
@@ -116,7 +117,7 @@ TEST(ViewCommands, RenameAllCancelChangesNothing)
     h.machine.WriteFile("f/one.mp3", Tagged(Tag("A", "1")));
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.boxes.answers = {platform::IDCANCEL};
-    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+    h.Command(res::ID_FILE_RENAME_ALL);
     EXPECT_EQ(h.boxes.calls.size(), 1u);
     EXPECT_TRUE(h.machine.Exists("f/one.mp3"));
 }
@@ -136,7 +137,7 @@ TEST(ViewCommands, PromptOpensTheEditorForAFileWithoutTag)
         h.SelectRows({"bare.mp3"});
         ScriptEditor("New", "Song", c.save);
 
-        h.View().OnCommand(res::ID_FILE_RENAME);
+        h.Command(res::ID_FILE_RENAME);
 
         EXPECT_TRUE(h.machine.Exists(c.result));
         EXPECT_EQ(h.RowNames().size(), 1u);
@@ -149,7 +150,7 @@ TEST(ViewCommands, WithoutPromptAFileWithoutTagKeepsItsName)
     h.machine.WriteFile("f/bare.mp3", Untagged());
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.SelectRows({"bare.mp3"});
-    h.View().OnCommand(res::ID_FILE_RENAME);
+    h.Command(res::ID_FILE_RENAME);
     EXPECT_TRUE(h.machine.Exists("f/bare.mp3"));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
@@ -164,7 +165,7 @@ TEST(ViewCommands, RemoveId3CutsExactlyTheRecord)
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.SelectRows({"tagged.mp3", "untagged.mp3"});
 
-    h.View().OnCommand(res::ID_FILE_REMOVE_ID3);
+    h.Command(res::ID_FILE_REMOVE_ID3);
 
     EXPECT_EQ(h.machine.ReadFile("f/tagged.mp3"), tagged.substr(0, tagged.size() - 128));
     EXPECT_EQ(h.machine.ReadFile("f/untagged.mp3"), untagged);
@@ -178,12 +179,12 @@ TEST(ViewCommands, DeleteAsksWithTheCount)
         h.machine.WriteFile(std::string("f/") + name, Untagged());
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
 
-    h.View().OnCommand(res::ID_FILE_DELETE); // nothing selected: no question
+    h.Command(res::ID_FILE_DELETE); // nothing selected: no question
     EXPECT_TRUE(h.boxes.calls.empty());
 
     h.SelectRows({"a.mp3", "b.mp3", "d.mp3"});
     h.boxes.answers = {platform::IDNO};
-    h.View().OnCommand(res::ID_FILE_DELETE);
+    h.Command(res::ID_FILE_DELETE);
     ASSERT_EQ(h.boxes.calls.size(), 1u);
     EXPECT_EQ(h.boxes.calls[0].text, "3 Datei(en) werden gel\xF6scht. Fortfahren?");
     EXPECT_EQ(h.boxes.calls[0].caption, "Sonadex Pro");
@@ -192,7 +193,7 @@ TEST(ViewCommands, DeleteAsksWithTheCount)
     EXPECT_TRUE(h.machine.Exists("f/a.mp3"));
 
     h.boxes.answers = {platform::IDYES};
-    h.View().OnCommand(res::ID_FILE_DELETE);
+    h.Command(res::ID_FILE_DELETE);
     EXPECT_EQ(h.RowNames(), std::vector<std::string>{"c.mp3"});
     EXPECT_FALSE(h.machine.Exists("f/a.mp3"));
     EXPECT_FALSE(h.machine.Exists("f/d.mp3"));
@@ -205,11 +206,11 @@ TEST(ViewCommands, PlayOpensTheMarkedFile)
     h.machine.WriteFile("f/b.mp3", Untagged());
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.View().FileList()->setCurrentItem(nullptr);
-    h.View().OnCommand(res::ID_FILE_PLAY);
+    h.Command(res::ID_FILE_PLAY);
     EXPECT_TRUE(h.shellOpened.empty());
 
     h.SelectRows({"b.mp3"});
-    h.View().OnCommand(res::ID_FILE_PLAY);
+    h.Command(res::ID_FILE_PLAY);
     EXPECT_EQ(h.shellOpened, std::vector<std::string>{"C:\\f\\b.mp3"});
 }
 
@@ -279,7 +280,7 @@ TEST(ViewCommands, RemoveTagAndDeleteReportAReadOnlyFile)
         h.SelectRows({"ro.mp3", "rw.mp3"});
         h.boxes.answers = {c.answers.begin(), c.answers.end()};
 
-        h.View().OnCommand(c.command);
+        h.Command(c.command);
 
         EXPECT_EQ(h.machine.ReadFile("f/ro.mp3"), tagged);
         EXPECT_EQ(h.machine.Exists("f/rw.mp3"), c.otherKept);
@@ -308,7 +309,7 @@ TEST(ViewCommands, RenameAllNamesLinksLeadingOutside)
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
     h.boxes.answers = {platform::IDYES, platform::IDOK, platform::IDOK};
 
-    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+    h.Command(res::ID_FILE_RENAME_ALL);
 
     ASSERT_EQ(h.boxes.calls.size(), 3u);
     EXPECT_EQ(h.boxes.calls[1].text, "These links lead outside the folder and were skipped:\nC:\\f\\dir\nC:\\f\\three.mp3");
@@ -339,13 +340,13 @@ TEST(ViewCommands, RowsOfNamesOutsideTheCodePageAddressTheirOwnFiles)
                                   QString::fromUtf8("caf\xEF\xBF\xBD.mp3")}));
 
     h.SelectRows({latin1});
-    h.View().OnCommand(res::ID_FILE_REMOVE_ID3);
+    h.Command(res::ID_FILE_REMOVE_ID3);
     EXPECT_EQ(h.machine.ReadFile("f/" + latin1).size(), tagged.size() - 128);
     EXPECT_EQ(h.machine.ReadFile("f/caf\xC3\xA9.mp3"), tagged);
 
     h.SelectRows({omega});
     h.boxes.answers = {platform::IDYES};
-    h.View().OnCommand(res::ID_FILE_DELETE);
+    h.Command(res::ID_FILE_DELETE);
     EXPECT_FALSE(h.machine.Exists("f/" + omega));
     EXPECT_EQ(h.machine.ReadFile("f/a?.mp3"), tagged);
 
@@ -369,12 +370,12 @@ TEST(ViewCommands, RenamesFromTagsGiveNamesThatOpenAgain)
     ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
 
     h.SelectRows({"a\xCE\xA9.mp3"});
-    h.View().OnCommand(res::ID_FILE_RENAME);
+    h.Command(res::ID_FILE_RENAME);
     EXPECT_TRUE(h.machine.Exists("f/\xC3\x84rzte - One.mp3"));
     EXPECT_TRUE(h.machine.Exists("f/a?.mp3"));
 
     h.boxes.answers = {platform::IDYES, platform::IDOK};
-    h.View().OnCommand(res::ID_FILE_RENAME_ALL);
+    h.Command(res::ID_FILE_RENAME_ALL);
     EXPECT_TRUE(h.machine.Exists("f/Caf\xC3\xA9 - Two.mp3"));
     EXPECT_TRUE(h.machine.Exists("f/sub/X\xC2\x81 - Three.mp3"));
     const std::vector<std::string> rows = h.RowNames();
@@ -383,4 +384,34 @@ TEST(ViewCommands, RenamesFromTagsGiveNamesThatOpenAgain)
     const QTreeWidget* list = h.View().FileList();
     for (int row = 0; row < list->topLevelItemCount(); ++row)
         EXPECT_EQ(list->topLevelItem(row)->data(0, CSonadexView::kImageRole).toInt(), 0) << h.RowNames()[row];
+}
+
+// The context menu runs the window's own commands: the same handler, the
+// same question, the same refill.
+TEST(ViewCommands, ContextMenuItemsRunTheWindowsCommands)
+{
+    ViewHarness h;
+    for (const char* name : {"a.mp3", "b.mp3"})
+        h.machine.WriteFile(std::string("f/") + name, Untagged());
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
+    h.SelectRows({"a.mp3"});
+    const std::unique_ptr<QMenu> menu = h.View().CreateContextMenu();
+    const auto item = [&menu](int id) {
+        const QList<QAction*> actions = menu->actions();
+        const auto found = std::find_if(actions.begin(), actions.end(),
+                                        [id](const QAction* action) { return action->data().toInt() == id; });
+        return found == actions.end() ? nullptr : *found;
+    };
+
+    ASSERT_NE(item(res::ID_FILE_PLAY), nullptr);
+    item(res::ID_FILE_PLAY)->trigger();
+    EXPECT_EQ(h.shellOpened, std::vector<std::string>{"C:\\f\\a.mp3"});
+
+    h.boxes.answers = {platform::IDYES};
+    ASSERT_NE(item(res::ID_FILE_DELETE), nullptr);
+    item(res::ID_FILE_DELETE)->trigger();
+    ASSERT_EQ(h.boxes.calls.size(), 1u);
+    EXPECT_EQ(h.boxes.calls[0].text, "1 Datei(en) werden gel\xF6scht. Fortfahren?");
+    EXPECT_FALSE(h.machine.Exists("f/a.mp3"));
+    EXPECT_EQ(h.RowNames(), std::vector<std::string>{"b.mp3"});
 }

@@ -8,6 +8,7 @@
 #include "platform/Shell.h"
 #include "view/SonadexView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QStatusBar>
 #include <QTimer>
@@ -170,6 +171,13 @@ CSonadexView& ViewHarness::View() const
     return *Frame().GetActiveView();
 }
 
+void ViewHarness::Command(int id) const
+{
+    QAction* action = Frame().CommandAction(id);
+    ASSERT_NE(action, nullptr) << id;
+    action->trigger();
+}
+
 std::string ViewHarness::RowName(const QTreeWidgetItem& row)
 {
     return row.data(0, CSonadexView::kNameRole).toByteArray().toStdString();
@@ -189,8 +197,7 @@ std::vector<std::string> ViewHarness::SelectedRowNames() const
     std::vector<std::string> names;
     const QTreeWidget* list = View().FileList();
     for (int row = 0; row < list->topLevelItemCount(); ++row)
-        if (list->topLevelItem(row)->isSelected())
-            names.push_back(RowName(*list->topLevelItem(row)));
+        if (list->topLevelItem(row)->isSelected()) names.push_back(RowName(*list->topLevelItem(row)));
     return names;
 }
 

@@ -69,6 +69,8 @@ public:
     // The file a row addresses: its name's bytes, not the text it shows.
     static std::string RowName(const QTreeWidgetItem& row);
     void SelectRows(const std::vector<std::string>& names) const;
+    // Runs a command as its menu item or key does: through the window's action.
+    void Command(int id) const;
     // The status bar's message pane.
     std::string StatusText() const;
 

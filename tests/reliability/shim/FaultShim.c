@@ -2,7 +2,7 @@
 //
 // SONADEX_FAULT=OP:N:ERR[:short]   OP is write (write, pwrite, pwrite64),
 // ftruncate, rename (rename, renameat, renameat2, syscall(SYS_renameat2)) or
-// fsync (fsync, fdatasync); ERR is ENOSPC, EIO or EACCES. The N-th call of OP
+// fsync (fsync, fdatasync) or fchmod; ERR is ENOSPC, EIO, EACCES or EPERM. The N-th call of OP
 // fails with ERR. With "short", the N-th write puts only half its bytes and
 // the next one fails with ERR, as a filling disk does.
 // SONADEX_FAULT_LOG=FILE           a line is appended to FILE when the fault fires,
@@ -23,7 +23,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-enum Op { OP_NONE, OP_WRITE, OP_FTRUNCATE, OP_RENAME, OP_FSYNC };
+enum Op { OP_NONE, OP_WRITE, OP_FTRUNCATE, OP_RENAME, OP_FSYNC, OP_FCHMOD };
 
 static struct {
     int parsed;
@@ -41,6 +41,7 @@ static enum Op OpNamed(const char* name)
     if (strcmp(name, "ftruncate") == 0) return OP_FTRUNCATE;
     if (strcmp(name, "rename") == 0) return OP_RENAME;
     if (strcmp(name, "fsync") == 0) return OP_FSYNC;
+    if (strcmp(name, "fchmod") == 0) return OP_FCHMOD;
     return OP_NONE;
 }
 
@@ -49,6 +50,7 @@ static int ErrorNamed(const char* name)
     if (strcmp(name, "ENOSPC") == 0) return ENOSPC;
     if (strcmp(name, "EIO") == 0) return EIO;
     if (strcmp(name, "EACCES") == 0) return EACCES;
+    if (strcmp(name, "EPERM") == 0) return EPERM;
     return 0;
 }
 
@@ -179,6 +181,14 @@ int fdatasync(int fd)
     if (!real) real = (int (*)(int))Next("fdatasync");
     if (Decide(OP_FSYNC)) FAIL_WITH_ERROR();
     return real(fd);
+}
+
+int fchmod(int fd, mode_t mode)
+{
+    static int (*real)(int, mode_t);
+    if (!real) real = (int (*)(int, mode_t))Next("fchmod");
+    if (Decide(OP_FCHMOD)) FAIL_WITH_ERROR();
+    return real(fd, mode);
 }
 
 int rename(const char* from, const char* to)
