@@ -4,7 +4,7 @@
 #include "FuzzCheck.h"
 #include "FuzzDrive.h"
 
-#include "dialogs/MakeFileName.h"
+#include "naming/MakeFileName.h"
 #include "tag/Id3v1Tag.h"
 
 #include <algorithm>

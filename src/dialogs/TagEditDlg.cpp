@@ -1,7 +1,7 @@
 #include "TagEditDlg.h"
 
 #include "DialogControls.h"
-#include "MakeFileName.h"
+#include "naming/MakeFileName.h"
 #include "UnholdableText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"

@@ -2,7 +2,7 @@
 
 #include "FormatFileSize.h"
 #include "ParallelFor.h"
-#include "dialogs/MakeFileName.h"
+#include "naming/MakeFileName.h"
 #include "platform/FileFind.h"
 #include "platform/Machine.h"
 #include "platform/SystemPathName.h"

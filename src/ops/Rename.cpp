@@ -1,7 +1,7 @@
 #include "Rename.h"
 
 #include "FolderWalk.h"
-#include "dialogs/MakeFileName.h"
+#include "naming/MakeFileName.h"
 #include "platform/FileOps.h"
 #include "platform/FoldedFolder.h"
 #include "tag/Id3v1Tag.h"

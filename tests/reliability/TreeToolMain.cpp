@@ -13,7 +13,7 @@
 // gives for one of those records. With --require, the record must be the
 // made one (or the empty one) with one of the required artists (every file
 // was written by a run that finished); names may still come from any artist.
-#include "dialogs/MakeFileName.h"
+#include "naming/MakeFileName.h"
 #include "tag/Id3v1Tag.h"
 
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "dialogs/MakeFileName.h"
+#include "naming/MakeFileName.h"
 
 #include "TempMachine.h"
 #include "tag/Id3v1Tag.h"
