@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <string>
+#include <utility>
 
 class CTableFile;
 class QCheckBox;
@@ -18,12 +19,19 @@ public:
     CSettingsDlg(CTableFile& languageTable, QWidget* parent = nullptr);
     int DoModal(); // QDialog::Accepted after a successful OK
 
-    // Set by the caller before DoModal, read after it.
-    std::string m_language;
-    std::string m_languageFolder;
-    bool m_languageChanged = false;
-    bool m_prompt = false;
-    std::string m_pattern;
+    // The start values, set by the caller before DoModal.
+    void SetLanguage(std::string language) { m_language = std::move(language); }
+    void SetLanguageFolder(std::string folder) { m_languageFolder = std::move(folder); }
+    void SetPattern(std::string pattern) { m_pattern = std::move(pattern); }
+    void SetPrompt(bool prompt) { m_prompt = prompt; }
+
+    // The results, read after DoModal (Language() follows the box while the dialog is open).
+    const std::string& Language() const { return m_language; }
+    const std::string& LanguageFolder() const { return m_languageFolder; }
+    // Another language was chosen and loaded into the language table; Abbrechen clears it.
+    bool LanguageChanged() const { return m_languageChanged; }
+    const std::string& Pattern() const { return m_pattern; }
+    bool Prompt() const { return m_prompt; }
 
     // Abbrechen, Escape: puts the language back that was loaded at start-up.
     void reject() override;
@@ -49,6 +57,11 @@ private:
     void OnCancelClicked();
 
     CTableFile& m_languageTable;
+    std::string m_language;
+    std::string m_languageFolder;
+    bool m_languageChanged = false;
+    bool m_prompt = false;
+    std::string m_pattern;
     std::string m_example;
     // The language table as the dialog found it, for Abbrechen.
     std::string m_startLanguage;

@@ -19,10 +19,11 @@ class CTagEditDlg : public QDialog {
 public:
     // filePath is a system path; the dialog does not touch the file until DoModal.
     CTagEditDlg(std::string filePath, std::string pattern, CTableFile& languageTable, QWidget* parent = nullptr);
-    // Runs the dialog modally; QDialog::Accepted or QDialog::Rejected. Callers act on m_changed.
+    // Runs the dialog modally; QDialog::Accepted or QDialog::Rejected. Callers act on Changed().
     int DoModal();
 
-    bool m_changed = false; // a Save, or a Rename of a tagged file, happened
+    // A Save, or a Rename of a tagged file, happened.
+    bool Changed() const { return m_changed; }
     const std::string& FilePath() const { return m_filePath; }
 
     // ... controls, handlers and the rest are private to the dialog.
@@ -59,6 +60,7 @@ private:
     std::string m_filePath;
     std::string m_pattern;
     CId3v1Tag m_tag;
+    bool m_changed = false;
 
     // The form's rows are the fields, in Field order.
     FieldArray<QLabel*> m_labels{};

@@ -131,7 +131,7 @@ bool CListingPrinter::OnPreparePrinting(CPrintSettingsDlg& settings, QPrinter& p
                                         QWidget* parent)
 {
     if (settings.DoModal() != QDialog::Accepted) return false;
-    m_choice = settings.GetChoice();
+    m_choice = settings.Choice();
     if (!withPrintDialog) return true;
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;

@@ -17,7 +17,7 @@ CPrintSettingsDlg::CPrintSettingsDlg(CTableFile& languageTable, QWidget* parent)
     BuildLayout();
 }
 
-QCheckBox* CPrintSettingsDlg::AddCheckBox(const char* name, const char* caption, bool CPrintSettingsDlg::*value,
+QCheckBox* CPrintSettingsDlg::AddCheckBox(const char* name, const char* caption, bool PrintChoice::*value,
                                           int textNumber)
 {
     auto* box = new QCheckBox(QString::fromUtf8(caption), this);
@@ -30,16 +30,16 @@ void CPrintSettingsDlg::BuildLayout()
 {
     // Created in tab order; the grid mirrors the template's two columns.
     auto* grid = new QGridLayout(this);
-    grid->addWidget(AddCheckBox("fileName", "Dateiname", &CPrintSettingsDlg::m_printFileName, text::kFileName), 0, 0);
-    grid->addWidget(AddCheckBox("fileSize", "Dateigrösse", &CPrintSettingsDlg::m_printFileSize, text::kFileSize), 0, 1);
-    grid->addWidget(AddCheckBox("artist", "Interpret", &CPrintSettingsDlg::m_printArtist, text::kArtist), 1, 0);
-    grid->addWidget(AddCheckBox("title", "Titel", &CPrintSettingsDlg::m_printTitle, text::kTitle), 1, 1);
-    grid->addWidget(AddCheckBox("album", "Album", &CPrintSettingsDlg::m_printAlbum, text::kAlbum), 2, 0);
-    grid->addWidget(AddCheckBox("year", "Jahr", &CPrintSettingsDlg::m_printYear, text::kYear), 2, 1);
-    grid->addWidget(AddCheckBox("genre", "Genre", &CPrintSettingsDlg::m_printGenre, text::kGenre), 3, 0);
-    grid->addWidget(AddCheckBox("comment", "Kommentar", &CPrintSettingsDlg::m_printComment, text::kComment), 3, 1);
-    grid->addWidget(AddCheckBox("subfolders", "Unterverzeichnisse einschliessen",
-                                &CPrintSettingsDlg::m_includeSubfolders, text::kSubfolders),
+    grid->addWidget(AddCheckBox("fileName", "Dateiname", &PrintChoice::printFileName, text::kFileName), 0, 0);
+    grid->addWidget(AddCheckBox("fileSize", "Dateigrösse", &PrintChoice::printFileSize, text::kFileSize), 0, 1);
+    grid->addWidget(AddCheckBox("artist", "Interpret", &PrintChoice::printArtist, text::kArtist), 1, 0);
+    grid->addWidget(AddCheckBox("title", "Titel", &PrintChoice::printTitle, text::kTitle), 1, 1);
+    grid->addWidget(AddCheckBox("album", "Album", &PrintChoice::printAlbum, text::kAlbum), 2, 0);
+    grid->addWidget(AddCheckBox("year", "Jahr", &PrintChoice::printYear, text::kYear), 2, 1);
+    grid->addWidget(AddCheckBox("genre", "Genre", &PrintChoice::printGenre, text::kGenre), 3, 0);
+    grid->addWidget(AddCheckBox("comment", "Kommentar", &PrintChoice::printComment, text::kComment), 3, 1);
+    grid->addWidget(AddCheckBox("subfolders", "Unterverzeichnisse einschliessen", &PrintChoice::includeSubfolders,
+                                text::kSubfolders),
                     4, 0, 1, 2);
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
@@ -59,21 +59,6 @@ void CPrintSettingsDlg::BuildLayout()
 int CPrintSettingsDlg::DoModal()
 {
     return exec();
-}
-
-PrintChoice CPrintSettingsDlg::GetChoice() const
-{
-    PrintChoice choice;
-    choice.printFileName = m_printFileName;
-    choice.printFileSize = m_printFileSize;
-    choice.printArtist = m_printArtist;
-    choice.printTitle = m_printTitle;
-    choice.printAlbum = m_printAlbum;
-    choice.printYear = m_printYear;
-    choice.printGenre = m_printGenre;
-    choice.printComment = m_printComment;
-    choice.includeSubfolders = m_includeSubfolders;
-    return choice;
 }
 
 void CPrintSettingsDlg::showEvent(QShowEvent* event)
@@ -97,13 +82,13 @@ void CPrintSettingsDlg::ApplyCaptions()
 void CPrintSettingsDlg::ExchangeIntoBoxes()
 {
     for (const Binding& binding : m_bindings)
-        binding.box->setChecked(this->*binding.value);
+        binding.box->setChecked(m_choice.*binding.value);
 }
 
 void CPrintSettingsDlg::OnOkClicked()
 {
     for (const Binding& binding : m_bindings)
-        this->*binding.value = binding.box->isChecked();
+        m_choice.*binding.value = binding.box->isChecked();
     accept();
 }
 

@@ -13,24 +13,15 @@ class QShowEvent;
 
 // The view keeps one object for its whole life, so the choice confirmed with
 // OK is the starting choice of the next print. Abbrechen, Escape and the
-// close box leave the booleans as they were.
+// close box leave the choice as it was.
 class CPrintSettingsDlg : public QDialog {
     Q_OBJECT
 public:
     CPrintSettingsDlg(CTableFile& languageTable, QWidget* parent = nullptr);
     int DoModal(); // QDialog::Accepted keeps the new choice
 
-    PrintChoice GetChoice() const;
-
-    bool m_printAlbum = true;
-    bool m_printArtist = true;
-    bool m_printComment = true;
-    bool m_printFileName = true;
-    bool m_printFileSize = true;
-    bool m_printGenre = true;
-    bool m_includeSubfolders = false;
-    bool m_printTitle = true;
-    bool m_printYear = true;
+    // The choice last confirmed with OK (every column, no subfolders before that).
+    const PrintChoice& Choice() const { return m_choice; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -38,11 +29,11 @@ protected:
 private:
     struct Binding {
         QCheckBox* box;
-        bool CPrintSettingsDlg::*value;
+        bool PrintChoice::*value;
         int textNumber;
     };
 
-    QCheckBox* AddCheckBox(const char* name, const char* caption, bool CPrintSettingsDlg::*value, int textNumber);
+    QCheckBox* AddCheckBox(const char* name, const char* caption, bool PrintChoice::*value, int textNumber);
     void BuildLayout();
     void ApplyCaptions();
     void ExchangeIntoBoxes();
@@ -50,6 +41,7 @@ private:
     void OnCancelClicked();
 
     CTableFile& m_languageTable;
+    PrintChoice m_choice;
     std::vector<Binding> m_bindings; // in tab order
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;

@@ -116,7 +116,7 @@ bool CSonadexView::EditTag(const std::string& path)
 {
     CTagEditDlg dialog(path, m_strRenamePattern, m_tblLanguage, window());
     dialog.DoModal();
-    return dialog.m_changed;
+    return dialog.Changed();
 }
 
 RenameOptions CSonadexView::MakeRenameOptions()
@@ -213,15 +213,15 @@ void CSonadexView::OnMultiTag()
 void CSonadexView::OnSettings()
 {
     CSettingsDlg dialog(m_tblLanguage, window());
-    dialog.m_language = m_strLanguage;
-    dialog.m_languageFolder = m_strLangPath;
-    dialog.m_pattern = m_strRenamePattern;
-    dialog.m_prompt = m_bPrompt;
+    dialog.SetLanguage(m_strLanguage);
+    dialog.SetLanguageFolder(m_strLangPath);
+    dialog.SetPattern(m_strRenamePattern);
+    dialog.SetPrompt(m_bPrompt);
     if (dialog.DoModal() != QDialog::Accepted) return;
-    m_strRenamePattern = dialog.m_pattern;
-    m_bPrompt = dialog.m_prompt;
-    if (dialog.m_languageChanged) {
-        m_strLanguage = dialog.m_language;
+    m_strRenamePattern = dialog.Pattern();
+    m_bPrompt = dialog.Prompt();
+    if (dialog.LanguageChanged()) {
+        m_strLanguage = dialog.Language();
         ApplyLanguage();
     }
 }

@@ -91,10 +91,10 @@ protected:
     // A dialog as the view sets it up.
     void Prepare(CSettingsDlg& dlg, const std::string& pattern = "%1 - %2") const
     {
-        dlg.m_language = "Deutsch";
-        dlg.m_languageFolder = tm.Sys("lang");
-        dlg.m_pattern = pattern;
-        dlg.m_prompt = false;
+        dlg.SetLanguage("Deutsch");
+        dlg.SetLanguageFolder(tm.Sys("lang"));
+        dlg.SetPattern(pattern);
+        dlg.SetPrompt(false);
     }
 
     static QString Example(QWidget& dlg) { return Child<QLabel>(dlg, "exampleText").text(); }
@@ -144,8 +144,8 @@ TEST_F(SettingsDlgTest, LanguageSwitchRecaptionsTheDialogAtOnce)
         EXPECT_EQ(dlg.windowTitle(), "Einstellungen");
         ASSERT_EQ(Languages(dlg).currentText(), "Deutsch");
         Languages(dlg).setCurrentIndex(Languages(dlg).findText("English"));
-        EXPECT_TRUE(dlg.m_languageChanged);
-        EXPECT_EQ(dlg.m_language, "English");
+        EXPECT_TRUE(dlg.LanguageChanged());
+        EXPECT_EQ(dlg.Language(), "English");
         EXPECT_EQ(dlg.windowTitle(), "Settings");
         EXPECT_EQ(Child<QPushButton>(dlg, "cancelButton").text(), "Cancel");
         EXPECT_EQ(Child<QCheckBox>(dlg, "promptCheck").text(), "Ask for missing information");
@@ -171,7 +171,7 @@ TEST_F(SettingsDlgTest, OkStoresLanguagePatternAndPrompt)
         SCOPED_TRACE(prompt ? "prompt" : "no prompt");
         CSettingsDlg dlg(language);
         Prepare(dlg);
-        dlg.m_prompt = !prompt;
+        dlg.SetPrompt(!prompt);
         const int result = RunModalScript(dlg, [&] {
             EXPECT_EQ(Child<QCheckBox>(dlg, "promptCheck").isChecked(), !prompt);
             Child<QCheckBox>(dlg, "promptCheck").setChecked(prompt);
@@ -180,8 +180,8 @@ TEST_F(SettingsDlgTest, OkStoresLanguagePatternAndPrompt)
             QTest::keyClick(&Child<QLineEdit>(dlg, "patternEdit"), Qt::Key_Return); // OK is the default
         });
         EXPECT_EQ(result, QDialog::Accepted);
-        EXPECT_EQ(dlg.m_prompt, prompt);
-        EXPECT_EQ(dlg.m_pattern, prompt ? "%2 (%1)" : "");
+        EXPECT_EQ(dlg.Prompt(), prompt);
+        EXPECT_EQ(dlg.Pattern(), prompt ? "%2 (%1)" : "");
         EXPECT_EQ(Stored("Software\\Velmora", "Language"), prompt ? "English" : "Deutsch");
         EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Rename"), prompt ? "%2 (%1)" : "");
         EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Prompt"), prompt ? "TRUE" : "FALSE");
@@ -233,7 +233,7 @@ TEST_F(SettingsDlgTest, CancelWritesNothingAndPutsTheOldLanguageBack)
         EXPECT_EQ(ReadHive(), hive);
         EXPECT_EQ(GetText(language, 65), "Interpret");
         EXPECT_EQ(language.GetPath(), tm.Sys("lang/Deutsch.qzd"));
-        EXPECT_FALSE(dlg.m_languageChanged);
+        EXPECT_FALSE(dlg.LanguageChanged());
     }
 }
 
@@ -241,14 +241,14 @@ TEST_F(SettingsDlgTest, OkWithoutALanguageSelectedKeepsTheStoredOne)
 {
     CSettingsDlg dlg(language);
     Prepare(dlg);
-    dlg.m_language = "Klingonisch"; // no such file
+    dlg.SetLanguage("Klingonisch"); // no such file
     RunModalScript(dlg, [&] {
         EXPECT_EQ(Languages(dlg).currentIndex(), -1);
         Child<QPushButton>(dlg, "okButton").click();
     });
     EXPECT_EQ(Stored("Software\\Velmora", "Language"), "Deutsch");
     EXPECT_EQ(Stored("Software\\Velmora\\Sonadex Pro", "Rename"), "%1 - %2");
-    EXPECT_FALSE(dlg.m_languageChanged);
+    EXPECT_FALSE(dlg.LanguageChanged());
 }
 
 TEST_F(SettingsDlgTest, LanguageBoxListsTheFilesSortedAndSelectsByPrefix)
@@ -263,14 +263,14 @@ TEST_F(SettingsDlgTest, LanguageBoxListsTheFilesSortedAndSelectsByPrefix)
         SCOPED_TRACE(c.language);
         CSettingsDlg dlg(language);
         Prepare(dlg);
-        dlg.m_language = c.language;
+        dlg.SetLanguage(c.language);
         RunModalScript(dlg, [&] {
             QStringList names;
             for (int i = 0; i < Languages(dlg).count(); ++i)
                 names << Languages(dlg).itemText(i);
             EXPECT_EQ(names, (QStringList{"Deutsch", "Deutschland", "English"}));
             EXPECT_EQ(Languages(dlg).currentText(), c.selected);
-            EXPECT_FALSE(dlg.m_languageChanged); // the start selection loads nothing
+            EXPECT_FALSE(dlg.LanguageChanged()); // the start selection loads nothing
             Child<QPushButton>(dlg, "cancelButton").click();
         });
     }

@@ -101,7 +101,7 @@ TEST_F(TagEditDlgTest, TaggedFileOpensCleanWithItsFieldsAndTexts)
         QTest::keyClick(&Edit(dlg, "artistEdit"), Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_FALSE(dlg.Changed());
 }
 
 TEST_F(TagEditDlgTest, UntaggedFileOpensEmptyAndRenameDoesNothing)
@@ -116,7 +116,7 @@ TEST_F(TagEditDlgTest, UntaggedFileOpensEmptyAndRenameDoesNothing)
         EXPECT_TRUE(Button(dlg, "closeButton").isDefault());
         Button(dlg, "closeButton").click();
     });
-    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_FALSE(dlg.Changed());
     EXPECT_EQ(dlg.FilePath(), tm.Sys("Musik/plain.mp3"));
     EXPECT_EQ(tm.ReadFile("Musik/plain.mp3"), audio);
     EXPECT_FALSE(tm.Exists("Musik/ - .mp3"));
@@ -136,7 +136,7 @@ TEST_F(TagEditDlgTest, TwoSavesOnAnUntaggedFileAppendOneTag)
         Button(dlg, "saveButton").click();
         Button(dlg, "closeButton").click();
     });
-    EXPECT_TRUE(dlg.m_changed);
+    EXPECT_TRUE(dlg.Changed());
     const std::string file = tm.ReadFile("Musik/plain.mp3");
     ASSERT_EQ(file.size(), audio.size() + 128);
     EXPECT_EQ(file.substr(0, audio.size()), audio);
@@ -173,7 +173,7 @@ TEST_F(TagEditDlgTest, RenameUsesTheSavedValuesAndKeepsPendingEditsDefault)
         Button(dlg, "saveButton").click();
         Button(dlg, "closeButton").click();
     });
-    EXPECT_TRUE(dlg.m_changed);
+    EXPECT_TRUE(dlg.Changed());
     EXPECT_FALSE(tm.Exists("Musik/song.mp3"));
     EXPECT_EQ(dlg.FilePath(), tm.Sys("Musik/Kraftwerk - Autobahn.mp3"));
     const std::string renamed = tm.ReadFile("Musik/Kraftwerk - Autobahn.mp3");
@@ -192,7 +192,7 @@ TEST_F(TagEditDlgTest, RenameOntoATakenNameLeavesBothFiles)
         EXPECT_TRUE(Button(dlg, "closeButton").isDefault());
         Button(dlg, "closeButton").click();
     });
-    EXPECT_TRUE(dlg.m_changed); // a Rename of a tagged file counts, moved or not
+    EXPECT_TRUE(dlg.Changed()); // a Rename of a tagged file counts, moved or not
     EXPECT_EQ(dlg.FilePath(), tm.Sys("Musik/song.mp3"));
     EXPECT_EQ(tm.ReadFile("Musik/song.mp3"), song);
     EXPECT_EQ(tm.ReadFile("Musik/Kraftwerk - Autobahn.mp3"), "another file");
@@ -273,7 +273,7 @@ TEST_F(TagEditDlgTest, TextTheCodePageCannotHoldIsRefusedAtSave)
         EXPECT_TRUE(Button(dlg, "saveButton").isEnabled());
         Button(dlg, "closeButton").click();
     });
-    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_FALSE(dlg.Changed());
     EXPECT_EQ(tm.ReadFile("Musik/song.mp3"), song);
 
     tm.Reinstall(1250);
@@ -311,7 +311,7 @@ TEST_F(TagEditDlgTest, CloseOrEscapeAfterEditsLeavesTheFileUnchanged)
             c.leave(dlg);
         });
         EXPECT_EQ(result, c.result);
-        EXPECT_FALSE(dlg.m_changed);
+        EXPECT_FALSE(dlg.Changed());
         EXPECT_EQ(tm.ReadFile("Musik/song.mp3"), song);
     }
 }
@@ -326,7 +326,7 @@ TEST_F(TagEditDlgTest, MissingFileEndsTheDialogBeforeItShows)
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_EQ(counter.shows, 0);
     EXPECT_FALSE(scriptRan);
-    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_FALSE(dlg.Changed());
     EXPECT_TRUE(boxes.calls.empty());
 }
 
@@ -345,7 +345,7 @@ TEST_F(TagEditDlgTest, SaveOnALockedFileIsReportedAndCanBeRetried)
         EXPECT_EQ(boxes.calls[0].caption, "Sonadex Pro");
         EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
         EXPECT_NE(boxes.calls[0].text.find("plain.mp3"), std::string::npos) << boxes.calls[0].text;
-        EXPECT_FALSE(dlg.m_changed);
+        EXPECT_FALSE(dlg.Changed());
         EXPECT_TRUE(Button(dlg, "saveButton").isEnabled());
         EXPECT_TRUE(Button(dlg, "saveButton").isDefault());
         EXPECT_EQ(tm.ReadFile("Musik/plain.mp3"), audio);
@@ -353,7 +353,7 @@ TEST_F(TagEditDlgTest, SaveOnALockedFileIsReportedAndCanBeRetried)
         Button(dlg, "closeButton").click();
     });
     EXPECT_EQ(boxes.calls.size(), 1u);
-    EXPECT_TRUE(dlg.m_changed);
+    EXPECT_TRUE(dlg.Changed());
     EXPECT_EQ(tm.ReadFile("Musik/plain.mp3").size(), audio.size() + 128);
 }
 
@@ -377,7 +377,7 @@ TEST_F(TagEditDlgTest, WriteErrorAfterTheOpenIsReportedOnce)
     });
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
-    EXPECT_FALSE(dlg.m_changed);
+    EXPECT_FALSE(dlg.Changed());
     EXPECT_EQ(tm.ReadFile("Musik/plain.mp3"), audio);
 }
 

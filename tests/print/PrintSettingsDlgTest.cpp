@@ -123,7 +123,7 @@ TEST_F(PrintSettingsDlgTest, OnlyOkTakesTheBoxesAndTheNextOpeningShowsTheConfirm
         const int result = fresh.DoModal();
         EXPECT_EQ(result == QDialog::Accepted, ending.keeps);
 
-        const PrintChoice choice = fresh.GetChoice();
+        const PrintChoice choice = fresh.Choice();
         EXPECT_EQ(choice.printComment, !ending.keeps);
         EXPECT_EQ(choice.printFileName, !ending.keeps);
         EXPECT_EQ(choice.includeSubfolders, ending.keeps);

@@ -6,7 +6,10 @@
 #include "view/Resource.h"
 #include "view/SonadexView.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -153,6 +156,42 @@ TEST(ViewCommands, WithoutPromptAFileWithoutTagKeepsItsName)
     h.Command(res::ID_FILE_RENAME);
     EXPECT_TRUE(h.machine.Exists("f/bare.mp3"));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The settings dialog starts from the view's settings; only OK hands the new ones back.
+TEST(ViewCommands, SettingsStartFromTheViewAndOnlyOkTakesTheResults)
+{
+    const struct {
+        const char* name;
+        const char* button;
+        bool takes;
+    } cases[] = {{"OK", "okButton", true}, {"Abbrechen", "cancelButton", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ViewHarness h;
+        ASSERT_TRUE(h.Start({.rename = "%3", .prompt = "TRUE"}));
+        WhenModal([&c](QWidget* dialog) {
+            auto* pattern = dialog->findChild<QLineEdit*>("patternEdit");
+            auto* prompt = dialog->findChild<QCheckBox*>("promptCheck");
+            auto* languages = dialog->findChild<QComboBox*>("languageBox");
+            EXPECT_EQ(pattern->text(), "%3");
+            EXPECT_TRUE(prompt->isChecked());
+            EXPECT_EQ(languages->currentText(), "Deutsch"); // listed from the view's language folder
+            pattern->setText("%2 (%1)");
+            prompt->setChecked(false);
+            languages->setCurrentIndex(languages->findText("English"));
+            dialog->findChild<QPushButton*>(c.button)->click();
+        });
+
+        h.Command(res::ID_FILE_SETTINGS);
+
+        const CSonadexView& view = h.View();
+        EXPECT_EQ(view.m_strRenamePattern, c.takes ? "%2 (%1)" : "%3");
+        EXPECT_EQ(view.m_bPrompt, !c.takes);
+        EXPECT_EQ(view.m_strLanguage, c.takes ? "English" : "Deutsch");
+        EXPECT_EQ(h.Frame().CommandAction(res::ID_FILE_SETTINGS)->text(),
+                  c.takes ? "Settings\tCtrl+O" : "Einstellungen\tStrg+O");
+    }
 }
 
 TEST(ViewCommands, RemoveId3CutsExactlyTheRecord)
