@@ -5,6 +5,7 @@
 #include "platform/FileOps.h"
 #include "platform/FoldedFolder.h"
 #include "tag/Id3v1Tag.h"
+#include "platform/SystemPathName.h"
 
 #include <cerrno>
 #include <cstring>
@@ -88,10 +89,10 @@ bool RenameOneFile(const std::string& folder, const std::string& name, const Ren
     CMovePlan alone;
     if (options.dryRun && !plan) plan = &alone;
     if (!options.dryRun) plan = nullptr;
-    const std::string path = folder + "\\" + name;
+    const std::string path = platform::JoinSystemPath(folder, name);
     CId3v1Tag tag;
     if (!LoadTag(tag, path, options, sink, plan)) return false;
-    const std::string newPath = folder + "\\" + MakeHostFileName(options.pattern, tag);
+    const std::string newPath = platform::JoinSystemPath(folder, MakeHostFileName(options.pattern, tag));
     Report(sink, Move(path, newPath, plan));
     return true;
 }

@@ -4,6 +4,7 @@
 #include "ParallelFor.h"
 #include "TagChange.h"
 #include "tag/Id3v1Tag.h"
+#include "platform/SystemPathName.h"
 
 #include <algorithm>
 #include <vector>
@@ -112,7 +113,7 @@ int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, 
     CBatchTagger tagger(fields, jobs, dryRun, sink);
     FolderWalkCallbacks callbacks;
     callbacks.onFile = [&](const std::string& where, const std::string& name) {
-        tagger.Add({where + "\\" + name});
+        tagger.Add({platform::JoinSystemPath(where, name)});
     };
     callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, "cannot read folder"}); };
     callbacks.stayInside = !followLinks;

@@ -19,6 +19,7 @@
 #include "print/ViewPrinting.h"
 #include "tag/Id3v1Tag.h"
 #include "view/Resource.h"
+#include "platform/SystemPathName.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -92,7 +93,7 @@ std::string CSonadexView::SelectionMarkName() const
 
 std::string CSonadexView::FolderFilePath(const std::string& name) const
 {
-    return m_strFolder + "\\" + name;
+    return platform::JoinSystemPath(m_strFolder, name);
 }
 
 void CSonadexView::OnRefresh()
