@@ -1,6 +1,8 @@
 // A small streaming writer of one JSON document into a string.
 #pragma once
 
+#include "tag/Field.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,6 +54,20 @@ public:
         Bool(value);
     }
 
+    // A number, or null where there is none.
+    void MemberOrNull(std::string_view name, std::optional<std::uint64_t> value)
+    {
+        Key(name);
+        if (value)
+            Number(*value);
+        else
+            Null();
+    }
+    // The tag fields, the track (null for none) and the ID3v2 mark that
+    // show and list give for a file, in their order.
+    template <typename Fields>
+    void TagMembers(const Fields& fields, int track, bool hasId3v2);
+
     // A path or file name (host bytes): its text, always valid UTF-8 with
     // U+FFFD for a byte that is not; where the bytes are not valid UTF-8, a
     // second member "<name>_hex" holds them exactly, two hex digits a byte,
@@ -70,3 +86,12 @@ private:
     std::vector<bool> m_hasItem; // per open container: a value was written already
     bool m_afterKey = false;
 };
+
+template <typename Fields>
+void CJsonWriter::TagMembers(const Fields& fields, int track, bool hasId3v2)
+{
+    for (const Field field : kFields)
+        Member(FieldName(field), At(fields, field));
+    MemberOrNull("track", track != 0 ? std::optional<std::uint64_t>(track) : std::nullopt);
+    Member("has_id3v2", hasId3v2);
+}

@@ -71,21 +71,10 @@ void AppendJsonRow(CJsonWriter& json, const PrintedRow& row, const FileRow& sour
     json.BeginObject();
     json.PathMember("name", row.name);
     json.PathMember("path", row.path);
-    json.Key("size");
-    if (source.opened)
-        json.Number(source.size);
-    else
-        json.Null();
+    json.MemberOrNull("size", source.opened ? std::optional<std::uint64_t>(source.size) : std::nullopt);
     json.Member("size_text", row.sizeText);
     json.Member("state", StateName(source.state));
-    for (Field field : kFields)
-        json.Member(FieldName(field), At(row.fields, field));
-    json.Key("track");
-    if (source.track != 0)
-        json.Number(static_cast<std::int64_t>(source.track));
-    else
-        json.Null();
-    json.Member("has_id3v2", source.hasId3v2);
+    json.TagMembers(row.fields, source.track, source.hasId3v2);
     json.EndObject();
 }
 

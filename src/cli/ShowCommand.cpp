@@ -40,20 +40,9 @@ void AppendJson(CJsonWriter& json, const ShownTag& shown)
 {
     json.BeginObject();
     json.PathMember("path", shown.path);
-    json.Key("size");
-    if (shown.size)
-        json.Number(*shown.size);
-    else
-        json.Null();
+    json.MemberOrNull("size", shown.size);
     json.Member("has_tag", shown.hasTag);
-    for (Field field : kFields)
-        json.Member(FieldName(field), At(shown.fields, field));
-    json.Key("track");
-    if (shown.track != 0)
-        json.Number(static_cast<std::int64_t>(shown.track));
-    else
-        json.Null();
-    json.Member("has_id3v2", shown.hasId3v2);
+    json.TagMembers(shown.fields, shown.track, shown.hasId3v2);
     json.EndObject();
 }
 
