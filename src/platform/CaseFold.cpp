@@ -75,11 +75,6 @@ void AppendUtf8(std::u32string_view points, std::string& out)
 
 } // namespace
 
-bool IsAscii(std::string_view text)
-{
-    return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 char32_t FoldCase(char32_t c)
 {
     if (c < 0x80) return static_cast<char32_t>(AsciiFold(static_cast<char>(c)));

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "Utf8Decode.h" // IsAscii
+
 namespace platform {
 
 // The simple case folding of one code point (to one code point; "ß" stays,
@@ -24,7 +26,5 @@ std::u32string FoldedCodePoints(std::string_view utf8);
 // FoldCase(name) == folded, without building the fold of an ASCII name
 // (a folder scan asks this of every entry).
 bool FoldsTo(std::string_view name, std::string_view folded);
-
-bool IsAscii(std::string_view text);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "FileFind.h"
 
 #include "CaseFold.h"
+#include "DirHandle.h"
 #include "Machine.h"
 #include "SystemPathName.h"
 
@@ -113,10 +114,6 @@ void SortByName(std::vector<CFileFind::Entry>& entries)
     entries = std::move(sorted);
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 std::uint64_t RegularLength(const struct stat& info)
 {

@@ -1,6 +1,7 @@
 #include "FoldedFolder.h"
 
 #include "CaseFold.h"
+#include "DirHandle.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -14,10 +15,6 @@ namespace platform {
 
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 struct FolderIdentity {
     dev_t device = 0;

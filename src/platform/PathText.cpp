@@ -7,15 +7,7 @@
 namespace platform {
 
 namespace {
-
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
-
-// Most names are ASCII, which is UTF-8 as it stands.
-bool IsAscii(std::string_view bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 } // namespace
 
 bool IsValidUtf8(std::string_view bytes)

@@ -2,6 +2,7 @@
 
 #include "Iconv.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace platform {
@@ -51,6 +52,11 @@ std::u32string DecodeUtf8(std::string_view utf8)
         utf8.remove_prefix(1);
     }
     return result;
+}
+
+bool IsAscii(std::string_view text)
+{
+    return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string EncodeUtf8(char32_t codePoint)
