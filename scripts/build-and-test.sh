@@ -20,5 +20,6 @@ run_build() {
 }
 
 run_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+scripts/tidy.sh build
 run_build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSONADEX_SANITIZE=ON
 echo "All tests passed in the normal and the sanitizer build."

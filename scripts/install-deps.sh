@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
   libgtest-dev googletest
+  clang-tidy
   fonts-liberation fonts-dejavu-core
   # interop oracles and test helpers
   id3v2 eyed3 python3-mutagen mp3info lame sox poppler-utils

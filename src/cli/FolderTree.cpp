@@ -25,7 +25,7 @@ bool IsFolder(const std::string& systemPath)
 
 std::optional<std::string> FolderArgument(const std::string& hostArgument)
 {
-    const auto folder = SystemPathOfArgument(hostArgument);
+    auto folder = SystemPathOfArgument(hostArgument);
     if (!folder) {
         WriteError(hostArgument + ": not on any drive");
         return std::nullopt;

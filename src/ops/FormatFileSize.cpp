@@ -25,7 +25,8 @@ std::string FormatFileSize(std::uint64_t bytes)
     if (bytes == 0) return {};
     if (bytes < kKilo) return std::to_string(bytes) + " Byte";
     // Whole kilobytes first, as the listing always showed them.
-    const double kilo = static_cast<double>(bytes / kKilo);
+    const std::uint64_t wholeKilo = bytes / kKilo;
+    const auto kilo = static_cast<double>(wholeKilo);
     if (kilo / kKilo < 1) return Format(kilo, " KB");
     const double mega = kilo / kKilo;
     if (mega / kKilo < 1) return Format(mega, " MB");

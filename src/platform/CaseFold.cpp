@@ -3,10 +3,9 @@
 #include "Iconv.h"
 #include "Utf8Decode.h"
 
-#include <locale.h>
-#include <wctype.h>
-
 #include <algorithm>
+#include <clocale>
+#include <cwctype>
 
 namespace platform {
 

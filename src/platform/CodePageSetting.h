@@ -6,7 +6,7 @@
 
 namespace platform {
 
-inline constexpr std::string_view kCodePageKey = "System\\CurrentControlSet\\Control\\Nls\\CodePage";
+inline constexpr std::string_view kCodePageKey = R"(System\CurrentControlSet\Control\Nls\CodePage)";
 inline constexpr std::string_view kAnsiCodePageValue = "ACP";
 
 } // namespace platform

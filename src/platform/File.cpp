@@ -33,6 +33,22 @@ bool TruncatesOnOpen(unsigned flags)
     return Writes(flags) && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate);
 }
 
+// Checks and prepares a freshly opened descriptor: only a regular file opens,
+// and its lock is taken before anything changes it. Returns 0 or an errno value.
+int PrepareOpened(int fd, unsigned flags, std::uint64_t& length)
+{
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return errno;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (!S_ISREG(info.st_mode)) return EINVAL; // devices, pipes and sockets are no files in the Windows sense
+    if (Writes(flags) && IsReadOnlyMode(info.st_mode))
+        return EACCES; // as the read-only attribute binds every user, root too
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
+    if (TruncatesOnOpen(flags) && ftruncate(fd, 0) != 0) return errno;
+    length = TruncatesOnOpen(flags) ? 0 : static_cast<std::uint64_t>(info.st_size);
+    return 0;
+}
+
 // Opens without truncating: an existing file is emptied only after its lock
 // is ours, so a failed open never touches a file another opener holds.
 // O_NONBLOCK keeps a FIFO from stalling the open. It stays set: it has no
@@ -43,24 +59,8 @@ int OpenLocked(const std::string& hostPath, unsigned flags, std::uint64_t& lengt
     const int createFlag = (flags & CFile::modeCreate) ? O_CREAT : 0;
     const int fd = open(hostPath.c_str(), AccessFlags(flags) | createFlag | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) return -1;
-    struct stat info {};
-    int error = 0;
-    if (fstat(fd, &info) != 0)
-        error = errno;
-    else if (S_ISDIR(info.st_mode))
-        error = EISDIR;
-    else if (!S_ISREG(info.st_mode))
-        error = EINVAL; // devices, pipes and sockets are no files in the Windows sense
-    else if (Writes(flags) && IsReadOnlyMode(info.st_mode))
-        error = EACCES; // as the read-only attribute binds every user, root too
-    else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
-        error = errno;
-    else if (TruncatesOnOpen(flags) && ftruncate(fd, 0) != 0)
-        error = errno;
-    if (error == 0) {
-        length = TruncatesOnOpen(flags) ? 0 : static_cast<std::uint64_t>(info.st_size);
-        return fd;
-    }
+    const int error = PrepareOpened(fd, flags, length);
+    if (error == 0) return fd;
     close(fd);
     errno = error;
     return -1;

@@ -15,7 +15,8 @@ public:
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
 
-    bool IsValid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open(3) reports failure as (iconv_t)-1.
+    bool IsValid() const { return m_cd != reinterpret_cast<iconv_t>(-1); } // NOLINT(performance-no-int-to-ptr)
     // One call of iconv(3) after a state reset: converts as much of the
     // input as it can; returns 0 or the errno value that stopped it.
     int Convert(std::string_view in, std::size_t& inUsed, std::string& out, std::size_t outMax);

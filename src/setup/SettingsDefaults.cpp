@@ -37,7 +37,7 @@ std::optional<std::vector<std::string>> AddMissingSettings(const std::string& hi
         for (const char* key : settings::kKeys) {
             if (hive.HasKey(key)) continue;
             hive.AddKey(key);
-            added.push_back(key);
+            added.emplace_back(key);
         }
         for (const SettingValue& value : values) {
             if (hive.Get(value.key, value.name)) continue;

@@ -127,8 +127,9 @@ void CSonadexView::SelectNode(QTreeWidgetItem* node)
     std::vector<QTreeWidgetItem*> ancestors;
     for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
         ancestors.push_back(up);
-    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
-        if (!(*it)->isExpanded()) (*it)->setExpanded(true);
+    std::reverse(ancestors.begin(), ancestors.end()); // expand from the top down
+    for (QTreeWidgetItem* up : ancestors)
+        if (!up->isExpanded()) up->setExpanded(true);
     m_treeFolders->setCurrentItem(node);
 }
 
