@@ -126,14 +126,22 @@ bool MoveFileA(const std::string& from, const std::string& to)
 
 bool DeleteFileA(const std::string& path)
 {
+    TrashEntry trashed;
+    return DeleteFileA(path, trashed);
+}
+
+bool DeleteFileA(const std::string& path, TrashEntry& trashed)
+{
     const std::optional<std::string> host = HostPath(path);
     if (!host) return Failed(ENOENT);
     struct stat info {};
     if (lstat(host->c_str(), &info) != 0) return Failed(errno);
-    // A link's own mode says nothing; removing the link leaves its target alone.
-    if (!S_ISLNK(info.st_mode) && !S_ISDIR(info.st_mode) && IsReadOnlyMode(info.st_mode)) return Failed(EACCES);
-    // unlink(2) refuses a folder (EISDIR), so no folder is ever removed.
-    if (unlink(host->c_str()) != 0) return Failed(errno);
+    if (S_ISDIR(info.st_mode)) return Failed(EISDIR);
+    // A link's own mode says nothing; trashing the link leaves its target alone.
+    if (!S_ISLNK(info.st_mode) && IsReadOnlyMode(info.st_mode)) return Failed(EACCES);
+    const TrashResult result = MoveToTrash(*host);
+    if (!result.Ok()) return Failed(result.error);
+    trashed = result.entry;
     return true;
 }
 

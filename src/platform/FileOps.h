@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DriveTable.h"
+#include "Trash.h"
 
 #include <string>
 
@@ -20,8 +21,13 @@ bool MoveFileA(const std::string& from, const std::string& to);
 // own name does not count, so a case-only rename works). Moving a file onto
 // its own path is no change and passes.
 int MoveCheck(const std::string& from, const std::string& to);
-// Unlinks a file, never a folder; refuses a read-only file (EACCES).
+// Moves a file (a link itself, not its target) to the desktop trash, so it
+// can be restored; never removes a folder (EISDIR) and refuses a read-only
+// file (EACCES). Where no trash can be used on the file's mount it fails with
+// the cause's errno value and leaves the file; it never unlinks instead.
 bool DeleteFileA(const std::string& path);
+// The same, telling where the file went (for taking the delete back).
+bool DeleteFileA(const std::string& path, TrashEntry& trashed);
 // root: "X:\"; NoRootDir when the drive is unmapped or its root is missing.
 DriveType GetDriveTypeA(const std::string& root);
 // The volume label of "X:\" as the host spells it (like a name, not

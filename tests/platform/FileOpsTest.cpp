@@ -184,12 +184,15 @@ TEST_F(FileOpsTest, LinkFallbackMovesAndNeverOverwrites)
     EXPECT_EQ(LinkThenUnlink(m_machine.Host("none.mp3"), m_machine.Host("d.mp3")), ENOENT);
 }
 
-TEST_F(FileOpsTest, DeleteRemovesFilesButNeverFolders)
+// Delete moves the file to the machine's own home trash (TrashTest checks the layout).
+TEST_F(FileOpsTest, DeleteTrashesFilesButNeverFolders)
 {
     m_machine.WriteFile("a.mp3", "A");
     m_machine.MakeDir("Empty");
     EXPECT_TRUE(DeleteFileA(m_machine.Sys("a.mp3")));
     EXPECT_FALSE(m_machine.Exists("a.mp3"));
+    EXPECT_TRUE(std::filesystem::exists(m_machine.DataHome() + "/Trash/files/a.mp3"));
+    EXPECT_TRUE(std::filesystem::exists(m_machine.DataHome() + "/Trash/info/a.mp3.trashinfo"));
     EXPECT_FALSE(DeleteFileA(m_machine.Sys("Empty")));
     EXPECT_EQ(GetLastError(), EISDIR);
     EXPECT_TRUE(m_machine.Exists("Empty"));
