@@ -19,6 +19,7 @@ void TakeFields(FileRow& row, const CId3v1Tag& tag)
     for (Field field : kFields)
         At(row.fields, field) = tag.Get(field);
     row.track = tag.GetTrack();
+    row.genreByte = tag.GetGenreByte();
 }
 
 // The host name the rename rule gives the file: the getters' values, which

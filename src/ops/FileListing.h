@@ -20,6 +20,7 @@ struct FileRow {
     // The ID3v1.1 track number (0 for none), and whether the file also starts with an ID3v2 tag.
     int track = 0;
     bool hasId3v2 = false;
+    unsigned char genreByte = 255; // the tag's genre byte; 255 (no genre) without a tag
 
     const std::string& Get(Field field) const { return At(fields, field); }
 };

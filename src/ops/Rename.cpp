@@ -1,14 +1,17 @@
 #include "Rename.h"
 
 #include "FolderWalk.h"
+#include "journal/JournalStore.h"
 #include "naming/MakeFileName.h"
 #include "platform/FileOps.h"
 #include "platform/FoldedFolder.h"
-#include "tag/Id3v1Tag.h"
+#include "platform/Machine.h"
 #include "platform/SystemPathName.h"
+#include "tag/Id3v1Tag.h"
 
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <optional>
 
 namespace {
@@ -61,24 +64,121 @@ bool LoadTag(CId3v1Tag& tag, const std::string& path, const RenameOptions& optio
     return false;
 }
 
+// The journal's record of moving the file tag was read from; none where a
+// drive is unmapped (the move then fails and changes nothing).
+std::optional<journal::Record> MoveRecordOf(const CId3v1Tag& tag, const std::string& newPath)
+{
+    const std::optional<std::string> from = platform::HostPath(tag.GetPath()), to = platform::HostPath(newPath);
+    if (!from || !to) return std::nullopt;
+    journal::Record record;
+    record.kind = journal::RecordKind::Move;
+    record.identity = {tag.GetOpenState().device, tag.GetOpenState().inode};
+    record.path = *from;
+    record.newPath = *to;
+    return record;
+}
+
 // 0 or the errno value of the move, made or, in a dry run, planned.
-int MoveError(const std::string& path, const std::string& newPath, CMovePlan* plan)
+int MoveError(const CId3v1Tag& tag, const std::string& path, const std::string& newPath, CMovePlan* plan,
+              journal::CJournalEntry* journal)
 {
     if (plan) return plan->Plan(path, newPath);
+    if (journal)
+        if (const auto record = MoveRecordOf(tag, newPath)) journal->AddAndCommit(*record);
     return platform::MoveFileA(path, newPath) ? 0 : platform::GetLastError();
 }
 
-FileOutcome Move(const std::string& path, const std::string& newPath, CMovePlan* plan)
+FileOutcome Move(const CId3v1Tag& tag, const std::string& path, const std::string& newPath, CMovePlan* plan,
+                 journal::CJournalEntry* journal)
 {
     FileOutcome outcome{path, newPath, true, 0, {}};
     // A file already named by its tag keeps its name; the attempt still counts.
     if (newPath == path) return outcome;
-    if (const int error = MoveError(path, newPath, plan); error != 0) {
+    if (const int error = MoveError(tag, path, newPath, plan, journal); error != 0) {
         outcome.ok = false;
         outcome.error = error;
         outcome.reason = MoveFailureReason(error);
     }
     return outcome;
+}
+
+// Rename all with a journal: the moves of a batch of files are committed to
+// the journal together and then made in the walk's order, so that a tree
+// costs one sync of the journal per batch rather than one per file.
+class CJournalledRenames {
+public:
+    CJournalledRenames(const RenameOptions& options, const OutcomeSink& sink) : m_options(options), m_sink(sink) {}
+    CJournalledRenames(const CJournalledRenames&) = delete;
+    CJournalledRenames& operator=(const CJournalledRenames&) = delete;
+
+    void AddFile(const std::string& where, const std::string& name)
+    {
+        Item& item = m_items.emplace_back();
+        item.path = platform::JoinSystemPath(where, name);
+        const OutcomeSink keep = [&item](const FileOutcome& outcome) { item.outcomes.push_back(outcome); };
+        item.loaded = LoadTag(item.tag, item.path, m_options, keep, nullptr);
+        if (item.loaded) item.newPath = platform::JoinSystemPath(where, MakeHostFileName(m_options.pattern, item.tag));
+        if (m_items.size() >= kBatch) Flush();
+    }
+
+    // What the walk passed by, reported in its place among the files.
+    void AddOutcome(const FileOutcome& outcome) { m_items.emplace_back().outcomes.push_back(outcome); }
+
+    // Returns the number of attempted moves.
+    int Flush()
+    {
+        int attempted = 0;
+        for (const Item& item : m_items)
+            if (item.loaded && item.newPath != item.path)
+                if (const auto record = MoveRecordOf(item.tag, item.newPath)) m_options.journal->Add(*record);
+        m_options.journal->Commit();
+        for (const Item& item : m_items) {
+            for (const FileOutcome& outcome : item.outcomes)
+                Report(m_sink, outcome);
+            if (!item.loaded) continue;
+            Report(m_sink, Move(item.tag, item.path, item.newPath, nullptr, nullptr));
+            ++attempted;
+        }
+        m_items.clear();
+        m_attempted += attempted;
+        return m_attempted;
+    }
+
+private:
+    static constexpr std::size_t kBatch = 256;
+
+    struct Item {
+        std::string path, newPath;
+        CId3v1Tag tag;
+        bool loaded = false;
+        std::vector<FileOutcome> outcomes;
+    };
+
+    const RenameOptions& m_options;
+    const OutcomeSink& m_sink;
+    std::deque<Item> m_items; // items stay in place while their outcomes are kept
+    int m_attempted = 0;
+};
+
+int RenameJournalledTree(const std::string& folder, bool recurse, const RenameOptions& options,
+                         const OutcomeSink& sink)
+{
+    const platform::CMoveBatch batch;
+    CJournalledRenames renames(options, sink);
+    FolderWalkCallbacks callbacks;
+    callbacks.onFile = [&](const std::string& where, const std::string& name) { renames.AddFile(where, name); };
+    callbacks.onFolderFailed = [&](const std::string& where) {
+        renames.AddOutcome(FileOutcome{where, {}, false, 0, "cannot read folder"});
+    };
+    callbacks.stayInside = !options.followLinks;
+    callbacks.onLinkOutside = [&](const std::string& path) {
+        renames.AddOutcome(FileOutcome{path, {}, false, 0, kLinkOutsideReason});
+    };
+    callbacks.onUncarried = [&](const std::string& path) {
+        renames.AddOutcome(FileOutcome{path, {}, false, 0, kUncarriedReason});
+    };
+    WalkMp3Files(folder, recurse, callbacks);
+    return renames.Flush();
 }
 
 } // namespace
@@ -93,12 +193,13 @@ bool RenameOneFile(const std::string& folder, const std::string& name, const Ren
     CId3v1Tag tag;
     if (!LoadTag(tag, path, options, sink, plan)) return false;
     const std::string newPath = platform::JoinSystemPath(folder, MakeHostFileName(options.pattern, tag));
-    Report(sink, Move(path, newPath, plan));
+    Report(sink, Move(tag, path, newPath, plan, options.journal));
     return true;
 }
 
 int RenameFolderTree(const std::string& folder, bool recurse, const RenameOptions& options, const OutcomeSink& sink)
 {
+    if (options.journal && !options.dryRun) return RenameJournalledTree(folder, recurse, options, sink);
     // Each move checks its folder for names alike but for case; read each folder once.
     const platform::CMoveBatch batch;
     CMovePlan plan; // a dry run's moves, one batch

@@ -5,6 +5,10 @@
 #include "MovePlan.h"
 
 #include <functional>
+
+namespace journal {
+class CJournalEntry;
+}
 #include <string>
 
 // Asked for a file without a tag when prompting is on; returns true when the
@@ -20,6 +24,9 @@ struct RenameOptions {
     // Rename all: follow symbolic links that lead outside the folder; without
     // it such links are passed by and reported (kLinkOutsideReason).
     bool followLinks = false;
+    // The operation's undo journal entry, or none: each move is committed to
+    // it before it is made (journal::JournalError when it cannot be).
+    journal::CJournalEntry* journal = nullptr;
 };
 
 // Returns true when a move was attempted (counted by Rename all). A dry run

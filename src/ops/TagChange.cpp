@@ -1,7 +1,9 @@
 #include "TagChange.h"
 
 #include "WriteCheck.h"
+#include "journal/JournalStore.h"
 #include "platform/File.h"
+#include "platform/Machine.h"
 #include "tag/Id3v1Tag.h"
 
 namespace {
@@ -13,12 +15,17 @@ FileOutcome Failed(const std::string& path, int error, const char* reason)
     return FileOutcome{path, {}, false, error, reason};
 }
 
-// 0, or the errno value of a save that could not open or write the file.
-int SaveOrCheck(CId3v1Tag& tag, const std::string& path, bool dryRun)
+// 0, or the errno value of a save that could not open or write the file;
+// -1 when the file changed since it was read and so was not written.
+int SaveOrCheck(CId3v1Tag& tag, const std::string& path, bool dryRun, bool journalled)
 {
     if (dryRun) return WriteOpenError(path);
     try {
-        tag.Save();
+        if (journalled) {
+            if (!tag.SaveIfUnchanged()) return -1;
+        } else {
+            tag.Save();
+        }
     } catch (const platform::CFileException& error) {
         // Save has put the file back as it was.
         return error.OsError();
@@ -27,23 +34,66 @@ int SaveOrCheck(CId3v1Tag& tag, const std::string& path, bool dryRun)
     return tag.GetLastError();
 }
 
+bool HadTagOnDisk(const CId3v1Tag::FileState& state)
+{
+    if (state.tail.size() != CId3v1Record::kSize) return false;
+    CId3v1Record::Bytes bytes{};
+    std::copy(state.tail.begin(), state.tail.end(), bytes.begin());
+    return CId3v1Record::Parse(bytes).has_value();
+}
+
 } // namespace
 
-TagChangeResult ChangeTag(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool dryRun)
+TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit)
 {
     if (!tag.Open(path)) return {Failed(path, tag.GetLastError(), kCannotOpen), false, false};
     const bool hadTag = tag.HasTag();
     FileOutcome done{path, {}, true, 0, {}};
     done.trackOverwritten = edit(tag);
     done.hasId3v2 = tag.HasId3v2();
-    if (!hadTag && !tag.HasTag()) return {done, true, false};
-    if (const int error = SaveOrCheck(tag, path, dryRun); error != 0)
-        return {Failed(path, error, kCannotWrite), true, false};
-    return {done, true, true};
+    return {done, true, hadTag || tag.HasTag()};
 }
 
-TagChangeResult ChangeTag(const std::string& path, const TagEdit& edit, bool dryRun)
+journal::Record TagChangeRecord(const CId3v1Tag& tag)
+{
+    const CId3v1Tag::FileState& state = tag.GetOpenState();
+    journal::Record record;
+    record.kind = journal::RecordKind::Tag;
+    record.identity = {state.device, state.inode};
+    record.path = platform::HostPath(tag.GetPath()).value_or(tag.GetPath());
+    record.before = {state.length, state.tail};
+    const bool hadTag = HadTagOnDisk(state);
+    const std::uint64_t audio = state.length - (hadTag ? CId3v1Record::kSize : 0);
+    if (tag.HasTag()) {
+        const CId3v1Record::Bytes& bytes = tag.GetRecord();
+        record.after = {audio + CId3v1Record::kSize, std::string(bytes.begin(), bytes.end())};
+    } else {
+        record.after = {audio, {}}; // the audio's last bytes: matched by length
+    }
+    return record;
+}
+
+TagChangeResult FinishTagChange(CId3v1Tag& tag, const TagChangeResult& prepared, bool dryRun, bool journalled)
+{
+    if (!prepared.written) return prepared;
+    const std::string& path = prepared.outcome.path;
+    const int error = SaveOrCheck(tag, path, dryRun, journalled);
+    if (error == -1) return {Failed(path, 0, kChangedMeanwhileReason), true, false};
+    if (error != 0) return {Failed(path, error, kCannotWrite), true, false};
+    return prepared;
+}
+
+TagChangeResult ChangeTag(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool dryRun,
+                          journal::CJournalEntry* journal)
+{
+    const TagChangeResult prepared = PrepareTagChange(tag, path, edit);
+    const bool journalled = journal && !dryRun && prepared.written;
+    if (journalled) journal->AddAndCommit(TagChangeRecord(tag));
+    return FinishTagChange(tag, prepared, dryRun, journalled);
+}
+
+TagChangeResult ChangeTag(const std::string& path, const TagEdit& edit, bool dryRun, journal::CJournalEntry* journal)
 {
     CId3v1Tag tag;
-    return ChangeTag(tag, path, edit, dryRun);
+    return ChangeTag(tag, path, edit, dryRun, journal);
 }

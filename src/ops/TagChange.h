@@ -1,13 +1,20 @@
 // The one call that changes a file's tag: the tag editor, MultiTag, Remove
 // tag and the command line all go through it, so a failure reads the same.
+// With a journal entry, the file's state before and after is committed to
+// the undo journal before the file changes.
 #pragma once
 
 #include "FileOutcome.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class CId3v1Tag;
+namespace journal {
+class CJournalEntry;
+struct Record;
+} // namespace journal
 
 // Changes the tag in memory; true when a long comment took the place of a track number.
 using TagEdit = std::function<bool(CId3v1Tag&)>;
@@ -20,11 +27,27 @@ struct TagChangeResult {
     bool written = false; // false when the file had no tag and the change gave it none: nothing to write
 };
 
+// The reason of a file that changed between its read and its write: the
+// journal holds the state it was read in, so it is not written.
+inline constexpr char kChangedMeanwhileReason[] = "changed by another program meanwhile";
+
 // Opens path into tag, applies edit and saves. A dry run, instead of saving,
 // opens the file for writing as the save would (WriteOpenError) and writes
 // nothing. A write that fails midway leaves the file as it was and is
 // reported as "cannot write"; it raises nothing. The caller's tag then holds
-// what was (or would have been) saved.
-TagChangeResult ChangeTag(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool dryRun = false);
+// what was (or would have been) saved. A journal that cannot be written
+// raises journal::JournalError before the file changes.
+TagChangeResult ChangeTag(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool dryRun = false,
+                          journal::CJournalEntry* journal = nullptr);
 // The same with a tag object of its own.
-TagChangeResult ChangeTag(const std::string& path, const TagEdit& edit, bool dryRun = false);
+TagChangeResult ChangeTag(const std::string& path, const TagEdit& edit, bool dryRun = false,
+                          journal::CJournalEntry* journal = nullptr);
+
+// The two halves of ChangeTag, for batches that journal many files at once:
+// the read and edit (result.written tells whether a save is due) ...
+TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit);
+// ... the journal record of a prepared change that is due ...
+journal::Record TagChangeRecord(const CId3v1Tag& tag);
+// ... and the save (or a dry run's check). journalled: write only while the
+// file is as it was read, since that is the state the journal holds.
+TagChangeResult FinishTagChange(CId3v1Tag& tag, const TagChangeResult& prepared, bool dryRun, bool journalled);

@@ -3,6 +3,7 @@
 #include "FolderWalk.h"
 #include "ParallelFor.h"
 #include "TagChange.h"
+#include "journal/JournalStore.h"
 #include "tag/Id3v1Tag.h"
 #include "platform/SystemPathName.h"
 
@@ -27,48 +28,64 @@ struct WalkItem {
     const char* skipReason = nullptr;
 };
 
-struct TagResult {
-    bool counted = false; // the file could be opened
-    FileOutcome outcome;
-};
-
-// Writes the fields into one file; a dry run only opens it for writing.
-TagResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields, bool dryRun)
+// Writes the fields into one file on its own; a dry run only opens it for writing.
+TagChangeResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields, bool dryRun,
+                           journal::CJournalEntry* journal)
 {
-    const TagChangeResult result = ChangeTag(
-        tag, path, [&](CId3v1Tag& opened) { return fields.ApplyTo(opened); }, dryRun);
-    return {result.opened, result.outcome};
+    return ChangeTag(
+        tag, path, [&](CId3v1Tag& opened) { return fields.ApplyTo(opened); }, dryRun, journal);
 }
 
+// Files go a batch at a time: all are read and changed in memory, their
+// states go to the journal in one commit, and only then are they written.
 class CBatchTagger {
 public:
-    CBatchTagger(const TagFields& fields, unsigned jobs, bool dryRun, const OutcomeSink& sink)
-        : m_fields(fields), m_jobs(std::max(jobs, 1u)), m_dryRun(dryRun), m_sink(sink), m_tags(m_jobs)
+    CBatchTagger(const TagFields& fields, const TagFolderOptions& options, const OutcomeSink& sink)
+        : m_fields(fields), m_jobs(std::max(options.jobs, 1u)), m_dryRun(options.dryRun),
+          m_journal(options.dryRun ? nullptr : options.journal), m_sink(sink)
     {
     }
 
     void Add(WalkItem item)
     {
         m_items.push_back(std::move(item));
-        if (m_items.size() >= (m_jobs == 1 ? 1 : kParallelBatch)) Flush();
+        if (m_items.size() >= BatchSize()) Flush();
     }
 
     void Flush()
     {
-        std::vector<TagResult> results(m_items.size());
-        ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned worker) {
+        std::vector<CId3v1Tag> tags(m_items.size());
+        std::vector<TagChangeResult> results(m_items.size());
+        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
+        ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
+            if (!m_items[index].skipReason) results[index] = PrepareTagChange(tags[index], m_items[index].path, edit);
+        });
+        Journal(tags, results);
+        ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
             if (!m_items[index].skipReason)
-                results[index] = TagOneFile(m_tags[worker], m_items[index].path, m_fields, m_dryRun);
+                results[index] = FinishTagChange(tags[index], results[index], m_dryRun, m_journal != nullptr);
         });
         for (std::size_t index = 0; index < m_items.size(); ++index)
-            ReportInOrder(m_items[index], results[index]);
+            ReportInOrder(m_items[index], tags[index], results[index]);
         m_items.clear();
     }
 
     int Count() const { return m_count; }
 
 private:
-    void ReportInOrder(const WalkItem& item, TagResult& result)
+    // Without a journal one thread reports each file as it goes; otherwise a
+    // batch shares one sync of the journal.
+    std::size_t BatchSize() const { return m_jobs == 1 && !m_journal ? 1 : kParallelBatch; }
+
+    void Journal(const std::vector<CId3v1Tag>& tags, const std::vector<TagChangeResult>& results)
+    {
+        if (!m_journal) return;
+        for (std::size_t index = 0; index < tags.size(); ++index)
+            if (results[index].written) m_journal->Add(TagChangeRecord(tags[index]));
+        m_journal->Commit();
+    }
+
+    void ReportInOrder(const WalkItem& item, CId3v1Tag& tag, TagChangeResult& result)
     {
         if (item.skipReason) {
             Report(m_sink, FileOutcome{item.path, {}, false, 0, item.skipReason});
@@ -76,16 +93,19 @@ private:
         }
         // Two names of one file (hard links) taken at once refuse each other
         // the lock; done alone, as one thread would have, the file is written.
-        if (m_jobs > 1 && !result.outcome.ok) result = TagOneFile(m_tags.front(), item.path, m_fields, m_dryRun);
-        if (result.counted) ++m_count;
+        // A file changed between its read and its write (by another name of it
+        // in the same batch, or another program) is read again and written alone.
+        const bool retry = !result.outcome.ok && (m_jobs > 1 || result.outcome.reason == kChangedMeanwhileReason);
+        if (retry) result = TagOneFile(tag, item.path, m_fields, m_dryRun, m_journal);
+        if (result.opened) ++m_count;
         Report(m_sink, result.outcome);
     }
 
     const TagFields& m_fields;
     const unsigned m_jobs;
     const bool m_dryRun;
+    journal::CJournalEntry* const m_journal;
     const OutcomeSink& m_sink;
-    std::vector<CId3v1Tag> m_tags; // Open leaves nothing of the previous file in them
     std::vector<WalkItem> m_items;
     int m_count = 0;
 };
@@ -107,16 +127,16 @@ bool TagFields::ApplyTo(CId3v1Tag& tag) const
     return trackOverwritten && !track;
 }
 
-int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink, unsigned jobs,
-              bool followLinks, bool dryRun)
+int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink,
+              const TagFolderOptions& options)
 {
-    CBatchTagger tagger(fields, jobs, dryRun, sink);
+    CBatchTagger tagger(fields, options, sink);
     FolderWalkCallbacks callbacks;
     callbacks.onFile = [&](const std::string& where, const std::string& name) {
         tagger.Add({platform::JoinSystemPath(where, name)});
     };
     callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, "cannot read folder"}); };
-    callbacks.stayInside = !followLinks;
+    callbacks.stayInside = !options.followLinks;
     callbacks.onLinkOutside = [&](const std::string& path) { tagger.Add({path, kLinkOutsideReason}); };
     callbacks.onUncarried = [&](const std::string& path) { tagger.Add({path, kUncarriedReason}); };
     WalkMp3Files(folder, recurse, callbacks);

@@ -8,6 +8,9 @@
 #include <string>
 
 class CId3v1Tag;
+namespace journal {
+class CJournalEntry;
+}
 
 struct TagFields {
     FieldArray<std::optional<std::string>> values; // by Field; chosen when set
@@ -31,5 +34,15 @@ struct TagFields {
 // count are those the real run would give, and no file changes. Each file
 // goes through ChangeTag: a file without a tag that the fields leave without
 // one (nothing chosen) is counted and not opened for writing.
+struct TagFolderOptions {
+    unsigned jobs = 1;
+    bool followLinks = false;
+    bool dryRun = false;
+    // The operation's undo journal entry, or none. Each batch of files is
+    // committed to it before any file of the batch is written; a journal
+    // that cannot be written raises journal::JournalError.
+    journal::CJournalEntry* journal = nullptr;
+};
+
 int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink = {},
-              unsigned jobs = 1, bool followLinks = false, bool dryRun = false);
+              const TagFolderOptions& options = {});

@@ -35,9 +35,8 @@ bool TruncatesOnOpen(unsigned flags)
 
 // Checks and prepares a freshly opened descriptor: only a regular file opens,
 // and its lock is taken before anything changes it. Returns 0 or an errno value.
-int PrepareOpened(int fd, unsigned flags, std::uint64_t& length)
+int PrepareOpened(int fd, unsigned flags, struct stat& info)
 {
-    struct stat info {};
     if (fstat(fd, &info) != 0) return errno;
     if (S_ISDIR(info.st_mode)) return EISDIR;
     if (!S_ISREG(info.st_mode)) return EINVAL; // devices, pipes and sockets are no files in the Windows sense
@@ -45,7 +44,7 @@ int PrepareOpened(int fd, unsigned flags, std::uint64_t& length)
         return EACCES; // as the read-only attribute binds every user, root too
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
     if (TruncatesOnOpen(flags) && ftruncate(fd, 0) != 0) return errno;
-    length = TruncatesOnOpen(flags) ? 0 : static_cast<std::uint64_t>(info.st_size);
+    if (TruncatesOnOpen(flags)) info.st_size = 0;
     return 0;
 }
 
@@ -53,13 +52,13 @@ int PrepareOpened(int fd, unsigned flags, std::uint64_t& length)
 // is ours, so a failed open never touches a file another opener holds.
 // O_NONBLOCK keeps a FIFO from stalling the open. It stays set: it has no
 // effect on a regular file, the only kind that opens, and clearing it would
-// cost two more system calls per file. length receives the file's length.
-int OpenLocked(const std::string& hostPath, unsigned flags, std::uint64_t& length)
+// cost two more system calls per file. info receives the file's status.
+int OpenLocked(const std::string& hostPath, unsigned flags, struct stat& info)
 {
     const int createFlag = (flags & CFile::modeCreate) ? O_CREAT : 0;
     const int fd = open(hostPath.c_str(), AccessFlags(flags) | createFlag | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) return -1;
-    const int error = PrepareOpened(fd, flags, length);
+    const int error = PrepareOpened(fd, flags, info);
     if (error == 0) return fd;
     close(fd);
     errno = error;
@@ -85,7 +84,7 @@ CFile::~CFile()
 
 CFile::CFile(CFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_lastError(other.m_lastError), m_path(std::move(other.m_path)),
-      m_length(std::exchange(other.m_length, std::nullopt))
+      m_length(std::exchange(other.m_length, std::nullopt)), m_identity(other.m_identity)
 {
 }
 
@@ -97,6 +96,7 @@ CFile& CFile::operator=(CFile&& other) noexcept
         m_lastError = other.m_lastError;
         m_path = std::move(other.m_path);
         m_length = std::exchange(other.m_length, std::nullopt);
+        m_identity = other.m_identity;
     }
     return *this;
 }
@@ -119,10 +119,13 @@ bool CFile::OpenHost(const std::string& hostPath, unsigned flags)
 {
     if (m_fd >= 0) Close();
     m_path = hostPath;
-    std::uint64_t length = 0;
-    m_fd = OpenLocked(hostPath, flags, length);
+    struct stat info {};
+    m_fd = OpenLocked(hostPath, flags, info);
     m_lastError = m_fd < 0 ? errno : 0;
-    if (m_fd >= 0) m_length = length;
+    if (m_fd >= 0) {
+        m_length = static_cast<std::uint64_t>(info.st_size);
+        m_identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    }
     return m_fd >= 0;
 }
 

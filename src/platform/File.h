@@ -30,6 +30,13 @@ inline bool IsReadOnlyMode(unsigned mode)
     return (mode & 0222) == 0;
 }
 
+// Which file a name led to: the same pair is the same file, whatever its name.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // While open, the file holds a non-blocking flock(LOCK_EX), so a second
 // opener (in this or another process) fails to open it, as on Windows.
 class CFile {
@@ -77,6 +84,8 @@ public:
     void Close();
 
     const std::string& GetFilePath() const { return m_path; }
+    // Device and inode, known from the open.
+    const FileIdentity& GetIdentity() const { return m_identity; }
 
 private:
     // The loops of Read/ReadAt and Write/WriteAt; call(at, want, done) is one
@@ -91,6 +100,7 @@ private:
     // Nobody else may open the file while we hold it, so the length the open
     // learnt stays true until this object changes it.
     mutable std::optional<std::uint64_t> m_length;
+    FileIdentity m_identity;
 };
 
 } // namespace platform

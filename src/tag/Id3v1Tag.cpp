@@ -3,6 +3,7 @@
 #include "GenreTable.h"
 #include "platform/File.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -63,11 +64,23 @@ void AppendRecord(platform::CFile& file, const Record& record)
     }
 }
 
+bool StillAsOpened(platform::CFile& file, const CId3v1Tag::FileState& state)
+{
+    const platform::FileIdentity identity = file.GetIdentity();
+    if (identity.device != state.device || identity.inode != state.inode || file.GetLength() != state.length)
+        return false;
+    if (state.tail.empty()) return true;
+    Record tail{};
+    return file.ReadAt(state.length - CId3v1Tag::kRecordSize, tail.data(), tail.size()) == tail.size() &&
+           std::memcmp(tail.data(), state.tail.data(), tail.size()) == 0;
+}
+
 } // namespace
 
 bool CId3v1Tag::Open(const std::string& path)
 {
     m_strPath = path;
+    m_openState = {};
     m_bHasTag = false;
     m_bTagOnDisk = false;
     m_bHasId3v2 = false;
@@ -84,6 +97,8 @@ bool CId3v1Tag::Open(const std::string& path)
     Record tail{};
     const bool complete = m_dwFileLength > kRecordSize &&
                           file.ReadAt(m_dwFileLength - kRecordSize, tail.data(), kRecordSize) == kRecordSize;
+    m_openState = {file.GetIdentity().device, file.GetIdentity().inode, m_dwFileLength,
+                   complete ? std::string(tail.begin(), tail.end()) : std::string()};
     file.Close();
     const std::optional<CId3v1Record> record = complete ? CId3v1Record::Parse(tail) : std::nullopt;
     m_bHasTag = m_bTagOnDisk = record.has_value();
@@ -93,10 +108,21 @@ bool CId3v1Tag::Open(const std::string& path)
 
 void CId3v1Tag::Save()
 {
+    SaveChecked(false);
+}
+
+bool CId3v1Tag::SaveIfUnchanged()
+{
+    return SaveChecked(true);
+}
+
+bool CId3v1Tag::SaveChecked(bool onlyIfUnchanged)
+{
     platform::CFile file;
     const bool opened = file.Open(m_strPath, platform::CFile::modeReadWrite);
     m_nLastError = opened ? 0 : file.LastError();
-    if (!opened) return;
+    if (!opened) return true;
+    if (onlyIfUnchanged && !StillAsOpened(file, m_openState)) return false;
     // The tail is read again under the lock: the file may have gained or lost
     // a tag since Open (another program or process saved meanwhile), and a
     // second record must never be stacked onto one, nor audio cut as a tag.
@@ -111,6 +137,7 @@ void CId3v1Tag::Save()
         file.SetLength(*tagAt);
     file.Close();
     m_bTagOnDisk = m_bHasTag;
+    return true;
 }
 
 std::string CId3v1Tag::Get(Field field) const

@@ -12,6 +12,15 @@
 
 class CId3v1Tag {
 public:
+    // The file as Open found it: which file, its length and, when it is longer
+    // than one record, its last 128 bytes.
+    struct FileState {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::uint64_t length = 0;
+        std::string tail;
+    };
+
     static constexpr std::size_t kRecordSize = CId3v1Record::kSize;
     static constexpr int kGenreCount = static_cast<int>(::kGenreCount);
     static constexpr unsigned char kNoGenre = ::kNoGenre;
@@ -22,6 +31,10 @@ public:
     // the file cannot be opened for writing; raises platform::CFileException when
     // a write fails after the open, leaving the file as it was.
     void Save();
+    // As Save, but only while the file is still as Open found it (the undo
+    // journal recorded that state); otherwise writes nothing and returns false.
+    bool SaveIfUnchanged();
+    const FileState& GetOpenState() const { return m_openState; }
     void RemoveTag() { m_bHasTag = false; }
 
     bool HasTag() const { return m_bHasTag; }
@@ -45,6 +58,8 @@ public:
     std::string GetYear() const { return Get(Field::Year); }
     std::string GetComment() const { return Get(Field::Comment); }
     std::string GetGenre() const { return Get(Field::Genre); }
+    // The record's genre byte: 255 (no genre) in the empty record.
+    unsigned char GetGenreByte() const { return m_record.GenreByte(); }
     // The ID3v1.1 track number: byte 126 when byte 125 is zero; 0 for none.
     int GetTrack() const { return m_bHasTag ? m_record.Track() : 0; }
 
@@ -66,7 +81,10 @@ public:
     const CId3v1Record::Bytes& GetRecord() const { return m_record.Render(); }
 
 private:
+    bool SaveChecked(bool onlyIfUnchanged);
+
     std::string m_strPath;
+    FileState m_openState;
     bool m_bHasTag = false;
     bool m_bTagOnDisk = false;
     bool m_bHasId3v2 = false;

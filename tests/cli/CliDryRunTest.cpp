@@ -192,7 +192,8 @@ protected:
         }
         for (const std::string& failure : dry.failed)
             failures.push_back("sonadex-cli: " + Host("case/" + failure));
-        const std::string summary = all ? dry.count + " files processed (dry run: nothing moved)\n" : "";
+        const std::string files = dry.count == "1" ? " file" : " files";
+        const std::string summary = all ? dry.count + files + " processed (dry run: nothing moved)\n" : "";
         EXPECT_EQ(dryText.out, Join(moves) + summary);
         EXPECT_EQ(dryText.err, Join(failures));
     }
@@ -357,7 +358,7 @@ TEST_F(CliDryRunTag, NotesSayWhatWouldHappen)
     const RunResult result =
         RunCli({"set", "--dry-run", "--comment", std::string(30, 'c'), Host("case/1.mp3")});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "1 files changed (dry run: nothing written)\n");
+    EXPECT_EQ(result.out, "1 file changed (dry run: nothing written)\n");
     EXPECT_NE(result.err.find("note: a comment of 29 or 30 bytes would replace the track number in 1 file"),
               std::string::npos)
         << result.err;

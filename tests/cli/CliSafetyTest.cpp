@@ -85,6 +85,44 @@ TEST_F(CliSafety, ReadOnlyFileIsNotWrittenByRootOrNobody)
     }
 }
 
+// The messages of the common failures: what failed, and the system's reason once.
+TEST_F(CliSafety, FailuresAreNamedOnceInPlainWords)
+{
+    Write("ro/a.mp3", MakeMp3(&kTag));
+    Write("held/a.mp3", MakeMp3(&kTag));
+    OpenToNobody();
+    chmod(Host("ro").c_str(), 0555); // nobody may not rename in it
+    chmod(Host("ro/a.mp3").c_str(), 0666);
+    chmod(m_machine.DataHome().c_str(), 0777);
+    if (geteuid() == 0) {
+        // Exit 0: every line as expected; else the number of the first that was not.
+        const int child = RunInChild([&] {
+            if (!BecomeNobody()) return 10;
+            const RunResult rename = RunCli({"rename", "--pattern", "%1 - %2", Host("ro/a.mp3")});
+            if (rename.status != 1) return 11;
+            if (rename.err != "sonadex-cli: " + Host("ro/a.mp3") + ": cannot rename: Permission denied\n") return 12;
+            const RunResult json = RunCli({"rename-all", "--json", "--pattern", "%1 - %2", Host("ro")});
+            return JsonQuery(json.out, "d['failed'][0]['reason']") == "cannot rename: Permission denied" ? 0 : 13;
+        });
+        EXPECT_EQ(child, 0);
+    }
+    const CHeldFile held(Host("held/a.mp3"));
+    const struct {
+        std::vector<std::string> args;
+        std::string line;
+    } cases[] = {
+        {{"set", "--artist", "X", Host("held/a.mp3")}, Host("held/a.mp3") + ": cannot open: the file is in use by another program"},
+        {{"show", Host("held/a.mp3")}, Host("held/a.mp3") + ": cannot open: the file is in use by another program"},
+        {{"list", Host("held")}, Host("held/a.mp3") + ": cannot open: the file is in use by another program"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const RunResult result = RunCli(c.args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "sonadex-cli: " + c.line + "\n");
+    }
+}
+
 // A target that matches another file of the folder when case is ignored is
 // taken; the file's own name in another case is not.
 TEST_F(CliSafety, RenameRefusesNamesTakenWhenCaseIsIgnored)

@@ -108,7 +108,7 @@ TEST_F(TagFolderTest, FailedWriteIsReportedAndTheWalkGoesOn)
         for (const unsigned jobs : {4u, 1u}) { // the same report from threads, which retry a failed file once
             std::vector<FileOutcome> outcomes;
             const int count = TagFolder(
-                machine.Sys("m"), fields, false, [&](const FileOutcome& o) { outcomes.push_back(o); }, jobs);
+                machine.Sys("m"), fields, false, [&](const FileOutcome& o) { outcomes.push_back(o); }, {jobs});
             const bool reported = outcomes.size() == 2 && !outcomes[0].ok && outcomes[0].error == EFBIG &&
                                   outcomes[0].path == "C:\\m\\a.mp3" && outcomes[1].ok;
             if (count != 2 || !reported) _exit(11);
@@ -157,7 +157,7 @@ TEST_F(TagFolderTest, LinksLeadingOutsideAreSkippedAndNamed)
                     EXPECT_TRUE(o.ok) << o.path << ": " << o.reason;
                 }
             },
-            1, c.followLinks);
+            {1, c.followLinks});
         EXPECT_EQ(count, c.count);
         EXPECT_EQ(skipped, c.skipped);
         EXPECT_EQ(Read("m/a.mp3").GetArtist(), "New");
@@ -225,7 +225,7 @@ std::vector<FileOutcome> TagTree(const TempMachine& machine, const std::string& 
     fields[Field::Artist] = "Threads";
     fields[Field::Comment] = "same bytes";
     count = TagFolder(
-        machine.Sys(top), fields, true, [&](const FileOutcome& o) { outcomes.push_back(o); }, jobs);
+        machine.Sys(top), fields, true, [&](const FileOutcome& o) { outcomes.push_back(o); }, {jobs});
     return outcomes;
 }
 

@@ -131,6 +131,8 @@ struct Stage {
     FileSnapshot Snapshot() const
     {
         FileSnapshot files = TakeSnapshot(base);
+        // The undo journal (XDG_STATE_HOME) is no file under test: its entries hold times and numbers.
+        std::erase_if(files, [](const auto& file) { return file.first.starts_with("state/"); });
         for (auto& [path, bytes] : files)
             for (std::size_t at = bytes.find(base); at != std::string::npos; at = bytes.find(base, at))
                 bytes.replace(at, base.size(), "<base>");
@@ -178,7 +180,10 @@ bool RunWithFault(const Scenario& scenario, const FileSnapshot& intended, const 
         return fired;
     }
     EXPECT_EQ(result.status, 1) << result.err;
-    if (scenario.namesFiles) {
+    // The journal is written ahead of each batch: when it fails the run stops
+    // there, every file already changed is as intended, and one line says so.
+    const bool journalStopped = LinesNaming(result.err, "undo journal cannot be written") == 1;
+    if (scenario.namesFiles && !journalStopped) {
         for (const std::string& path : notIntended)
             EXPECT_EQ(LinesNaming(result.err, fs::path(path).filename().string()), 1u)
                 << path << " is not as intended and must be named on one line of stderr:\n"

@@ -1,5 +1,8 @@
 #include "ChildProcess.h"
 
+#include <cstdlib>
+#include <string>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,5 +18,9 @@ int RunInChild(const std::function<int()>& fn)
 bool BecomeNobody()
 {
     constexpr int kNobody = 65534;
-    return setgid(kNobody) == 0 && setuid(kNobody) == 0;
+    if (setgid(kNobody) != 0 || setuid(kNobody) != 0) return false;
+    // Every user keeps an undo journal of their own, as separate homes would.
+    if (const char* state = std::getenv("XDG_STATE_HOME"))
+        setenv("XDG_STATE_HOME", (std::string(state) + "/nobody").c_str(), 1);
+    return true;
 }

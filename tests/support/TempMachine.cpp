@@ -23,6 +23,18 @@ TempMachine::TempMachine(int codePage)
         m_oldHiveEnv = old;
     }
     setenv("SONADEX_HIVE", m_hive.c_str(), 1);
+    // The home trash lives below XDG_DATA_HOME: a test's deletes stay in its folder.
+    m_dataHome = m_base + "/data";
+    if (const char* old = std::getenv("XDG_DATA_HOME")) m_oldDataHome = old;
+    setenv("XDG_DATA_HOME", m_dataHome.c_str(), 1);
+    // The undo journal lives below XDG_STATE_HOME: a test's operations stay in
+    // its folder. Open to all as /tmp is, so that a child that became nobody
+    // journals too.
+    m_stateHome = m_base + "/state";
+    fs::create_directories(m_stateHome);
+    fs::permissions(m_stateHome, fs::perms::all | fs::perms::sticky_bit);
+    if (const char* old = std::getenv("XDG_STATE_HOME")) m_oldStateHome = old;
+    setenv("XDG_STATE_HOME", m_stateHome.c_str(), 1);
     Reinstall(codePage);
 }
 
@@ -39,6 +51,14 @@ TempMachine::~TempMachine()
         setenv("SONADEX_HIVE", m_oldHiveEnv.c_str(), 1);
     else
         unsetenv("SONADEX_HIVE");
+    if (m_oldDataHome)
+        setenv("XDG_DATA_HOME", m_oldDataHome->c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+    if (m_oldStateHome)
+        setenv("XDG_STATE_HOME", m_oldStateHome->c_str(), 1);
+    else
+        unsetenv("XDG_STATE_HOME");
 }
 
 void TempMachine::Reinstall(int codePage) const

@@ -1,7 +1,10 @@
 // A throw-away machine for a test: a temporary folder as drive C:, its own
-// hive file, and the code page of choice. Nothing touches the user's home.
+// hive file, XDG_DATA_HOME (so deleted files go to a trash of its own) and
+// XDG_STATE_HOME (an undo journal of its own),
+// and the code page of choice. Nothing touches the user's home.
 #pragma once
 
+#include <optional>
 #include <string>
 
 class TempMachine {
@@ -13,6 +16,8 @@ public:
 
     const std::string& Root() const { return m_root; } // host folder of C:
     const std::string& HiveFile() const { return m_hive; }
+    const std::string& DataHome() const { return m_dataHome; } // XDG_DATA_HOME while the machine lives
+    const std::string& StateHome() const { return m_stateHome; } // XDG_STATE_HOME: the undo journal's
     // rel uses '/' and is relative to C:
     std::string Host(const std::string& rel) const;
     std::string Sys(const std::string& rel) const; // "C:\\a\\b", or "C:" for ""
@@ -33,4 +38,8 @@ private:
     std::string m_hive;
     std::string m_oldHiveEnv;
     bool m_hadHiveEnv = false;
+    std::string m_dataHome;
+    std::optional<std::string> m_oldDataHome;
+    std::string m_stateHome;
+    std::optional<std::string> m_oldStateHome;
 };
