@@ -15,7 +15,7 @@ constexpr int kCtrl = Qt::ControlModifier;
 constexpr CommandInfo::Run kGuarded = CommandInfo::Run::FileErrors;
 using View = CSonadexView;
 
-const std::array<CommandInfo, 17> kCommands = {{
+const std::array<CommandInfo, 18> kCommands = {{
     {ID_FILE_PLAY, "Ab&spielen\tF4", Qt::Key_F4, "tb-play", "Abspielen", "Spielt die markierte Datei ab",
      &View::OnPlay},
     {ID_FILE_SETTINGS, "&Einstellungen\tStrg+O", kCtrl | Qt::Key_O, "tb-settings", "Einstellungen",
@@ -30,6 +30,8 @@ const std::array<CommandInfo, 17> kCommands = {{
      &View::OnDelete, kGuarded},
     {ID_FILE_MULTITAG, "&MultiTag\tStrg+S", kCtrl | Qt::Key_S, "tb-multitag", "MultiTag",
      "Schreibt gewählte Felder in alle Dateien des Ordners", &View::OnMultiTag, kGuarded},
+    {ID_FILE_UNDO, "&Rückgängig\tStrg+Z", kCtrl | Qt::Key_Z, "tb-undo", "Rückgängig",
+     "Nimmt die letzte Änderung an Dateien zurück, auch eine der Kommandozeile", &View::OnUndo, kGuarded},
     {ID_FILE_PRINT, "&Drucken...\tStrg+P", kCtrl | Qt::Key_P, "tb-print", "Drucken",
      "Druckt die Dateiliste des aktuellen Ordners", &View::OnPrint, kGuarded},
     {ID_FILE_PRINT_PREVIEW, "Sei&tenansicht", 0, nullptr, "Seitenansicht",

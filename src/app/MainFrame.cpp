@@ -79,7 +79,7 @@ void CMainFrame::CreateMenus()
 {
     using namespace res;
     AddMenu("&Datei", {ID_FILE_PLAY, ID_FILE_SETTINGS, kSeparator, ID_FILE_RENAME, ID_FILE_RENAME_ALL,
-                       ID_FILE_REMOVE_ID3, ID_FILE_DELETE, ID_FILE_MULTITAG, kSeparator, ID_FILE_PRINT,
+                       ID_FILE_REMOVE_ID3, ID_FILE_DELETE, ID_FILE_MULTITAG, ID_FILE_UNDO, kSeparator, ID_FILE_PRINT,
                        ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, kSeparator, ID_APP_EXIT});
     AddMenu("&Ansicht", {ID_VIEW_REFRESH, ID_VIEW_SELECT_ALL, kSeparator, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
     AddMenu("?", {ID_APP_ABOUT});
@@ -94,9 +94,9 @@ void CMainFrame::CreateToolBar()
     m_wndToolBar->setMovable(true);
     m_wndToolBar->setFloatable(true);
     m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    for (const int id :
-         {ID_VIEW_REFRESH, ID_FILE_PRINT, kSeparator, ID_FILE_PLAY, ID_FILE_RENAME, ID_FILE_RENAME_ALL,
-          ID_FILE_REMOVE_ID3, ID_FILE_DELETE, ID_FILE_MULTITAG, kSeparator, ID_FILE_SETTINGS, ID_APP_ABOUT}) {
+    for (const int id : {ID_VIEW_REFRESH, ID_FILE_PRINT, kSeparator, ID_FILE_PLAY, ID_FILE_RENAME, ID_FILE_RENAME_ALL,
+                         ID_FILE_REMOVE_ID3, ID_FILE_DELETE, ID_FILE_MULTITAG, ID_FILE_UNDO, kSeparator,
+                         ID_FILE_SETTINGS, ID_APP_ABOUT}) {
         if (id == kSeparator)
             m_wndToolBar->addSeparator();
         else

@@ -1,7 +1,9 @@
 #include "MultiTagDlg.h"
 
 #include "DialogControls.h"
+#include "JournalSession.h"
 #include "UnholdableText.h"
+#include "journal/JournalStore.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "ops/TagFolder.h"
@@ -146,13 +148,18 @@ TagFields CMultiTagDlg::ChosenFields() const
     return fields;
 }
 
-int CMultiTagDlg::TagFolder(const std::string& folderPath)
+int CMultiTagDlg::TagFolder(const std::string& folderPath, journal::CJournalEntry& journal)
 {
     ExchangeFromControls();
+    TagFolderOptions options;
+    options.journal = &journal;
     // The walk is the core's, shared with the command line.
-    return ::TagFolder(folderPath, ChosenFields(), m_includeSubfolders, [this](const FileOutcome& outcome) {
-        if (!outcome.ok) m_failures.push_back(outcome);
-    });
+    return ::TagFolder(
+        folderPath, ChosenFields(), m_includeSubfolders,
+        [this](const FileOutcome& outcome) {
+            if (!outcome.ok) m_failures.push_back(outcome);
+        },
+        options);
 }
 
 void CMultiTagDlg::ReportFailures()
@@ -179,13 +186,22 @@ void CMultiTagDlg::OnOkClicked()
 {
     // Nothing is written, and the dialog stays, while a chosen field holds such text.
     if (RefuseUnholdableFields()) return;
+    // Without a journal nothing is written, and the dialog stays.
+    const std::unique_ptr<journal::CJournalEntry> journal =
+        dialogs::BeginJournalEntry(this, m_languageTable, "multitag", m_folderPath);
+    if (!journal) return;
     int count = 0;
-    {
+    try {
         // Only while the files are written: the result box below waits for the user.
         const platform::CWaitCursor wait;
         ExchangeFromControls();
         m_failures.clear();
-        count = TagFolder(m_folderPath);
+        count = TagFolder(m_folderPath, *journal);
+    } catch (const journal::JournalError& error) {
+        // The batches before it were journalled and written: the list must show them.
+        dialogs::ReportJournalError(this, m_languageTable, error);
+        accept();
+        return;
     }
     platform::MessageBox(this, std::to_string(count) + " " + GetText(m_languageTable, text::kFilesProcessed),
                          kMessageTitle, platform::MB_ICONINFORMATION | platform::MB_OK);

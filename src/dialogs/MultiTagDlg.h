@@ -15,6 +15,9 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 struct TagFields;
+namespace journal {
+class CJournalEntry;
+}
 
 class CMultiTagDlg : public QDialog {
     Q_OBJECT
@@ -32,7 +35,7 @@ private:
     TagFields ChosenFields() const;
     // Writes the chosen fields into the folder's files (and its subfolders
     // when chosen); returns the number of files processed.
-    int TagFolder(const std::string& folderPath);
+    int TagFolder(const std::string& folderPath, journal::CJournalEntry& journal);
     // Names the files (and folders) that the last run could not write or read.
     void ReportFailures();
 

@@ -1,12 +1,13 @@
 #include "TagEditDlg.h"
 
 #include "DialogControls.h"
-#include "naming/MakeFileName.h"
+#include "JournalSession.h"
 #include "UnholdableText.h"
+#include "journal/JournalStore.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
+#include "ops/Rename.h"
 #include "ops/TagChange.h"
-#include "platform/FileOps.h"
 #include "platform/Machine.h"
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
@@ -168,15 +169,57 @@ void CTagEditDlg::SetDefaultButton(QPushButton* button)
     dialogs::SetDefaultButton(button, {m_saveButton, m_renameButton, m_closeButton});
 }
 
+bool CTagEditDlg::Journalled(const char* command, const std::function<void(journal::CJournalEntry*)>& change)
+{
+    std::unique_ptr<journal::CJournalEntry> own;
+    if (!m_journal) {
+        own = dialogs::BeginJournalEntry(this, m_languageTable, command,
+                                         std::string(platform::FolderOfSystemPath(m_filePath)));
+        if (!own) return false;
+    }
+    try {
+        change(m_journal ? m_journal : own.get());
+    } catch (const journal::JournalError& error) {
+        // Raised before the file changed.
+        dialogs::ReportJournalError(this, m_languageTable, error);
+        return false;
+    }
+    return true;
+}
+
 bool CTagEditDlg::SaveTag()
 {
-    // Read again under the save, so that the fields the user left alone keep what the file holds now.
-    const TagChangeResult result = ChangeTag(m_tag, m_filePath, [this](CId3v1Tag& tag) {
-        SetEditedFields(tag);
-        return false;
+    TagChangeResult result;
+    const bool journalled = Journalled("save", [this, &result](journal::CJournalEntry* entry) {
+        // Read again under the save, so that the fields the user left alone keep what the file holds now.
+        result = ChangeTag(
+            m_tag, m_filePath,
+            [this](CId3v1Tag& tag) {
+                SetEditedFields(tag);
+                return false;
+            },
+            false, entry);
     });
+    if (!journalled) return false;
     if (!result.outcome.ok) ReportSaveFailure(result.outcome.error);
     return result.outcome.ok;
+}
+
+void CTagEditDlg::RenameByTag()
+{
+    FileOutcome moved;
+    Journalled("rename", [this, &moved](journal::CJournalEntry* entry) {
+        RenameOptions options;
+        options.pattern = m_pattern;
+        options.journal = entry;
+        // The file is read again: only what it holds names it.
+        ::RenameOneFile(std::string(platform::FolderOfSystemPath(m_filePath)),
+                        std::string(platform::NameOfSystemPath(m_filePath)), options,
+                        [&moved](const FileOutcome& outcome) { moved = outcome; });
+    });
+    if (!moved.ok || moved.newPath.empty() || moved.newPath == m_filePath) return;
+    m_tag.Open(moved.newPath);
+    m_filePath = moved.newPath;
 }
 
 void CTagEditDlg::ReportSaveFailure(int osError)
@@ -239,16 +282,11 @@ void CTagEditDlg::OnSaveClicked()
 
 void CTagEditDlg::OnRenameClicked()
 {
-    // Only what the file holds names it; unsaved edits take no part.
+    // Unsaved edits take no part; a file without a tag is not renamed.
     if (m_tag.HasTag()) {
-        const std::string newPath =
-            platform::JoinSystemPath(platform::FolderOfSystemPath(m_filePath), MakeHostFileName(m_pattern, m_tag));
         m_changed = true;
         // The move never overwrites: a taken name leaves the dialog on the old file.
-        if (platform::MoveFileA(m_filePath, newPath)) {
-            m_tag.Open(newPath);
-            m_filePath = newPath;
-        }
+        RenameByTag();
     }
     SetDefaultButton(m_saveButton->isEnabled() ? m_saveButton : m_closeButton);
 }

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <string>
 
 class CTableFile;
@@ -13,6 +14,9 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+namespace journal {
+class CJournalEntry;
+}
 
 class CTagEditDlg : public QDialog {
     Q_OBJECT
@@ -21,6 +25,11 @@ public:
     CTagEditDlg(std::string filePath, std::string pattern, CTableFile& languageTable, QWidget* parent = nullptr);
     // Runs the dialog modally; QDialog::Accepted or QDialog::Rejected. Callers act on Changed().
     int DoModal();
+
+    // The undo journal entry of the operation the editor runs inside (Rename's
+    // prompt), which its Save and Rename then write into; without one each
+    // Save and each Rename is an operation of its own.
+    void SetJournal(journal::CJournalEntry* entry) { m_journal = entry; }
 
     // A Save, or a Rename of a tagged file, happened.
     bool Changed() const { return m_changed; }
@@ -40,6 +49,12 @@ private:
     void SetDefaultButton(QPushButton* button);
     // Writes the tag; false (after telling the user why) when the file was not written.
     bool SaveTag();
+    // Renames the file by its tag, as Rename does; the dialog follows the moved file.
+    void RenameByTag();
+    // Runs change with the journal entry it belongs to: the outer one, or a
+    // new one named command; false after telling the user why the journal
+    // cannot be written.
+    bool Journalled(const char* command, const std::function<void(journal::CJournalEntry*)>& change);
     void ReportSaveFailure(int osError);
 
     // The controls' texts as last loaded from or saved into the file.
@@ -61,6 +76,7 @@ private:
     std::string m_pattern;
     CId3v1Tag m_tag;
     bool m_changed = false;
+    journal::CJournalEntry* m_journal = nullptr;
 
     // The form's rows are the fields, in Field order.
     FieldArray<QLabel*> m_labels{};

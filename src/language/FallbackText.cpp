@@ -18,6 +18,11 @@ const std::map<int, std::string>& BuiltInTexts()
         {text::kTagsNotRemoved, "The tag could not be removed from these files:"},
         {text::kFilesNotDeleted, "These files could not be deleted:"},
         {text::kLinksSkipped, "These links lead outside the folder and were skipped:"},
+        {text::kUndo, "&Undo"},
+        {text::kUndone, "Undone: %1 (%2 files restored, %3 skipped)"},
+        {text::kNothingToUndo, "Nothing to undo."},
+        {text::kJournalNotWritten, "The undo journal cannot be written, so the operation stopped here:"},
+        {text::kOneFile, "file"},
     };
     return texts;
 }

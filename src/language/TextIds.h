@@ -57,6 +57,11 @@ constexpr int kPatternField = 101;        // the rename pattern as the field nam
 constexpr int kTagsNotRemoved = 110;      // Remove tag: heading of the files it could not write
 constexpr int kFilesNotDeleted = 111;     // Delete: heading of the files it could not delete
 constexpr int kLinksSkipped = 112;        // Rename all: heading of the links leading outside the folder
+constexpr int kUndo = 120;                // Undo menu entry
+constexpr int kUndone = 121;              // Undo: "%1" command, "%2" files restored, "%3" skipped
+constexpr int kNothingToUndo = 122;       // Undo with no operation left to take back
+constexpr int kJournalNotWritten = 123;   // heading of the reason the undo journal cannot be written
+constexpr int kOneFile = 150;             // after the count 1 where kFiles follows any other count
 
 // The headings of the file list's columns, left to right.
 constexpr std::array<int, 8> kColumnHeadings = {kFile, kSize, kArtist, kTitle, kAlbum, kYear, kGenre, kComment};

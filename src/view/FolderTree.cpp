@@ -1,15 +1,36 @@
 // The folder tree: drives and folders, read lazily one level ahead.
 #include "SonadexView.h"
 
+#include "platform/File.h"
 #include "platform/FileFind.h"
 #include "platform/FileOps.h"
+#include "platform/Machine.h"
 #include "platform/QtText.h"
 
 #include <QTreeWidget>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <vector>
 
 namespace {
+
+// Set on a node whose folder is one of its ancestors' too (a link back up
+// the path): it gets no children, so no expanding, not even "expand all"
+// (numeric-keypad *), can follow the loop.
+constexpr int kOnItsPathRole = CSonadexView::kImageRole + 1;
+
+std::optional<platform::FileIdentity> FolderIdentity(const std::string& systemPath)
+{
+    // A drive node's path is the bare "C:".
+    const bool bareDrive = systemPath.size() == 2 && systemPath[1] == ':';
+    const std::optional<std::string> host = platform::HostPath(bareDrive ? systemPath + "\\" : systemPath);
+    struct stat info {};
+    if (!host || stat(host->c_str(), &info) != 0) return std::nullopt;
+    return platform::FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
 
 int DriveImage(platform::DriveType type)
 {
@@ -92,6 +113,11 @@ void CSonadexView::AddGrandchildFolders(QTreeWidgetItem* node)
 // matches the stored folder and which one lies on the way to it.
 void CSonadexView::AddFolderNodes(QTreeWidgetItem* parent, bool driveLevel, NodeTargets& targets)
 {
+    if (parent->data(0, kOnItsPathRole).toBool()) return;
+    // The folders from the drive down to parent, by device and inode.
+    std::vector<platform::FileIdentity> path;
+    for (const QTreeWidgetItem* up = parent; up; up = up->parent())
+        if (const auto identity = FolderIdentity(GetFolderPath(up))) path.push_back(*identity);
     platform::CFileFind finder;
     bool more = finder.FindFile(GetFolderPath(parent) + "\\*.*");
     while (more) {
@@ -105,10 +131,12 @@ void CSonadexView::AddFolderNodes(QTreeWidgetItem* parent, bool driveLevel, Node
         node->setData(0, kImageRole, image);
         node->setIcon(0, m_imlFolders.at(static_cast<std::size_t>(image)));
 
-        const std::string path = GetFolderPath(node);
-        if (path == m_strFolder)
+        const std::string folder = GetFolderPath(node);
+        const std::optional<platform::FileIdentity> identity = FolderIdentity(folder);
+        if (identity && std::ranges::find(path, *identity) != path.end()) node->setData(0, kOnItsPathRole, true);
+        if (folder == m_strFolder)
             targets.select = node;
-        else if (m_strFolder.starts_with(path))
+        else if (m_strFolder.starts_with(folder))
             targets.expand = parent;
     }
     finder.Close();

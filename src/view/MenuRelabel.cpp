@@ -1,6 +1,7 @@
 // Putting the language texts on the main menu and the list's headings.
 #include "SonadexView.h"
 
+#include "language/FallbackText.h"
 #include "language/TextIds.h"
 #include "platform/QtText.h"
 #include "view/Resource.h"
@@ -49,6 +50,7 @@ void CSonadexView::ApplyLanguage()
             {res::ID_FILE_REMOVE_ID3, GetText(text::kRemoveTag) + "\t" + ctrl + "+R"},
             {res::ID_FILE_DELETE, GetText(text::kDelete) + "\t" + GetText(text::kDel)},
             {res::ID_FILE_MULTITAG, GetText(text::kMultiTag) + "\t" + ctrl + "+S"},
+            {res::ID_FILE_UNDO, GetTextOrBuiltIn(m_tblLanguage, text::kUndo) + "\t" + ctrl + "+Z"},
             {res::ID_FILE_PRINT, GetText(text::kPrint) + "\t" + ctrl + "+P"},
             {res::ID_FILE_PRINT_PREVIEW, GetText(text::kPrintPreview)},
             {res::ID_FILE_PRINT_SETUP, GetText(text::kPrintSetup)},

@@ -15,6 +15,7 @@ constexpr int ID_FILE_SETTINGS = 32776;
 constexpr int ID_VIEW_SELECT_ALL = 32784;
 constexpr int ID_FILE_PLAY = 32785;
 constexpr int ID_FILE_MULTITAG = 32787;
+constexpr int ID_FILE_UNDO = 32788;
 
 // Framework commands.
 constexpr int ID_FILE_PRINT_SETUP = 57606;

@@ -3,7 +3,7 @@
 //
 // The member functions are spread over several files, one per concern:
 // SonadexView.cpp (life, layout, language), FolderTree.cpp, FileList.cpp,
-// ViewStartup.cpp, ViewCommands.cpp and MenuRelabel.cpp.
+// ViewStartup.cpp, ViewCommands.cpp, ViewUndo.cpp and MenuRelabel.cpp.
 #pragma once
 
 #include "table/TableFile.h"
@@ -25,6 +25,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 struct FileRow;
 struct RenameOptions;
+namespace journal {
+class CJournalEntry;
+}
 
 class CSonadexView : public QWidget {
     Q_OBJECT
@@ -81,15 +84,19 @@ public:
     void OnDelete();
     void OnSelectAll();
     void OnMultiTag();
+    // Takes back the newest operation of either program (ViewUndo.cpp).
+    void OnUndo();
     void OnSettings();
     void OnPrint();
     void OnPrintDirect();
     void OnPrintPreview();
     void OnListDoubleClick();
     void OnListRightClick();
-    bool RenameOneFile(const std::string& folder, const std::string& name);
-    int RenameFolderTree(const std::string& folder);
-    // Runs a command; a file that fails after it was opened ends it with one message.
+    // Both write into the journal entry of the operation they are part of.
+    bool RenameOneFile(const std::string& folder, const std::string& name, journal::CJournalEntry& journal);
+    int RenameFolderTree(const std::string& folder, journal::CJournalEntry& journal);
+    // Runs a command; a file that fails after it was opened, or a journal
+    // that cannot be written, ends it with one message.
     void RunCommand(const std::function<void()>& command);
     // The list's context menu; its texts are fixed German ones in every language.
     std::unique_ptr<QMenu> CreateContextMenu();
@@ -136,8 +143,14 @@ private:
     std::vector<std::string> SelectedNames() const;
     std::string SelectionMarkName() const;
     std::string FolderFilePath(const std::string& name) const;
-    RenameOptions MakeRenameOptions();
-    bool EditTag(const std::string& path);
+    RenameOptions MakeRenameOptions(journal::CJournalEntry& journal);
+    // The tag editor on one file; journal: the operation it runs inside, or none.
+    bool EditTag(const std::string& path, journal::CJournalEntry* journal = nullptr);
+    // Renames the selected rows as one operation named command.
+    void RenameSelected(const char* command);
+    // The undo journal entry of an operation on the current folder; null
+    // after telling the user why the journal cannot be written.
+    std::unique_ptr<journal::CJournalEntry> BeginOperation(const char* command);
     QAction* WindowCommand(int id) const;
 
     std::array<QIcon, 7> m_imlFolders;

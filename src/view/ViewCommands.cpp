@@ -2,9 +2,11 @@
 // the context menu and a double click.
 #include "SonadexView.h"
 
+#include "dialogs/JournalSession.h"
 #include "dialogs/MultiTagDlg.h"
 #include "dialogs/SettingsDlg.h"
 #include "dialogs/TagEditDlg.h"
+#include "journal/JournalStore.h"
 #include "language/FallbackText.h"
 #include "language/TextIds.h"
 #include "ops/FolderWalk.h"
@@ -12,6 +14,7 @@
 #include "ops/TagChange.h"
 #include "platform/File.h"
 #include "platform/FileOps.h"
+#include "platform/Machine.h"
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
 #include "platform/Shell.h"
@@ -24,6 +27,8 @@
 #include <QCursor>
 #include <QMenu>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -59,6 +64,31 @@ FileOutcome Failure(const std::string& path, int error)
     return FileOutcome{path, {}, false, error, {}};
 }
 
+// Moves a file to the trash, journalled twice: the file before it goes (so a
+// crash midway leaves it named), and where it went once it has.
+bool TrashJournalled(const std::string& path, journal::CJournalEntry& journal)
+{
+    journal::Record record;
+    record.kind = journal::RecordKind::Trash;
+    const std::optional<std::string> host = platform::HostPath(path);
+    struct stat info {};
+    // A file that cannot be found is not moved either: DeleteFileA says why.
+    const bool found = host && lstat(host->c_str(), &info) == 0;
+    if (found) {
+        record.path = *host;
+        record.identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+        journal.AddAndCommit(record);
+    }
+    platform::TrashEntry trashed;
+    if (!platform::DeleteFileA(path, trashed)) return false;
+    if (found) {
+        record.trashFolder = trashed.trashFolder;
+        record.trashedName = trashed.trashedName;
+        journal.AddAndCommit(record);
+    }
+    return true;
+}
+
 } // namespace
 
 // A file that fails after it was opened ends the command with one clear
@@ -71,7 +101,16 @@ void CSonadexView::RunCommand(const std::function<void()>& command)
         // The message names the file by its bytes: shown as a name is shown.
         platform::MessageBox(this, platform::PathToQString(e.what()), kCaption, platform::MB_OK | platform::MB_ICONSTOP);
         FillFileList();
+    } catch (const journal::JournalError& e) {
+        // Raised before the file it was about changed; those before it are journalled.
+        dialogs::ReportJournalError(this, m_tblLanguage, e);
+        FillFileList();
     }
+}
+
+std::unique_ptr<journal::CJournalEntry> CSonadexView::BeginOperation(const char* command)
+{
+    return dialogs::BeginJournalEntry(this, m_tblLanguage, command, m_strFolder);
 }
 
 std::vector<std::string> CSonadexView::SelectedNames() const
@@ -113,33 +152,36 @@ void CSonadexView::OnPlay()
 }
 
 // The tag editor on one file; true when it saved or renamed something.
-bool CSonadexView::EditTag(const std::string& path)
+bool CSonadexView::EditTag(const std::string& path, journal::CJournalEntry* journal)
 {
     CTagEditDlg dialog(path, m_strRenamePattern, m_tblLanguage, window());
+    dialog.SetJournal(journal);
     dialog.DoModal();
     return dialog.Changed();
 }
 
-RenameOptions CSonadexView::MakeRenameOptions()
+RenameOptions CSonadexView::MakeRenameOptions(journal::CJournalEntry& journal)
 {
     RenameOptions options;
     options.pattern = m_strRenamePattern;
-    if (m_bPrompt) options.prompt = [this](const std::string& path) { return EditTag(path); };
+    options.journal = &journal;
+    // What the prompted editor saves is part of the same operation.
+    if (m_bPrompt) options.prompt = [this, &journal](const std::string& path) { return EditTag(path, &journal); };
     return options;
 }
 
-bool CSonadexView::RenameOneFile(const std::string& folder, const std::string& name)
+bool CSonadexView::RenameOneFile(const std::string& folder, const std::string& name, journal::CJournalEntry& journal)
 {
-    return ::RenameOneFile(folder, name, MakeRenameOptions());
+    return ::RenameOneFile(folder, name, MakeRenameOptions(journal));
 }
 
-int CSonadexView::RenameFolderTree(const std::string& folder)
+int CSonadexView::RenameFolderTree(const std::string& folder, journal::CJournalEntry& journal)
 {
     std::vector<FileOutcome> skipped; // links leading outside the folder: never renamed through
     int count = 0;
     {
         const platform::CWaitCursor wait;
-        count = ::RenameFolderTree(folder, true, MakeRenameOptions(), [&skipped](const FileOutcome& outcome) {
+        count = ::RenameFolderTree(folder, true, MakeRenameOptions(journal), [&skipped](const FileOutcome& outcome) {
             if (outcome.reason == kLinkOutsideReason) skipped.push_back(outcome);
         });
     }
@@ -147,11 +189,21 @@ int CSonadexView::RenameFolderTree(const std::string& folder)
     return count;
 }
 
+void CSonadexView::RenameSelected(const char* command)
+{
+    const std::vector<std::string> names = SelectedNames();
+    if (!names.empty()) {
+        const std::unique_ptr<journal::CJournalEntry> journal = BeginOperation(command);
+        if (!journal) return;
+        for (const std::string& name : names)
+            RenameOneFile(m_strFolder, name, *journal);
+    }
+    FillFileList();
+}
+
 void CSonadexView::OnRename()
 {
-    for (const std::string& name : SelectedNames())
-        RenameOneFile(m_strFolder, name);
-    FillFileList();
+    RenameSelected("rename");
 }
 
 void CSonadexView::OnRenameAll()
@@ -159,26 +211,36 @@ void CSonadexView::OnRenameAll()
     const int answer = platform::MessageBox(this, GetText(text::kSubfolders) + "?", kCaption,
                                             platform::MB_YESNOCANCEL | platform::MB_ICONQUESTION);
     if (answer == platform::IDYES) {
-        const int count = RenameFolderTree(m_strFolder);
+        const std::unique_ptr<journal::CJournalEntry> journal = BeginOperation("rename-all");
+        if (!journal) return;
+        const int count = RenameFolderTree(m_strFolder, *journal);
         platform::MessageBox(this, CountText(count, GetText(text::kFilesProcessed)), "SonadexPro",
                              platform::MB_OK | platform::MB_ICONINFORMATION);
         FillFileList();
     } else if (answer == platform::IDNO) {
         OnSelectAll();
-        OnRename();
+        RenameSelected("rename-all");
     }
 }
 
 void CSonadexView::OnRemoveId3()
 {
+    const std::vector<std::string> names = SelectedNames();
     std::vector<FileOutcome> failed;
-    for (const std::string& name : SelectedNames()) {
-        const TagChangeResult result = ChangeTag(FolderFilePath(name), [](CId3v1Tag& tag) {
-            tag.RemoveTag();
-            return false;
-        });
-        // A file that cannot be read is passed over, as every command does.
-        if (result.opened && !result.outcome.ok) failed.push_back(result.outcome);
+    if (!names.empty()) {
+        const std::unique_ptr<journal::CJournalEntry> journal = BeginOperation("remove-tag");
+        if (!journal) return;
+        for (const std::string& name : names) {
+            const TagChangeResult result = ChangeTag(
+                FolderFilePath(name),
+                [](CId3v1Tag& tag) {
+                    tag.RemoveTag();
+                    return false;
+                },
+                false, journal.get());
+            // A file that cannot be read is passed over, as every command does.
+            if (result.opened && !result.outcome.ok) failed.push_back(result.outcome);
+        }
     }
     FillFileList();
     ReportFailures(this, GetTextOrBuiltIn(m_tblLanguage, text::kTagsNotRemoved), failed, platform::MB_ICONSTOP);
@@ -192,9 +254,11 @@ void CSonadexView::OnDelete()
         platform::MessageBox(this, CountText(static_cast<int>(names.size()), GetText(text::kDeleteFiles)), kCaption,
                              platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES) return;
+    const std::unique_ptr<journal::CJournalEntry> journal = BeginOperation("delete");
+    if (!journal) return;
     std::vector<FileOutcome> failed;
     for (const std::string& name : names)
-        if (!platform::DeleteFileA(FolderFilePath(name)))
+        if (!TrashJournalled(FolderFilePath(name), *journal))
             failed.push_back(Failure(FolderFilePath(name), platform::GetLastError()));
     FillFileList();
     ReportFailures(this, GetTextOrBuiltIn(m_tblLanguage, text::kFilesNotDeleted), failed, platform::MB_ICONSTOP);

@@ -32,6 +32,9 @@ TEST(MainFrame, MenusCarryTheResourceLabelsAndKeys)
         {res::ID_FILE_REMOVE_ID3, "&ID3 enternen\tCtrl+R", QKeySequence(Qt::CTRL | Qt::Key_R)},
         {res::ID_FILE_DELETE, "&L\xC3\xB6schen\tEntf", QKeySequence(Qt::Key_Delete)},
         {res::ID_FILE_MULTITAG, "&MultiTag\tStrg+S", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {res::ID_FILE_UNDO, "&R\xC3\xBC"
+                            "ckg\xC3\xA4ngig\tStrg+Z",
+         QKeySequence(Qt::CTRL | Qt::Key_Z)},
         {res::ID_FILE_PRINT, "&Drucken...\tStrg+P", QKeySequence(Qt::CTRL | Qt::Key_P)},
         {res::ID_FILE_PRINT_PREVIEW, "Sei&tenansicht", QKeySequence()},
         {res::ID_APP_EXIT, "Beenden", QKeySequence()},
@@ -68,7 +71,8 @@ TEST(MainFrame, ToolbarButtonsInOrderWithGermanTips)
     EXPECT_EQ(ids,
               (std::vector<int>{res::ID_VIEW_REFRESH, res::ID_FILE_PRINT, 0, res::ID_FILE_PLAY, res::ID_FILE_RENAME,
                                 res::ID_FILE_RENAME_ALL, res::ID_FILE_REMOVE_ID3, res::ID_FILE_DELETE,
-                                res::ID_FILE_MULTITAG, 0, res::ID_FILE_SETTINGS, res::ID_APP_ABOUT}));
+                                res::ID_FILE_MULTITAG, res::ID_FILE_UNDO, 0, res::ID_FILE_SETTINGS,
+                                res::ID_APP_ABOUT}));
     EXPECT_EQ(frame.m_wndToolBar->iconSize(), QSize(16, 16));
     EXPECT_EQ(frame.m_wndToolBar->allowedAreas(), Qt::AllToolBarAreas);
     EXPECT_TRUE(frame.m_wndToolBar->isFloatable());

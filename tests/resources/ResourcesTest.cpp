@@ -43,6 +43,7 @@ constexpr ImageCase kImages[] = {
     {"tb-remove-id3", 16, 16, true},
     {"tb-delete", 16, 16, true},
     {"tb-multitag", 16, 16, true},
+    {"tb-undo", 16, 16, true},
     {"tb-settings", 16, 16, true},
     {"tb-about", 16, 16, true},
     {"logo", 414, 104, true},

@@ -8,9 +8,13 @@
 #include "view/SonadexView.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTreeWidget>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -122,4 +126,68 @@ TEST(FolderTree, RefreshRereadsTheTreeKeepsTheFolderAndFillsOnce)
     EXPECT_NE(ChildNode(h.View().FolderTree()->topLevelItem(0), "new"), nullptr);
     EXPECT_EQ(h.RowNames(), (std::vector<std::string>{"one.mp3", "two.mp3"}));
     EXPECT_FALSE(h.View().m_bRebuildingTree);
+}
+
+// Number of nodes below node, all levels.
+int NodesBelow(const QTreeWidgetItem* node)
+{
+    int count = node->childCount();
+    for (int i = 0; i < node->childCount(); ++i)
+        count += NodesBelow(node->child(i));
+    return count;
+}
+
+// The numeric keypad's * opens every folder below the current one. Links
+// back up the path (two to the folder itself, one to the drive, a loop through
+// a folder outside the drive) end the expanding at the first folder already on
+// the path; FIFOs, devices and unreadable folders add nothing.
+TEST(FolderTree, ExpandAllStopsAtAFolderAlreadyOnThePath)
+{
+    namespace fs = std::filesystem;
+    ViewHarness h;
+    h.machine.MakeDir("loop/real/deeper");
+    fs::create_directory_symlink(".", h.machine.Host("loop/a"));
+    fs::create_directory_symlink(".", h.machine.Host("loop/b"));
+    fs::create_directory_symlink(h.machine.Root(), h.machine.Host("loop/real/up"));
+    const fs::path outside = fs::path(h.machine.Root()).parent_path() / "outside";
+    fs::create_directories(outside);
+    fs::create_directory_symlink(h.machine.Host("loop"), outside / "back");
+    fs::create_directory_symlink(outside, h.machine.Host("loop/out"));
+    ASSERT_EQ(mkfifo(h.machine.Host("loop/fifo").c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", h.machine.Host("loop/device"));
+    h.machine.MakeDir("loop/locked/hidden");
+    ASSERT_EQ(chmod(h.machine.Host("loop/locked").c_str(), 0), 0);
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\loop"}));
+
+    QTreeWidget* tree = h.View().FolderTree();
+    QTreeWidgetItem* loop = ChildNode(tree->topLevelItem(0), "loop");
+    ASSERT_NE(loop, nullptr);
+    tree->setCurrentItem(loop);
+    tree->setFocus();
+    QKeyEvent star(QEvent::KeyPress, Qt::Key_Asterisk, Qt::KeypadModifier, "*");
+    QApplication::sendEvent(tree, &star);
+
+    for (const char* self : {"a", "b"}) {
+        SCOPED_TRACE(self);
+        QTreeWidgetItem* link = ChildNode(loop, self);
+        ASSERT_NE(link, nullptr) << "a link to a folder is shown";
+        EXPECT_EQ(link->childCount(), 0);
+    }
+    QTreeWidgetItem* real = ChildNode(loop, "real");
+    ASSERT_NE(real, nullptr);
+    ASSERT_NE(ChildNode(real, "deeper"), nullptr);
+    ASSERT_NE(ChildNode(real, "up"), nullptr);
+    EXPECT_EQ(ChildNode(real, "up")->childCount(), 0);
+    QTreeWidgetItem* out = ChildNode(loop, "out");
+    ASSERT_NE(out, nullptr);
+    ASSERT_NE(ChildNode(out, "back"), nullptr);
+    EXPECT_EQ(ChildNode(out, "back")->childCount(), 0);
+    EXPECT_EQ(ChildNode(loop, "fifo"), nullptr);
+    EXPECT_EQ(ChildNode(loop, "device"), nullptr);
+    // a, b, locked, out, out\back, real, real\deeper, real\up: nothing more
+    // (root reads the locked folder all the same).
+    const int hiddenShown = access(h.machine.Host("loop/locked").c_str(), R_OK | X_OK) == 0 ? 1 : 0;
+    EXPECT_EQ(NodesBelow(loop), 8 + hiddenShown);
+    chmod(h.machine.Host("loop/locked").c_str(), 0700);
+    fs::remove_all(outside);
 }

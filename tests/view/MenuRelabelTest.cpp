@@ -42,6 +42,8 @@ TEST(MenuRelabel, LanguageTextsReplaceTheMenuAndHeadingTexts)
     EXPECT_EQ(Label(frame, res::ID_FILE_PLAY), "Ab&spielen\tF4");
     EXPECT_EQ(Label(frame, res::ID_FILE_SETTINGS), "Einstellungen\tStrg+O");
     EXPECT_EQ(Label(frame, res::ID_FILE_DELETE), "\tEntf"); // text 79 is missing: fixed parts only
+    EXPECT_EQ(Label(frame, res::ID_FILE_UNDO), "&R\xFC"
+                                               "ckg\xE4ngig\tStrg+Z");
 
     SwitchLanguage(h, "English");
     const std::pair<int, std::string> labels[] = {
@@ -51,6 +53,7 @@ TEST(MenuRelabel, LanguageTextsReplaceTheMenuAndHeadingTexts)
         {res::ID_FILE_MULTITAG, "\tCtrl+S"},   {res::ID_FILE_PRINT, "\tCtrl+P"},
         {res::ID_APP_EXIT, "E&xit"},           {res::ID_VIEW_REFRESH, "&Refresh\tF5"},
         {res::ID_VIEW_SELECT_ALL, "\tCtrl+A"}, {res::ID_APP_ABOUT, "&About Sonadex Pro"},
+        {res::ID_FILE_UNDO, "&Undo\tCtrl+Z"}, // text 120 is missing: the built-in English text
     };
     for (const auto& [id, label] : labels)
         EXPECT_EQ(Label(frame, id), label) << "command " << id;

@@ -70,6 +70,8 @@ const std::map<int, std::string>& GermanTexts()
         {80, "Entf"},
         {85, "&Ansicht"},
         {97, "Speichern"},
+        {120, "&R\xFC"
+              "ckg\xE4ngig"},
     };
     return texts;
 }

@@ -89,6 +89,20 @@ INSTANTIATE_TEST_SUITE_P(
                     FailedStart{"NoSettingsKey", {.settingsKey = false}, "Die Einstellungen fehlen."}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The system's file names ignore case, and so does the stored language's.
+TEST(ViewStartup, TheLanguageIsFoundIgnoringCase)
+{
+    for (const auto& [stored, file] :
+         {std::pair{"deutsch", "Deutsch"}, std::pair{"DEUTSCH", "Deutsch"}, std::pair{"english", "English"}}) {
+        SCOPED_TRACE(stored);
+        ViewHarness h;
+        ASSERT_TRUE(h.Start({.language = stored}));
+        EXPECT_TRUE(h.boxes.calls.empty());
+        EXPECT_EQ(h.View().m_strLanguage, file);
+        h.Frame().close();
+    }
+}
+
 TEST(ViewStartup, AFailedStartKeepsTheStoredFolder)
 {
     ViewHarness h;

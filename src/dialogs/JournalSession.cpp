@@ -1,0 +1,32 @@
+#include "JournalSession.h"
+
+#include "journal/JournalStore.h"
+#include "language/FallbackText.h"
+#include "language/TextIds.h"
+#include "platform/Machine.h"
+#include "platform/MessageBox.h"
+#include "platform/QtText.h"
+
+namespace dialogs {
+
+std::unique_ptr<journal::CJournalEntry> BeginJournalEntry(QWidget* owner, CTableFile& languageTable,
+                                                          const std::string& command, const std::string& systemFolder)
+{
+    try {
+        const journal::CJournalStore store(journal::CJournalStore::DefaultFolder());
+        return store.Begin({kJournalProgram, command, platform::HostPath(systemFolder).value_or(std::string()), {}});
+    } catch (const journal::JournalError& error) {
+        ReportJournalError(owner, languageTable, error);
+        return nullptr;
+    }
+}
+
+void ReportJournalError(QWidget* owner, CTableFile& languageTable, const journal::JournalError& error)
+{
+    // The error names a host path: shown as a name is shown.
+    const QString text = platform::ToQString(GetTextOrBuiltIn(languageTable, text::kJournalNotWritten)) + "\n" +
+                         platform::PathToQString(error.what());
+    platform::MessageBox(owner, text, "Sonadex Pro", platform::MB_OK | platform::MB_ICONSTOP);
+}
+
+} // namespace dialogs

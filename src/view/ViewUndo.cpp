@@ -1,0 +1,63 @@
+// Undo: takes back the newest operation of the window or the command line
+// from the shared journal and says what it restored.
+#include "SonadexView.h"
+
+#include "dialogs/JournalSession.h"
+#include "journal/Undo.h"
+#include "language/FallbackText.h"
+#include "language/TextIds.h"
+#include "platform/Machine.h"
+#include "platform/MessageBox.h"
+#include "platform/QtText.h"
+#include "platform/WaitCursor.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kCaption = "Sonadex Pro";
+constexpr std::size_t kListedSkips = 10; // more names would not fit a message box
+
+// What undo did: the language text's line, then each skipped file with why.
+QString UndoReportText(CTableFile& languageTable, const std::string& command, const journal::UndoReport& report)
+{
+    QString text = platform::ToQString(GetTextOrBuiltIn(languageTable, text::kUndone))
+                       .arg(QString::fromStdString(command))
+                       .arg(report.Count(journal::UndoStep::Restored))
+                       .arg(report.Count(journal::UndoStep::Skipped));
+    std::size_t listed = 0;
+    for (const journal::UndoFile& file : report.files) {
+        if (file.step != journal::UndoStep::Skipped) continue;
+        if (listed++ == kListedSkips) {
+            text += "\n...";
+            break;
+        }
+        // Named as the list names files: by drive letter where the file has one.
+        text += "\n" + platform::PathToQString(platform::SystemPath(file.path).value_or(file.path)) + ": " +
+                QString::fromUtf8(file.reason);
+    }
+    return text;
+}
+
+} // namespace
+
+void CSonadexView::OnUndo()
+{
+    const journal::CJournalStore store(journal::CJournalStore::DefaultFolder());
+    const std::optional<std::uint64_t> newest = journal::NewestUndoable(store.List());
+    const std::optional<journal::Entry> entry = newest ? store.Read(*newest) : std::nullopt;
+    if (!entry) {
+        platform::MessageBox(this, GetTextOrBuiltIn(m_tblLanguage, text::kNothingToUndo), kCaption,
+                             platform::MB_OK | platform::MB_ICONINFORMATION);
+        return;
+    }
+    journal::UndoReport report;
+    {
+        const platform::CWaitCursor wait;
+        report = journal::UndoEntry(store, *entry, dialogs::kJournalProgram, false);
+    }
+    FillFileList();
+    const bool skipped = report.Count(journal::UndoStep::Skipped) > 0;
+    platform::MessageBox(this, UndoReportText(m_tblLanguage, entry->info.header.command, report), kCaption,
+                         platform::MB_OK | (skipped ? platform::MB_ICONEXCLAMATION : platform::MB_ICONINFORMATION));
+}
