@@ -1,5 +1,6 @@
-// Arbitrary bytes as a hive file: what Parse accepts must Serialize into a
-// text that parses to the same keys and values and serializes identically;
+// Arbitrary bytes as a hive file: what Parse accepts (lines it does not
+// understand included) must Serialize into a text that parses to the same
+// keys, values and kept lines and serializes identically;
 // a value set afterwards must survive the same round trip.
 #include "FuzzCheck.h"
 
@@ -57,6 +58,8 @@ platform::CHive RoundTrip(const platform::CHive& hive)
     const auto again = platform::CHive::Parse(text);
     FUZZ_CHECK(again.has_value());
     FUZZ_CHECK(again->Serialize() == text);
+    // A line not understood is written back as it was, so it is not understood again.
+    FUZZ_CHECK(again->BadLines().size() == hive.BadLines().size());
     CheckSame(hive, *again, text);
     return *again;
 }

@@ -3,6 +3,7 @@
 // the rules the finder's listings rely on.
 #include "FuzzCheck.h"
 
+#include "platform/CaseFold.h"
 #include "platform/FileFind.h"
 
 #include <algorithm>
@@ -42,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(platform::MatchesWildcard("*", name));
     FUZZ_CHECK(platform::MatchesWildcard("*.*", name));
     if (!HasWildcard(name)) FUZZ_CHECK(platform::MatchesWildcard(name, AsciiCase(name, std::tolower)));
-    // A pattern without wildcards matches only its own name, so never one of another length.
-    if (!HasWildcard(pattern) && matches) FUZZ_CHECK(pattern.size() == name.size());
-    FUZZ_CHECK(platform::MatchesWildcard(std::string(name.size(), '?'), name));
+    // '?' stands for one character (an invalid byte is one), so lengths count
+    // characters: a pattern without wildcards matches only names as long as it.
+    const std::size_t characters = platform::FoldedCodePoints(name).size();
+    if (!HasWildcard(pattern) && matches) FUZZ_CHECK(platform::FoldedCodePoints(pattern).size() == characters);
+    FUZZ_CHECK(platform::MatchesWildcard(std::string(characters, '?'), name));
     return 0;
 }

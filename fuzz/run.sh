@@ -7,6 +7,7 @@
 #
 # --merge adds to fuzz/corpus/<target> only the inputs found in this run that
 # reach new coverage (libFuzzer -merge=1), so the seed corpus stays small.
+# SONADEX_FUZZ_TARGETS names the targets to run (default: all, space-separated).
 # SONADEX_FUZZ_BUILD chooses the build folder (default build-fuzzers), JOBS
 # the build's parallel jobs (default 2), CLANG_VERSION the clang (default 16:
 # Debian's clang 14 cannot compile the C++20 ranges of libstdc++ 12).
@@ -29,7 +30,9 @@ clang_version=${CLANG_VERSION:-16}
 
 # Target and the longest input worth trying: an envelope or table of a few
 # kilobytes, a tag tail, a hive, a wildcard and name, a record and pattern.
-targets=(envelope:4096 table_file:4096 id3v1_tag:512 id3v1_record:256 hive:2048 wildcard:256 make_file_name:384)
+# The command line's arguments (zero bytes between them); a name and a tag.
+targets=(envelope:4096 table_file:4096 id3v1_tag:512 id3v1_record:256 hive:2048 wildcard:256 make_file_name:384
+  cli_options:512 output:512)
 
 ensure_clang() {
   if command -v "clang++-$clang_version" >/dev/null &&
@@ -78,6 +81,15 @@ run_target() {  # target, max_len
   fi
   return "$status"
 }
+
+if [ -n "${SONADEX_FUZZ_TARGETS:-}" ]; then
+  chosen=()
+  for entry in "${targets[@]}"; do
+    case " $SONADEX_FUZZ_TARGETS " in *" ${entry%%:*} "*) chosen+=("$entry") ;; esac
+  done
+  [ "${#chosen[@]}" -gt 0 ] || { echo "no such targets: $SONADEX_FUZZ_TARGETS" >&2; exit 2; }
+  targets=("${chosen[@]}")
+fi
 
 ensure_clang
 build_targets

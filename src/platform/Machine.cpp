@@ -58,7 +58,9 @@ void InstallMachine(Machine machine)
 
 std::optional<std::string> InstallMachineFromHive()
 {
-    const CHive hive = CHive::LoadFile(HivePath());
+    CHive::Loaded loaded = CHive::Load(HivePath());
+    if (!loaded.hive) return std::move(loaded.problem);
+    const CHive& hive = *loaded.hive;
     std::variant<CodePage, std::string> page = CodePageOf(hive);
     if (auto* refusal = std::get_if<std::string>(&page)) return std::move(*refusal);
     InstallMachine(Machine{std::get<CodePage>(std::move(page)), DriveTable::FromHive(hive)});

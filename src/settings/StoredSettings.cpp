@@ -80,6 +80,19 @@ bool StoreRenameSettings(const std::string& pattern, bool prompt)
            Write(key, kPromptValue, PromptText(prompt));
 }
 
+bool StoreRenamePattern(const std::string& pattern)
+{
+    platform::CRegKey key;
+    return key.Open(kProgramKey, platform::KEY_WRITE) == platform::ERROR_SUCCESS && Write(key, kRenameValue, pattern);
+}
+
+bool StorePrompt(bool prompt)
+{
+    platform::CRegKey key;
+    return key.Open(kProgramKey, platform::KEY_WRITE) == platform::ERROR_SUCCESS &&
+           Write(key, kPromptValue, PromptText(prompt));
+}
+
 const char* PromptText(bool prompt)
 {
     return prompt ? kPromptOn : kPromptOff;

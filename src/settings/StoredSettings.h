@@ -30,6 +30,9 @@ std::string ReadRenamePattern();
 bool StoreLastPath(const std::string& folder);
 bool StoreLanguage(const std::string& language);
 bool StoreRenameSettings(const std::string& pattern, bool prompt);
+// One of the two rename settings, the other left as stored.
+bool StoreRenamePattern(const std::string& pattern);
+bool StorePrompt(bool prompt);
 
 // The stored form of the prompt flag.
 const char* PromptText(bool prompt);

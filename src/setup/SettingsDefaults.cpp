@@ -4,8 +4,6 @@
 #include "settings/SettingNames.h"
 #include "settings/StoredSettings.h"
 
-#include <filesystem>
-
 namespace setup {
 
 namespace {
@@ -26,11 +24,9 @@ std::vector<SettingValue> DefaultSettings(const std::string& langPath, const std
     };
 }
 
-std::optional<std::vector<std::string>> AddMissingSettings(const std::string& hiveFile,
-                                                           const std::vector<SettingValue>& values)
+std::optional<std::vector<std::string>>
+AddMissingSettings(const std::string& hiveFile, const std::vector<SettingValue>& values, std::string& problem)
 {
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(hiveFile).parent_path(), ec);
     std::vector<std::string> added;
     const auto edit = [&](platform::CHive& hive) {
         added.clear();
@@ -47,8 +43,9 @@ std::optional<std::vector<std::string>> AddMissingSettings(const std::string& hi
         // Nothing missing: leave the hive file untouched.
         return !added.empty();
     };
-    const bool written = platform::UpdateHiveFile(hiveFile, edit);
-    if (!written && !added.empty()) return std::nullopt;
+    // An edit that found nothing missing writes nothing and leaves no problem.
+    const bool written = platform::UpdateHiveFile(hiveFile, edit, &problem);
+    if (!written && !problem.empty()) return std::nullopt;
     return added;
 }
 

@@ -21,8 +21,9 @@ std::vector<SettingValue> DefaultSettings(const std::string& langPath, const std
 
 // Adds both keys and every value that the hive lacks, in one update of the
 // hive file (created when missing); a value that is there is never changed.
-// Returns what was added ("key\name"), or nullopt when the hive could not be written.
-std::optional<std::vector<std::string>> AddMissingSettings(const std::string& hiveFile,
-                                                           const std::vector<SettingValue>& values);
+// Returns what was added ("key\name"), or nullopt when the hive could not be
+// read or written, with the reason in problem.
+std::optional<std::vector<std::string>>
+AddMissingSettings(const std::string& hiveFile, const std::vector<SettingValue>& values, std::string& problem);
 
 } // namespace setup

@@ -1,9 +1,11 @@
 #include "SetupEnvironment.h"
 
+#include "platform/HostFile.h"
+
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <pwd.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -31,12 +33,17 @@ bool IsFolder(const fs::path& path)
     return fs::is_directory(path, ec);
 }
 
-// XDG_MUSIC_DIR from user-dirs.dirs, which writes it as "$HOME/..." or an absolute path.
+// XDG_MUSIC_DIR from user-dirs.dirs, which writes it as "$HOME/..." or an
+// absolute path. Read only as a small regular file: a folder or a FIFO of
+// that name is no list of folders, and must neither stop nor stall the set-up.
 std::optional<std::string> XdgMusicFolder()
 {
-    std::ifstream dirs(XdgFolder("XDG_CONFIG_HOME", ".config") + "/user-dirs.dirs");
+    constexpr std::size_t kMaxUserDirs = 64 * 1024;
+    const platform::BoundedRead dirs =
+        platform::ReadRegularHostFile(XdgFolder("XDG_CONFIG_HOME", ".config") + "/user-dirs.dirs", kMaxUserDirs);
     const std::string key = "XDG_MUSIC_DIR=\"";
-    for (std::string line; std::getline(dirs, line);) {
+    std::istringstream lines(dirs.bytes);
+    for (std::string line; std::getline(lines, line);) {
         if (line.rfind(key, 0) != 0 || line.back() != '"') continue;
         std::string value = line.substr(key.size(), line.size() - key.size() - 1);
         if (value.rfind("$HOME", 0) == 0) value = HomeFolder() + value.substr(5);

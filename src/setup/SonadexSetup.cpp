@@ -74,6 +74,9 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // A settings file that cannot be used stops the run before anything is copied.
+    if (const std::optional<std::string> refusal = platform::InstallMachineFromHive())
+        return Fail(platform::ToUtf8(*refusal));
     const std::string source =
         options->langSource.empty() ? setup::DefaultLanguageSource().value_or("") : options->langSource;
     if (source.empty()) return Fail("no built language files found; give --lang-source DIR");
@@ -82,8 +85,6 @@ int main(int argc, char** argv)
     if (!copied) return Fail(error);
     Report("copied", *copied);
 
-    if (const std::optional<std::string> refusal = platform::InstallMachineFromHive())
-        return Fail(platform::ToUtf8(*refusal));
     if (!options->demoFolder.empty()) {
         const setup::DemoResult demo = setup::WriteDemoCollection(options->demoFolder);
         std::cout << "demo: " << demo.written << " files written, " << demo.kept << " kept\n";
@@ -94,9 +95,10 @@ int main(int argc, char** argv)
     const std::optional<std::string> langPath = AsSystemPath(setup::LanguageTarget());
     const std::optional<std::string> lastPath = AsSystemPath(lastFolder);
     if (!langPath || !lastPath) return Fail("a folder lies on no drive of the drive table");
+    std::string problem;
     const auto added = setup::AddMissingSettings(
-        platform::HivePath(), setup::DefaultSettings(*langPath, setup::LanguageForLocale(), *lastPath));
-    if (!added) return Fail("cannot write the settings to " + platform::HivePath());
+        platform::HivePath(), setup::DefaultSettings(*langPath, setup::LanguageForLocale(), *lastPath), problem);
+    if (!added) return Fail(problem);
     Report("added", *added);
     return 0;
 }

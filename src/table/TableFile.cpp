@@ -46,6 +46,17 @@ void SplitNames(const std::string& line, std::vector<std::string>& names)
     }
 }
 
+// The plain text of the envelope at path, unwrapped without a temporary
+// file; the stored name is checked as a decode to a file checks it.
+std::optional<std::string> UnwrapInMemory(const std::string& path, std::string& storedName)
+{
+    const std::optional<std::string> envelope = table::ReadWholeFile(path);
+    std::optional<CHexEnvelope::Content> content = envelope ? CHexEnvelope::Unwrap(*envelope) : std::nullopt;
+    if (!content || !CHexEnvelope::IsSafeName(content->storedName)) return std::nullopt;
+    storedName = std::move(content->storedName);
+    return std::move(content->plain);
+}
+
 } // namespace
 
 CTableFile::CTableFile(std::string path) : m_strPath(std::move(path))
@@ -104,7 +115,9 @@ bool CTableFile::Load(const std::string& path)
 std::optional<std::string> CTableFile::DecodePlainText()
 {
     std::optional<table::CTempFile> temp = table::CTempFile::CreateBeside(m_strPath);
-    if (!temp) return std::nullopt;
+    // A folder that takes no new file (language files installed read-only):
+    // the envelope is unwrapped in memory instead.
+    if (!temp) return UnwrapInMemory(m_strPath, m_strStoredName);
     m_strTempPath = temp->SystemPath();
     std::string storedName;
     if (!CHexEnvelope().DecodeTo(m_strPath, m_strTempPath, &storedName)) return std::nullopt;

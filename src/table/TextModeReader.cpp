@@ -18,9 +18,11 @@ bool CTextModeReader::GetLine(std::size_t bufferSize, std::string& line)
 {
     if (bufferSize < 2 || m_pos >= m_text.size()) return false;
     const std::size_t limit = std::min(bufferSize - 1, m_text.size() - m_pos);
-    const std::size_t lineFeed = m_text.find('\n', m_pos);
-    const std::size_t count = lineFeed != std::string::npos && lineFeed < m_pos + limit ? lineFeed + 1 - m_pos : limit;
     const char* start = m_text.data() + m_pos;
+    // Only the part the buffer can take is searched: a search to the end of
+    // the text would make reading one huge line in short pieces quadratic.
+    const void* lineFeed = std::memchr(start, '\n', limit);
+    const std::size_t count = lineFeed ? static_cast<const char*>(lineFeed) + 1 - start : limit;
     m_pos += count;
     m_lastLineCut = m_text[m_pos - 1] != '\n' && m_pos < m_text.size();
     // What the caller sees of the buffer ends at its first zero byte.

@@ -6,7 +6,8 @@
 
 namespace table {
 
-// The bytes of the file at systemPath; nullopt when it cannot be opened or read.
+// The bytes of the regular file at systemPath; nullopt when it cannot be
+// opened or read, is no regular file or is larger than 256 MiB.
 std::optional<std::string> ReadWholeFile(const std::string& systemPath);
 // Creates or empties the file and writes bytes in one write; with sync the
 // data reaches the disk (fsync) before the file is closed. False on any failure.

@@ -147,23 +147,77 @@ TEST(Hive, ValueAddedAfterACutOffContinuationSurvivesARewrite)
     EXPECT_EQ(again->Get("K", "New"), "value");
 }
 
-TEST(Hive, MalformedTextIsRefused)
+TEST(Hive, TextThatIsNoRegedit4IsRefused)
 {
-    const char* const bad[] = {
-        "",
-        "REGEDIT5\r\n",
-        "Windows Registry Editor Version 5.00\r\n",
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key\r\n",
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"Name\"=\"unterminated\r\n",
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"Name\"\r\n",
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\nName=\"x\"\r\n",
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"a\"=\"b\" junk\r\n",
-        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Key]\r\n\"a\"=\r\n",
-    };
-    for (const char* text : bad) {
+    for (const char* text : {"", "REGEDIT5\r\n", "Windows Registry Editor Version 5.00\r\n", "\177ELF\x02\x01"}) {
         SCOPED_TRACE(testing::PrintToString(std::string(text)));
         EXPECT_EQ(CHive::Parse(text), std::nullopt);
     }
+}
+
+// A line the parser does not understand costs that line only: the rest is
+// read, and the line is written back exactly as it was, where it was.
+TEST(Hive, ALineNotUnderstoodIsKeptAndTheRestRead)
+{
+    const struct {
+        std::string bad;
+    } cases[] = {
+        {"garbage line without brackets"},
+        {"[HKEY_LOCAL_MACHINE\\Key"},
+        {"\"Name\"=\"unterminated"},
+        {"\"Name\""},
+        {"Name=\"x\""},
+        {"\"a\"=\"b\" junk"},
+        {"\"a\"="},
+        {"  \t\x01\xFF odd bytes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.bad));
+        const std::string text = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Sonadex Pro]\r\n"
+                                 "\"Before\"=\"1\"\r\n" +
+                                 c.bad + "\r\n\"Rename\"=\"%2 by %1\"\r\n";
+        std::optional<CHive> hive = CHive::Parse(text);
+        ASSERT_TRUE(hive);
+        EXPECT_EQ(hive->BadLines(), std::vector<std::size_t>{5});
+        EXPECT_EQ(hive->Get(kProgramKey, "Before"), "1");
+        EXPECT_EQ(hive->Get(kProgramKey, "Rename"), "%2 by %1");
+        EXPECT_EQ(hive->Get(kProgramKey, ""), std::nullopt) << "a kept line is no default value";
+        ASSERT_TRUE(hive->Set(kProgramKey, "Prompt", "FALSE"));
+        const std::string written = hive->Serialize();
+        EXPECT_NE(written.find("\"Before\"=\"1\"\r\n" + c.bad + "\r\n\"Rename\""), std::string::npos) << written;
+        const std::optional<CHive> again = CHive::Parse(written);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->Serialize(), written);
+        EXPECT_EQ(again->BadLines().size(), 1u);
+    }
+}
+
+TEST(Hive, LinesNotUnderstoodBeforeTheFirstKeyAreKeptThere)
+{
+    const std::string text =
+        "REGEDIT4\r\n\"Loose\"=\"value\"\r\nnoise\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"a\"=\"b\"\r\n";
+    const std::optional<CHive> hive = CHive::Parse(text);
+    ASSERT_TRUE(hive);
+    EXPECT_EQ(hive->BadLines(), (std::vector<std::size_t>{2, 3}));
+    EXPECT_EQ(hive->Get("K", "a"), "b");
+    EXPECT_EQ(hive->Serialize(),
+              "REGEDIT4\r\n\"Loose\"=\"value\"\r\nnoise\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"a\"=\"b\"\r\n");
+}
+
+// A value given twice, in one key or in a key given twice, reads as the last
+// one (as an import of the file would leave it), and a write keeps that one only.
+TEST(Hive, DuplicateValuesAndKeysTheLastOneWins)
+{
+    const std::string text = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Rename\"=\"first\"\r\n\"Other\"=\"x\"\r\n"
+                             "[HKEY_LOCAL_MACHINE\\k]\r\n\"RENAME\"=\"second\"\r\n\"rename\"=\"third\"\r\n";
+    CHive hive = *CHive::Parse(text);
+    EXPECT_EQ(hive.Get("K", "Rename"), "third");
+    EXPECT_EQ(hive.Get("K", "Other"), "x");
+    ASSERT_TRUE(hive.Set("K", "Added", "y"));
+    const std::string written = hive.Serialize();
+    EXPECT_EQ(written, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Rename\"=\"third\"\r\n\"Other\"=\"x\"\r\n"
+                       "\"Added\"=\"y\"\r\n");
+    EXPECT_EQ(CHive::Parse(written)->Get("K", "rename"), "third");
 }
 
 TEST(Hive, ArbitraryBytesNeverCrashTheParser)
@@ -268,7 +322,7 @@ TEST_F(RegistryTest, WriteKeepsEverythingElse)
     for (const auto& entry :
          std::filesystem::directory_iterator(std::filesystem::path(m_machine.HiveFile()).parent_path()))
         EXPECT_TRUE(entry.path().filename() == "hklm.reg" || entry.path().filename() == "hklm.reg.lock" ||
-                    entry.path() == m_machine.Root())
+                    entry.path() == m_machine.Root() || entry.path() == m_machine.StateHome())
             << entry.path();
     EXPECT_EQ(key.SetStringValue("Bad", "a\nb"), ERROR_INVALID_DATA);
 }
@@ -296,15 +350,90 @@ TEST_F(RegistryTest, ReadOnlyHiveRefusesWritesAndStaysUnchanged)
     EXPECT_EQ(Hive(), before);
 }
 
-TEST_F(RegistryTest, MalformedHiveIsNeverReplaced)
+TEST_F(RegistryTest, ALineNotUnderstoodSurvivesWritesAndIsNamedOnce)
 {
-    const std::string broken = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Sonadex Pro]\r\ngarbage\r\n";
+    const std::string broken = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Sonadex Pro]\r\n"
+                               "garbage \x1b[31m line\r\n\"Rename\"=\"%2\"\r\n";
     ReplaceHive(broken);
-    EXPECT_FALSE(UpdateHiveFile(m_machine.HiveFile(), [](CHive& hive) {
-        hive.AddKey("Software\\New");
-        return true;
-    }));
-    EXPECT_EQ(Hive(), broken);
+    testing::internal::CaptureStderr();
+    CRegKey key;
+    ASSERT_EQ(key.Open(kProgramKey, KEY_WRITE), ERROR_SUCCESS);
+    std::string value;
+    ASSERT_EQ(key.QueryStringValue("Rename", value), ERROR_SUCCESS);
+    EXPECT_EQ(value, "%2");
+    EXPECT_EQ(key.SetStringValue("LastPath", "C:\\x"), ERROR_SUCCESS);
+    EXPECT_EQ(key.SetStringValue("LastPath", "C:\\y"), ERROR_SUCCESS);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Hive(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora\\Sonadex Pro]\r\n"
+                      "garbage \x1b[31m line\r\n\"Rename\"=\"%2\"\r\n\"LastPath\"=\"C:\\\\y\"\r\n");
+    const std::string named = m_machine.HiveFile() + ", line 3: not understood, kept as it is: garbage ?[31m line\n";
+    ASSERT_NE(errors.find(named), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(named), errors.rfind(named)) << "named once: " << errors;
+}
+
+// A hive path that names no usable file (a folder, a FIFO, a device, a binary
+// or an oversized file) is read without blocking or filling the memory,
+// gives a problem naming what is wrong, and is never written or locked.
+TEST_F(RegistryTest, AHivePathThatIsNoUsableFileIsRefusedAndLeftAlone)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(m_machine.Root()).parent_path() / "hostile";
+    fs::create_directories(folder);
+    const fs::path fifo = folder / "fifo.reg";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directories(folder / "folder.reg");
+    fs::create_symlink("/dev/zero", folder / "zero.reg");
+    std::ofstream(folder / "binary.reg", std::ios::binary)
+        << std::string("\177ELF\x00\x01\x02", 7) << std::string(5000, '\0');
+    std::ofstream(folder / "huge.reg", std::ios::binary)
+        << "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"v\"=\"" << std::string(10 << 20, 'x') << "\"\r\n";
+    const struct {
+        const char* name;
+        const char* problem;
+    } cases[] = {
+        {"folder.reg", "is not a regular file"}, {"fifo.reg", "is not a regular file"},
+        {"zero.reg", "is not a regular file"},   {"binary.reg", "is not a REGEDIT4 file"},
+        {"huge.reg", "is larger than 1024 KiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = (folder / c.name).string();
+        const CHive::Loaded loaded = CHive::Load(path);
+        EXPECT_FALSE(loaded.hive);
+        EXPECT_EQ(loaded.problem, "settings file " + path + " " + c.problem);
+        bool edited = false;
+        std::string problem;
+        EXPECT_FALSE(UpdateHiveFile(
+            path, [&](CHive&) { return edited = true; }, &problem));
+        EXPECT_FALSE(edited);
+        EXPECT_EQ(problem, loaded.problem);
+        EXPECT_FALSE(fs::exists(path + ".lock"));
+        setenv("SONADEX_HIVE", path.c_str(), 1);
+        CRegKey key;
+        EXPECT_EQ(key.Open(kProgramKey, KEY_READ), ERROR_FILE_NOT_FOUND);
+        setenv("SONADEX_HIVE", m_machine.HiveFile().c_str(), 1);
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_symlink(folder / "zero.reg"));
+    EXPECT_EQ(fs::file_size(folder / "binary.reg"), 5007u);
+    EXPECT_TRUE(fs::is_empty(folder / "folder.reg"));
+    fs::remove_all(folder);
+}
+
+TEST_F(RegistryTest, ARefusedWriteSaysWhy)
+{
+    const std::string before = Hive();
+    ASSERT_EQ(chmod(m_machine.HiveFile().c_str(), 0444), 0);
+    std::string problem;
+    EXPECT_FALSE(UpdateHiveFile(
+        m_machine.HiveFile(), [](CHive&) { return true; }, &problem));
+    EXPECT_EQ(problem, "settings file " + m_machine.HiveFile() + " is read-only");
+    EXPECT_EQ(Hive(), before);
+    // An edit that abandons the write is no problem.
+    ASSERT_EQ(chmod(m_machine.HiveFile().c_str(), 0644), 0);
+    EXPECT_FALSE(UpdateHiveFile(
+        m_machine.HiveFile(), [](CHive&) { return false; }, &problem));
+    EXPECT_EQ(problem, "");
 }
 
 TEST_F(RegistryTest, UpdateStartsAMissingHive)

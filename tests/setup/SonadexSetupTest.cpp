@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -151,6 +154,48 @@ TEST_F(SonadexSetup, LanguageAndFirstFolderFollowTheUser)
         EXPECT_EQ(Value(kVelmora, "Language"), c.language);
         EXPECT_EQ(Value(kProgram, "LastPath"), c.lastPath);
     }
+}
+
+// A user-dirs.dirs that is no file (a folder, a FIFO nobody writes to) names
+// no music folder: the set-up goes on with the home folder's.
+TEST_F(SonadexSetup, AUserDirsThatIsNoFileIsPassedOver)
+{
+    for (const bool fifo : {false, true}) {
+        SCOPED_TRACE(fifo ? "fifo" : "folder");
+        fs::remove_all(Home());
+        machine.MakeDir("home/.config");
+        machine.MakeDir("home/Music");
+        const fs::path dirs = Home() / ".config/user-dirs.dirs";
+        if (fifo)
+            ASSERT_EQ(mkfifo(dirs.c_str(), 0600), 0);
+        else
+            fs::create_directories(dirs);
+        ASSERT_EQ(Run("timeout 60"), 0) << output; // env runs the set-up under timeout: a stall fails
+        EXPECT_EQ(Value(kProgram, "LastPath"), "H:\\Music");
+    }
+}
+
+// A settings file the set-up cannot use stops it before it copies or writes
+// anything, with the file and the reason; one it cannot write, when it comes
+// to write, and the file stays as it was.
+TEST_F(SonadexSetup, ASettingsFileItCannotUseStopsItWithTheReason)
+{
+    fs::create_directories(Hive());
+    EXPECT_EQ(WEXITSTATUS(Run("")), 1);
+    EXPECT_NE(output.find("sonadex-setup: settings file " + Hive().string() + " is not a regular file"),
+              std::string::npos)
+        << output;
+    EXPECT_FALSE(fs::exists(LangCopy()));
+    fs::remove(Hive());
+
+    const std::string readOnly = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Velmora]\r\n";
+    std::ofstream(Hive(), std::ios::binary) << readOnly;
+    fs::permissions(Hive(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(WEXITSTATUS(Run("")), 1);
+    EXPECT_NE(output.find("sonadex-setup: settings file " + Hive().string() + " is read-only"), std::string::npos)
+        << output;
+    EXPECT_EQ(ReadHost(Hive()), readOnly);
 }
 
 TEST_F(SonadexSetup, FailsWithoutLanguageFilesOrWithABadOption)
