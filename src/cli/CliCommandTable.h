@@ -1,5 +1,5 @@
 // The commands of sonadex-cli, one row each: its name, the options and
-// operands it takes, its help line and the function that runs it.
+// operands it takes, its help and the function that runs it.
 #pragma once
 
 #include <span>
@@ -21,6 +21,9 @@ inline constexpr unsigned kPdf = 1u << 7;
 inline constexpr unsigned kHelp = 1u << 8; // --help and --version
 inline constexpr unsigned kJobs = 1u << 9;
 inline constexpr unsigned kFollowLinks = 1u << 10;
+inline constexpr unsigned kHeader = 1u << 11;
+inline constexpr unsigned kFormat = 1u << 12;
+inline constexpr unsigned kStrict = 1u << 13;
 } // namespace cli_option
 
 struct CliCommand {
@@ -34,6 +37,13 @@ struct CliCommand {
     int (*run)(const CliOptions& options);
     // The message for an option the command cannot do without, or "".
     std::string (*missingOption)(const CliOptions& options) = nullptr;
+    // `help COMMAND`: what the command does in more words, and examples, one
+    // line each, "" for none.
+    const char* details = "";
+    const char* examples = "";
+    // Runs without installing the hive's machine first: help must work, and
+    // config must repair, while the stored code page is refused.
+    bool withoutMachine = false;
 
     bool RunsInPrintHelper() const { return run == nullptr; }
 };

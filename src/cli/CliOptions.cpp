@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "CliCommandTable.h"
+#include "NearestName.h"
 #include "ops/ParallelFor.h"
 
 #include <algorithm>
@@ -26,6 +27,9 @@ enum LongId : int {
     kIdPageSize,
     kIdPdf,
     kIdFollowLinks,
+    kIdHeader,
+    kIdStrict,
+    kIdFormat,
     kIdFirstField, // one id per field, in Field order
 };
 
@@ -51,6 +55,9 @@ constexpr OptionRule kOptionRules[] = {
     {"page-size", kIdPageSize, kPageSize, nullptr, &CliOptions::pageSize},
     {"pdf", kIdPdf, kPdf, nullptr, &CliOptions::pdf},
     {"follow-links", kIdFollowLinks, kFollowLinks, &CliOptions::followLinks, nullptr},
+    {"header", kIdHeader, kHeader, &CliOptions::header, nullptr},
+    {"strict", kIdStrict, kStrict, &CliOptions::strict, nullptr},
+    {"format", kIdFormat, kFormat, nullptr, &CliOptions::format},
 };
 
 // getopt_long's table: the rules above, then a text option per field (the
@@ -100,13 +107,63 @@ void Store(CliOptions& options, int id, const char* value)
     }
 }
 
-// After getopt_long returned '?': optopt holds the short option letter, the
-// id of a long option that lacks its argument, or 0 for an unknown long one.
-std::string UnknownOptionMessage(const std::string& where)
+const std::vector<option>& LongOptionTable()
 {
-    if (optopt == 0) return "unrecognized option '" + where + "'";
-    if (optopt < 256) return "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'";
-    return "option '" + where + "' requires an argument";
+    static const std::vector<option> longOptions = LongOptions();
+    return longOptions;
+}
+
+// "--name" of "--name=value", or the argument itself.
+std::string OptionWord(const std::string& arg)
+{
+    return arg.substr(0, arg.find('='));
+}
+
+// The long options whose names start with the typed one's.
+std::vector<std::string_view> LongOptionsStartingWith(std::string_view typed)
+{
+    std::vector<std::string_view> found;
+    for (const option& each : LongOptionTable())
+        if (each.name && std::string_view(each.name).starts_with(typed)) found.emplace_back(each.name);
+    return found;
+}
+
+std::string UnrecognizedLongOption(const std::string& word)
+{
+    const std::string_view typed = std::string_view(word).substr(2);
+    const std::vector<std::string_view> prefixed = LongOptionsStartingWith(typed);
+    if (prefixed.size() > 1) {
+        std::string message = "option '" + word + "' is ambiguous; possibilities:";
+        for (const std::string_view name : prefixed)
+            message += " '--" + std::string(name) + "'";
+        return message;
+    }
+    std::vector<std::string_view> names;
+    for (const option& each : LongOptionTable())
+        if (each.name) names.emplace_back(each.name);
+    std::string message = "unrecognized option '" + word + "'";
+    if (const auto nearest = NearestName(typed, names)) message += "; did you mean '--" + *nearest + "'?";
+    return message;
+}
+
+// After getopt_long returned '?' or ':' (missing argument): optopt holds the
+// short option letter, the value of a long option given an argument it does
+// not take or lacking one, or 0 for an unknown long one.
+std::string BadOptionMessage(int id, const std::string& arg)
+{
+    const bool isLong = arg.starts_with("--");
+    const std::string word = isLong ? OptionWord(arg) : "-" + std::string(1, static_cast<char>(optopt));
+    if (id == ':') return "option '" + word + "' requires an argument";
+    if (isLong && optopt == 0) return UnrecognizedLongOption(word);
+    if (isLong) return "option '" + word + "' doesn't allow an argument";
+    return "invalid option -- '" + std::string(1, static_cast<char>(optopt)) + "'";
+}
+
+// The option as its canonical name: "--jobs" or "-j", whatever the spelling typed.
+std::string OptionName(int id, int longIndex)
+{
+    if (longIndex >= 0) return std::string("--") + LongOptionTable()[static_cast<std::size_t>(longIndex)].name;
+    return "-" + std::string(1, static_cast<char>(id));
 }
 
 std::string OptionText(const char* arg)
@@ -117,24 +174,33 @@ std::string OptionText(const char* arg)
 // Runs getopt_long over the command's own arguments (args[0] is the command name).
 std::string ParseOptions(int count, char* args[], const CliCommand* rule, CliOptions& options)
 {
-    static const std::vector<option> longOptions = LongOptions();
     opterr = 0; // our own messages, with the command named
     optind = 0; // full re-initialisation, as glibc documents
     for (;;) {
-        const int id = getopt_long(count, args, "hrVj:", longOptions.data(), nullptr);
+        int longIndex = -1;
+        const int id = getopt_long(count, args, ":hrVj:", LongOptionTable().data(), &longIndex);
         if (id == -1) break;
-        const std::string where = OptionText(args[optind - 1]);
-        if (id == '?') return UnknownOptionMessage(where);
+        if (id == '?' || id == ':') return BadOptionMessage(id, OptionText(args[optind - 1]));
         const unsigned group = GroupOf(id);
         const unsigned allowed = (rule ? rule->options : 0u) | kHelp;
         if ((group & allowed) == 0)
-            return "option '" + where + "' is not valid" +
+            return "option '" + OptionName(id, longIndex) + "' is not valid" +
                    (rule ? std::string(" for '") + rule->name + "'" : std::string());
         Store(options, id, optarg);
     }
     for (int i = optind; i < count; ++i)
         options.operands.emplace_back(args[i]);
     return {};
+}
+
+std::string UnknownCommandMessage(const std::string& typed)
+{
+    std::vector<std::string_view> names;
+    for (const CliCommand& command : CliCommands())
+        names.emplace_back(command.name);
+    std::string message = "unknown command '" + typed + "'";
+    if (const auto nearest = NearestName(typed, names)) message += "; did you mean '" + *nearest + "'?";
+    return message;
 }
 
 std::string CheckOperands(const CliCommand& rule, const CliOptions& options)
@@ -150,6 +216,9 @@ std::string CheckOperands(const CliCommand& rule, const CliOptions& options)
         return "invalid track number '" + *options.track + "' for --track (0 to 255; 0 removes the track)";
     if (options.jobs && !JobCount(*options.jobs))
         return "invalid number of jobs '" + *options.jobs + "' (1 to " + std::to_string(kMaxJobs) + ")";
+    if (!OutputFormatOf(options)) return "invalid format '" + *options.format + "' for --format (csv or tsv)";
+    if (options.json && options.format) return "--format and --json cannot be used together";
+    if (options.json && options.header) return "--header and --json cannot be used together";
     return {};
 }
 
@@ -169,6 +238,15 @@ std::optional<unsigned char> TrackNumber(const std::string& text)
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), track);
     if (error != std::errc() || end != text.data() + text.size() || track > 255) return std::nullopt;
     return static_cast<unsigned char>(track);
+}
+
+std::optional<OutputFormat> OutputFormatOf(const CliOptions& options)
+{
+    if (options.json) return OutputFormat::Json;
+    if (!options.format) return OutputFormat::Text;
+    if (*options.format == "csv") return OutputFormat::Csv;
+    if (*options.format == "tsv") return OutputFormat::Tsv;
+    return std::nullopt;
 }
 
 unsigned CliOptions::Jobs() const
@@ -192,9 +270,10 @@ ParsedCommandLine ParseCommandLine(int argc, char* argv[])
     }
     const CliCommand* rule = argv[1][0] == '-' ? nullptr : FindCliCommand(argv[1]);
     if (argv[1][0] != '-' && !rule) {
-        parsed.error = std::string("unknown command '") + argv[1] + "'";
+        parsed.error = UnknownCommandMessage(argv[1]);
         return parsed;
     }
+    parsed.options.command = rule; // also for `COMMAND --help`
     // Without a command, argv[1] is an option: parse from argv[0] so getopt sees it.
     const int first = rule ? 1 : 0;
     parsed.error = ParseOptions(argc - first, argv + first, rule, parsed.options);
@@ -203,7 +282,6 @@ ParsedCommandLine ParseCommandLine(int argc, char* argv[])
         parsed.error = "missing command";
         return parsed;
     }
-    parsed.options.command = rule;
     parsed.error = CheckOperands(*rule, parsed.options);
     return parsed;
 }

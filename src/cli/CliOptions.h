@@ -19,6 +19,9 @@ struct CliOptions {
     bool recurse = false;
     bool dryRun = false;
     bool followLinks = false; // multitag, rename-all: write through links leading outside the folder
+    bool header = false;      // list, show: a heading row before the rows
+    bool strict = false;      // set, multitag: text longer than its field is bad usage, not cut
+    std::optional<std::string> format; // list, show: "csv" or "tsv" (checked by OutputFormatOf)
     std::optional<std::string> pattern;
     std::optional<std::string> jobs;                   // -j: threads for list and multitag
     FieldArray<std::optional<std::string>> fieldTexts; // --artist ... --comment, indexed by Field
@@ -39,6 +42,10 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine ParseCommandLine(int argc, char* argv[]);
+
+enum class OutputFormat { Text, Json, Csv, Tsv };
+// The output format the options choose; nullopt for a --format that names none.
+std::optional<OutputFormat> OutputFormatOf(const CliOptions& options);
 
 // The number of a -j option: 1 to kMaxJobs, else nullopt.
 std::optional<unsigned> JobCount(const std::string& text);

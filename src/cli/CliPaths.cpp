@@ -18,6 +18,15 @@ std::optional<std::string> SystemPathOfArgument(const std::string& hostArgument)
     return platform::SystemPath(host);
 }
 
+std::string NotOnAnyDrive()
+{
+    std::string drives;
+    for (const platform::Drive& drive : platform::CurrentMachine().drives.Drives())
+        drives += std::string(drives.empty() ? "" : ", ") + drive.letter + ": " + drive.root;
+    return "not on any drive (the drives are " + drives +
+           "; add one with: sonadex-cli config set LETTER: FOLDER)";
+}
+
 std::string PrintablePath(const std::string& systemPath)
 {
     if (auto host = platform::HostPath(systemPath)) return *host;

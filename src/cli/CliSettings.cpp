@@ -12,14 +12,17 @@ std::string RenamePattern(const std::optional<std::string>& option)
     return settings::ReadRenamePattern();
 }
 
-std::string FilesWord()
+std::string FilesWord(int count)
 {
     CTableFile table;
     std::string langPath, language;
     // The table is only read: destroying it writes nothing back.
     if (LoadLanguage(table, langPath, language)) {
-        std::string word = GetText(table, text::kFiles);
-        if (!word.empty()) return word;
+        // Older language files lack the singular: their plural then stands.
+        if (count == 1) {
+            if (std::string word = GetText(table, text::kOneFile); !word.empty()) return word;
+        }
+        if (std::string word = GetText(table, text::kFiles); !word.empty()) return word;
     }
-    return "files";
+    return count == 1 ? "file" : "files";
 }

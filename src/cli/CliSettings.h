@@ -8,6 +8,7 @@
 // else the stored pattern read as the window reads it: missing, or longer
 // than the window's buffer, it is empty.
 std::string RenamePattern(const std::optional<std::string>& option);
-// The word after the count in the list summary (text::kFiles), as a
-// system string; "files" when no language table can be loaded.
-std::string FilesWord();
+// The word after the count in the list summary, as a system string: the
+// language's text for one file when count is 1 and the table has one, else
+// its plural (text::kFiles); "file" or "files" when no table can be loaded.
+std::string FilesWord(int count);

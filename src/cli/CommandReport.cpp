@@ -4,18 +4,24 @@
 #include "CliPaths.h"
 #include "JsonWriter.h"
 
+#include <cstring>
+
 namespace {
-// The core's short reason with the system's words for the errno value.
-std::string ReasonText(const FileOutcome& outcome)
+// The core's short reason with the system's words for the errno value. A
+// move the core has no word of its own for gives the system's words as its
+// reason: said once, after what failed.
+std::string ReasonText(const FileOutcome& outcome, bool renames)
 {
-    if (outcome.reason.empty()) return ErrorText(outcome.error);
-    if (outcome.error == 0) return outcome.reason;
-    return outcome.reason + ": " + ErrorText(outcome.error);
+    if (outcome.error == 0) return outcome.reason.empty() ? ErrorText(0) : outcome.reason;
+    const std::string system = ErrorText(outcome.error);
+    if (outcome.reason.empty() || outcome.reason == std::strerror(outcome.error))
+        return std::string(renames ? "cannot rename" : "failed") + ": " + system;
+    return outcome.reason + ": " + system;
 }
 
 std::string FilesText(std::size_t count)
 {
-    return std::to_string(count) + (count == 1 ? " file" : " files");
+    return Counted(count, "file", "files");
 }
 } // namespace
 
@@ -30,8 +36,13 @@ void CCommandReport::Changed(const std::string& systemPath, const std::string& n
     // Text mode names only renames; a multitag of many files converts no paths it will not print.
     if (!m_json && !m_renames) return;
     Entry entry{PrintablePath(systemPath), m_renames ? PrintablePath(newSystemPath) : std::string()};
-    if (m_renames && !m_json) WriteOut(entry.path + " -> " + entry.newPath + "\n");
+    if (m_renames && !m_json) WriteOut(TerminalText(entry.path) + " -> " + TerminalText(entry.newPath) + "\n");
     m_changed.push_back(std::move(entry));
+}
+
+void CCommandReport::Unchanged(const std::string& systemPath)
+{
+    m_unchanged.push_back(Entry{PrintablePath(systemPath), {}});
 }
 
 void CCommandReport::Failed(const std::string& systemPath, const std::string& reason)
@@ -50,7 +61,7 @@ void CCommandReport::FailedArgument(const std::string& argument, const std::stri
 void CCommandReport::Add(const FileOutcome& outcome)
 {
     if (!outcome.ok)
-        Failed(outcome.path, ReasonText(outcome));
+        Failed(outcome.path, ReasonText(outcome, m_renames));
     else if (!m_renames || outcome.newPath != outcome.path)
         Changed(outcome.path, outcome.newPath);
     if (outcome.ok) Noted(outcome.path, outcome.trackOverwritten, outcome.hasId3v2);
@@ -91,6 +102,14 @@ int CCommandReport::Finish(std::string_view textLine)
             json.EndObject();
         }
         json.EndArray();
+        json.Key("unchanged");
+        json.BeginArray();
+        for (const Entry& entry : m_unchanged) {
+            json.BeginObject();
+            json.PathMember("path", entry.path);
+            json.EndObject();
+        }
+        json.EndArray();
         json.Key("failed");
         json.BeginArray();
         for (const Entry& entry : m_failed) {
@@ -104,8 +123,7 @@ int CCommandReport::Finish(std::string_view textLine)
         json.Text() += '\n';
         WriteOut(json.Text());
     } else if (!textLine.empty()) {
-        WriteOut(textLine);
-        WriteOut("\n");
+        WriteOut(std::string(textLine) + "\n");
     }
     return m_failed.empty() ? 0 : 1;
 }

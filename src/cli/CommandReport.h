@@ -15,6 +15,8 @@ public:
     CCommandReport(bool json, bool renames, bool dryRun = false);
 
     void Changed(const std::string& systemPath, const std::string& newSystemPath = {});
+    // A file that already held what the command would write: not written.
+    void Unchanged(const std::string& systemPath);
     // Named on stderr at once, so a long run shows trouble as it happens.
     void Failed(const std::string& systemPath, const std::string& reason);
     // A command-line argument that names no file of any drive.
@@ -26,6 +28,7 @@ public:
     void SetCount(int count) { m_count = count; }
     int Count() const { return m_count; }
     std::size_t ChangedCount() const { return m_changedCount; }
+    std::size_t UnchangedCount() const { return m_unchanged.size(); }
 
     // Prints the JSON document, or the text line when not empty; returns the exit status.
     int Finish(std::string_view textLine);
@@ -52,6 +55,7 @@ private:
     int m_count = 0;
     std::size_t m_changedCount = 0;
     std::vector<Entry> m_changed; // kept for the JSON document only
+    std::vector<Entry> m_unchanged;
     std::vector<Entry> m_failed; // newPath holds the reason
     NoteCount m_trackOverwritten;
     NoteCount m_hasId3v2;

@@ -11,3 +11,7 @@ int RunMultiTag(const CliOptions& options);
 int RunRename(const CliOptions& options);
 int RunRenameAll(const CliOptions& options);
 int RunGenres(const CliOptions& options);
+int RunHelp(const CliOptions& options);
+int RunConfig(const CliOptions& options);
+int RunHistory(const CliOptions& options);
+int RunUndo(const CliOptions& options);

@@ -27,7 +27,7 @@ std::optional<std::string> FolderArgument(const std::string& hostArgument)
 {
     auto folder = SystemPathOfArgument(hostArgument);
     if (!folder) {
-        WriteError(hostArgument + ": not on any drive");
+        WriteError(hostArgument + ": " + NotOnAnyDrive());
         return std::nullopt;
     }
     if (!IsFolder(*folder)) {

@@ -63,10 +63,10 @@ public:
         else
             Null();
     }
-    // The tag fields, the track (null for none) and the ID3v2 mark that
-    // show and list give for a file, in their order.
+    // The tag fields, the track (null for none), the ID3v2 mark and the
+    // genre byte (null without a tag) that show and list give for a file, in their order.
     template <typename Fields>
-    void TagMembers(const Fields& fields, int track, bool hasId3v2);
+    void TagMembers(const Fields& fields, int track, bool hasId3v2, std::optional<std::uint64_t> genreNumber);
 
     // A path or file name (host bytes): its text, always valid UTF-8 with
     // U+FFFD for a byte that is not; where the bytes are not valid UTF-8, a
@@ -88,10 +88,11 @@ private:
 };
 
 template <typename Fields>
-void CJsonWriter::TagMembers(const Fields& fields, int track, bool hasId3v2)
+void CJsonWriter::TagMembers(const Fields& fields, int track, bool hasId3v2, std::optional<std::uint64_t> genreNumber)
 {
     for (const Field field : kFields)
         Member(FieldName(field), At(fields, field));
     MemberOrNull("track", track != 0 ? std::optional<std::uint64_t>(track) : std::nullopt);
     Member("has_id3v2", hasId3v2);
+    MemberOrNull("genre_number", genreNumber);
 }

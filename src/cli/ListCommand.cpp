@@ -7,6 +7,7 @@
 #include "FolderTree.h"
 #include "JsonWriter.h"
 #include "ProgressLine.h"
+#include "RowOutput.h"
 #include "ops/FileListing.h"
 #include "ops/FolderWalk.h"
 #include "platform/Machine.h"
@@ -16,9 +17,10 @@
 
 namespace {
 
-const char* StateName(RowState state)
+const char* StateName(const FileRow& row)
 {
-    switch (state) {
+    if (!row.opened) return "unreadable";
+    switch (row.state) {
     case RowState::Match:
         return "match";
     case RowState::Tagged:
@@ -34,36 +36,71 @@ std::string HostPathIn(const std::string& hostFolder, const std::string& name)
     return hostFolder == "/" ? "/" + name : hostFolder + "/" + name;
 }
 
-// One row with its texts already in UTF-8; name and path are host bytes.
+std::optional<std::uint64_t> GenreNumberOf(const FileRow& row)
+{
+    return row.hasTag ? std::optional<std::uint64_t>(row.genreByte) : std::nullopt;
+}
+
+// One row with its texts in UTF-8; name and path are host bytes; reason
+// says why a file could not be read.
 struct PrintedRow {
-    std::string name, path, sizeText;
+    std::string name, path, sizeText, reason;
     FieldArray<std::string> fields;
 };
 
-PrintedRow ToPrinted(const FileRow& row, const std::string& hostFolder)
+PrintedRow ToPrinted(const FileRow& row, const std::string& hostFolder, std::string reason)
 {
-    PrintedRow printed{row.name, HostPathIn(hostFolder, row.name), platform::ToUtf8(row.sizeText), {}};
+    PrintedRow printed{row.name, HostPathIn(hostFolder, row.name), platform::ToUtf8(row.sizeText), std::move(reason),
+                       {}};
     for (Field field : kFields)
         At(printed.fields, field) = platform::ToUtf8(row.Get(field));
     return printed;
 }
 
-// Straight into the output text: a listing of many files converts and
-// copies each field once.
-void AppendTextRow(std::string& out, const FileRow& row)
+std::string OptionalNumber(std::optional<std::uint64_t> number)
 {
-    const platform::CodePage& codePage = platform::CurrentMachine().codePage;
-    // The name's own bytes, as ls prints them, so that a script can use it.
-    out += row.name;
-    out += '\t';
-    codePage.AppendUtf8(out, row.sizeText);
-    out += '\t';
-    for (const std::string& field : row.fields) {
-        codePage.AppendUtf8(out, field);
-        out += '\t';
-    }
-    out += StateName(row.state);
-    out += '\n';
+    return number ? std::to_string(*number) : std::string();
+}
+
+// The text columns: the file list's own.
+std::vector<std::string> TextCells(const PrintedRow& row, const FileRow& source)
+{
+    std::vector<std::string> cells{row.name, row.sizeText};
+    cells.insert(cells.end(), row.fields.begin(), row.fields.end());
+    cells.emplace_back(StateName(source));
+    return cells;
+}
+
+std::vector<std::string> TextHeading()
+{
+    std::vector<std::string> cells{"name", "size"};
+    for (Field field : kFields)
+        cells.emplace_back(FieldName(field));
+    cells.emplace_back("state");
+    return cells;
+}
+
+// CSV and TSV: every value of the JSON row, one column each.
+std::vector<std::string> DataCells(const PrintedRow& row, const FileRow& source)
+{
+    std::vector<std::string> cells{row.path, row.name,
+                                   source.opened ? std::to_string(source.size) : std::string(), row.sizeText};
+    cells.insert(cells.end(), row.fields.begin(), row.fields.end());
+    cells.push_back(source.track != 0 ? std::to_string(source.track) : std::string());
+    cells.push_back(OptionalNumber(GenreNumberOf(source)));
+    cells.emplace_back(source.hasId3v2 ? "true" : "false");
+    cells.emplace_back(StateName(source));
+    cells.push_back(row.reason);
+    return cells;
+}
+
+std::vector<std::string> DataHeading()
+{
+    std::vector<std::string> cells{"path", "name", "size", "size_text"};
+    for (Field field : kFields)
+        cells.emplace_back(FieldName(field));
+    cells.insert(cells.end(), {"track", "genre_number", "has_id3v2", "state", "reason"});
+    return cells;
 }
 
 void AppendJsonRow(CJsonWriter& json, const PrintedRow& row, const FileRow& source)
@@ -73,8 +110,9 @@ void AppendJsonRow(CJsonWriter& json, const PrintedRow& row, const FileRow& sour
     json.PathMember("path", row.path);
     json.MemberOrNull("size", source.opened ? std::optional<std::uint64_t>(source.size) : std::nullopt);
     json.Member("size_text", row.sizeText);
-    json.Member("state", StateName(source.state));
-    json.TagMembers(row.fields, source.track, source.hasId3v2);
+    json.Member("state", StateName(source));
+    json.TagMembers(row.fields, source.track, source.hasId3v2, GenreNumberOf(source));
+    if (!source.opened) json.Member("reason", row.reason);
     json.EndObject();
 }
 
@@ -87,28 +125,37 @@ bool IsHostFolder(const std::string& hostPath)
 // Prints the rows as they come and keeps the totals of the whole walk.
 class CListPrinter {
 public:
-    explicit CListPrinter(bool json) : m_json(json), m_progress("list") {}
+    CListPrinter(OutputFormat format, bool header) : m_format(format), m_header(header), m_progress("list") {}
 
     void BeginDocument(const std::string& hostFolder)
     {
-        if (!m_json) return;
-        m_writer.BeginObject();
-        m_writer.PathMember("folder", hostFolder);
-        m_writer.Key("rows");
-        m_writer.BeginArray();
+        if (m_format == OutputFormat::Json) {
+            m_writer.BeginObject();
+            m_writer.PathMember("folder", hostFolder);
+            m_writer.Key("rows");
+            m_writer.BeginArray();
+            return;
+        }
+        if (!m_header) return;
+        std::string text;
+        AppendRow(text, m_format == OutputFormat::Text ? TextHeading() : DataHeading(), m_format);
+        WriteOut(text);
     }
 
     void AddFolder(const std::string& folder, const FileListing& listing, bool withHeading)
     {
         const std::string hostFolder = PrintablePath(folder);
         std::string text;
-        if (withHeading && !m_json && !listing.rows.empty()) text += hostFolder + ":\n";
+        if (withHeading && m_format == OutputFormat::Text && !listing.rows.empty())
+            text += TerminalText(hostFolder) + ":\n";
         for (const FileRow& row : listing.rows) {
-            if (!row.opened) ReportUnreadable(folder, hostFolder, row);
-            if (m_json)
-                AppendJsonRow(m_writer, ToPrinted(row, hostFolder), row);
+            const PrintedRow printed = ToPrinted(row, hostFolder, row.opened ? std::string() : Unreadable(folder, row));
+            if (m_format == OutputFormat::Json)
+                AppendJsonRow(m_writer, printed, row);
+            else if (m_format == OutputFormat::Text)
+                AppendRow(text, TextCells(printed, row), m_format);
             else
-                AppendTextRow(text, row);
+                AppendRow(text, DataCells(printed, row), m_format);
             m_progress.Step();
         }
         WriteOut(text);
@@ -126,16 +173,18 @@ public:
 
     int Finish(const std::string& summary)
     {
-        if (m_json) {
+        if (m_format == OutputFormat::Json) {
             m_writer.EndArray();
             m_writer.Member("count", m_count);
             m_writer.Member("total", m_total);
             m_writer.Member("summary", summary);
+            m_writer.Member("files", m_count);
+            m_writer.Member("bytes", m_total);
             m_writer.EndObject();
             m_writer.Text() += '\n';
             WriteOut(m_writer.Text());
-        } else {
-            WriteOut(summary + "\n");
+        } else if (m_format == OutputFormat::Text) {
+            WriteOut(TerminalText(summary) + "\n");
         }
         return m_failed ? 1 : 0;
     }
@@ -144,23 +193,34 @@ public:
     std::uint64_t Total() const { return m_total; }
 
 private:
-    // A folder that matches the pattern shows as a row that cannot be read,
-    // as in the window; only a file that cannot be read is an error.
-    void ReportUnreadable(const std::string& folder, const std::string& hostFolder, const FileRow& row)
+    // Why the row's file could not be read. A folder that matches the
+    // pattern shows as such a row, as in the window; only a file that cannot
+    // be read is an error.
+    std::string Unreadable(const std::string& folder, const FileRow& row)
     {
-        const std::string hostPath = HostPathIn(hostFolder, row.name);
-        if (IsHostFolder(hostPath)) return;
-        WriteError(hostPath + ": " + OpenFailureReason(platform::JoinSystemPath(folder, row.name)));
+        if (IsHostFolder(HostPathIn(PrintablePath(folder), row.name))) return "a folder";
+        const std::string reason = OpenFailureReason(platform::JoinSystemPath(folder, row.name));
+        WriteError(HostPathIn(PrintablePath(folder), row.name) + ": " + reason);
         m_failed = true;
+        return reason;
     }
 
-    bool m_json;
+    OutputFormat m_format;
+    bool m_header;
     bool m_failed = false;
     int m_count = 0;
     std::uint64_t m_total = 0;
     CJsonWriter m_writer;
     CProgressLine m_progress;
 };
+
+// The summary as the status bar shows it; an empty folder has no size to give.
+std::string ListSummary(int count, std::uint64_t total)
+{
+    const std::string word = FilesWord(count);
+    if (count == 0) return "0 " + platform::ToUtf8(word);
+    return platform::ToUtf8(SummaryText(count, total, word));
+}
 
 // Folders are listed a batch at a time: the threads share the files of the
 // whole batch, and the output still comes folder by folder in walk order.
@@ -189,7 +249,7 @@ int RunList(const CliOptions& options)
     const auto folder = FolderArgument(options.operands.front());
     if (!folder) return 1;
     const std::string pattern = RenamePattern(options.pattern);
-    CListPrinter printer(options.json);
+    CListPrinter printer(*OutputFormatOf(options), options.header);
     printer.BeginDocument(PrintablePath(*folder));
     std::vector<std::string> batch;
     FolderWalkCallbacks walk;
@@ -201,6 +261,5 @@ int RunList(const CliOptions& options)
     };
     WalkMp3Files(*folder, options.recurse, walk);
     ListBatch(printer, batch, pattern, options);
-    const std::string summary = platform::ToUtf8(SummaryText(printer.Count(), printer.Total(), FilesWord()));
-    return printer.Finish(summary);
+    return printer.Finish(ListSummary(printer.Count(), printer.Total()));
 }

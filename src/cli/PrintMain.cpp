@@ -13,6 +13,17 @@
 #include <cstdlib>
 #include <exception>
 
+namespace {
+
+// Qt's own warnings (fonts, printer set-up) are no message of this program:
+// each failure is named once in its words. Only what stops Qt gets through.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg) WriteError(message.toStdString());
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     SetUpOutput();
@@ -22,6 +33,7 @@ int main(int argc, char* argv[])
         return UsageError("this helper runs only the print command");
     // No window is ever shown; fonts and metrics still come from Qt.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    qInstallMessageHandler(QtMessages);
     int qtArgc = 1;
     QGuiApplication application(qtArgc, argv);
     int status = 1;

@@ -1,6 +1,7 @@
 #include "ProgressLine.h"
 
-#include <cstdio>
+#include "CliOutput.h"
+
 #include <unistd.h>
 
 CProgressLine::CProgressLine(std::string label)
@@ -20,12 +21,12 @@ void CProgressLine::Step()
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastDraw < std::chrono::milliseconds(100)) return;
     m_lastDraw = now;
-    std::fprintf(stderr, "\r%s: %ld files\033[K", m_label.c_str(), m_count);
+    ShowStatus(m_label + ": " + std::to_string(m_count) + (m_count == 1 ? " file" : " files"));
     m_drawn = true;
 }
 
 void CProgressLine::Clear()
 {
-    if (m_drawn) std::fputs("\r\033[K", stderr);
+    if (m_drawn) ClearStatus();
     m_drawn = false;
 }

@@ -1,4 +1,5 @@
 // rename and rename-all: file names from tags, by the core's rename rule.
+#include "CliJournal.h"
 #include "CliOutput.h"
 #include "CliPaths.h"
 #include "CliSettings.h"
@@ -33,15 +34,17 @@ int EmptyPatternError()
 
 int RunRename(const CliOptions& options)
 {
-    const RenameOptions rename = RenameOptionsOf(options);
+    RenameOptions rename = RenameOptionsOf(options);
     if (rename.pattern.empty()) return EmptyPatternError();
+    const auto journal = BeginCliJournal(options, "rename", {});
+    rename.journal = journal.get();
     CCommandReport report(options.json, true, options.dryRun);
     CMovePlan plan; // a dry run's moves: each file sees those of the files before it
     int count = 0;
     for (const std::string& argument : options.operands) {
         const auto systemPath = SystemPathOfArgument(argument);
         if (!systemPath) {
-            report.FailedArgument(argument, "not on any drive");
+            report.FailedArgument(argument, NotOnAnyDrive());
             continue;
         }
         std::string folder, name;
@@ -62,15 +65,18 @@ int RunRenameAll(const CliOptions& options)
     if (RenameOptionsOf(options).pattern.empty()) return EmptyPatternError();
     const auto folder = FolderArgument(options.operands.front());
     if (!folder) return 1;
+    const auto journal = BeginCliJournal(options, "rename-all", *folder);
+    RenameOptions rename = RenameOptionsOf(options);
+    rename.journal = journal.get();
     CCommandReport report(options.json, true, options.dryRun);
     CProgressLine progress("rename-all");
     const int count =
-        RenameFolderTree(*folder, options.recurse, RenameOptionsOf(options), [&](const FileOutcome& outcome) {
+        RenameFolderTree(*folder, options.recurse, rename, [&](const FileOutcome& outcome) {
             report.Add(outcome);
             progress.Step();
         });
     report.SetCount(count);
     // The count is the core's: files whose move was attempted, taken or not.
-    const char* tail = options.dryRun ? " files processed (dry run: nothing moved)" : " files processed";
-    return report.Finish(std::to_string(count) + tail);
+    const char* tail = options.dryRun ? " (dry run: nothing moved)" : "";
+    return report.Finish(Counted(static_cast<std::size_t>(count), "file processed", "files processed") + tail);
 }

@@ -126,6 +126,14 @@ DriveTable DriveTable::FromHive(const CHive& hive)
     return DriveTable(std::move(drives));
 }
 
+bool DriveTable::WriteTo(CHive& hive) const
+{
+    if (!hive.HasKey(kMountedDevicesKey)) hive.AddKey(kMountedDevicesKey);
+    for (const Drive& drive : m_drives)
+        if (!hive.Set(kMountedDevicesKey, std::string(kDosDevicesPrefix) + drive.letter + ":", drive.root)) return false;
+    return true;
+}
+
 DriveTable DriveTable::Default()
 {
     return FromMounts(MountTable::ReadHost(), HomeFolder(), UserName());

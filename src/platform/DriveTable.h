@@ -28,6 +28,9 @@ public:
     explicit DriveTable(std::vector<Drive> drives);
 
     static DriveTable FromHive(const CHive& hive); // falls back to Default()
+    // The whole table into the hive's System\MountedDevices, the key made
+    // when missing, as FromHive reads it back. False when a root cannot be stored.
+    bool WriteTo(CHive& hive) const;
     static DriveTable Default();
     // The default table for a given host: C: = "/", H: = home (labelled with
     // the user's name), then the mounts under /media, /run/media/<user> and

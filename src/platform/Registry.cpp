@@ -13,7 +13,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -90,32 +94,63 @@ bool CanCarry(std::string_view text)
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+struct LogicalLine {
+    std::string text;
+    std::size_t number = 0; // of its first physical line, from 1
+};
+
 // Logical lines: CR LF or LF ends a line; a line ending in a backslash (a
 // wrapped hex: value) goes on in the next one, kept as it was written.
-std::vector<std::string> LogicalLines(std::string_view text)
+std::vector<LogicalLine> LogicalLines(std::string_view text)
 {
-    std::vector<std::string> lines;
+    std::vector<LogicalLine> lines;
     bool continues = false;
-    while (!text.empty()) {
+    for (std::size_t number = 1; !text.empty(); ++number) {
         const std::size_t end = std::min(text.find('\n'), text.size());
         std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
         if (line.ends_with('\r')) line.remove_suffix(1);
         if (continues)
-            lines.back().append(kLineEnd).append(line);
+            lines.back().text.append(kLineEnd).append(line);
         else
-            lines.emplace_back(line);
-        const std::string_view trimmed = Trim(lines.back());
+            lines.push_back({std::string(line), number});
+        const std::string_view trimmed = Trim(lines.back().text);
         continues = trimmed.ends_with('\\') && !trimmed.starts_with('[');
     }
     // A continuation cut off by the end of the file continues nothing: keep it
     // out of the value, or a line written after it on rewrite would be swallowed.
     if (continues) {
-        std::string& last = lines.back();
+        std::string& last = lines.back().text;
         while (!last.empty() && (last.back() == '\\' || last.back() == ' ' || last.back() == '\t'))
             last.pop_back();
     }
     return lines;
+}
+
+// A line of the file for a message: control bytes as '?', long ones cut.
+std::string Shown(std::string_view line)
+{
+    constexpr std::size_t kShownLength = 60;
+    std::string shown(line.substr(0, kShownLength));
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return line.size() > kShownLength ? shown + "..." : shown;
+}
+
+// Each line not understood is named once a process, however often the hive is read.
+void ReportBadLines(const std::string& hostPath, const CHive& hive, std::string_view text)
+{
+    static std::mutex guard;
+    static std::set<std::pair<std::string, std::size_t>> reported;
+    if (hive.BadLines().empty()) return;
+    const std::lock_guard lock(guard);
+    const std::vector<LogicalLine> lines = LogicalLines(text);
+    for (const std::size_t number : hive.BadLines()) {
+        if (!reported.emplace(hostPath, number).second) continue;
+        const auto line = std::ranges::find(lines, number, &LogicalLine::number);
+        std::cerr << "settings file " << hostPath << ", line " << number
+                  << ": not understood, kept as it is: " << (line == lines.end() ? "" : Shown(line->text)) << '\n';
+    }
 }
 
 // Writable for us and not marked read-only: a file or folder with no write
@@ -156,13 +191,25 @@ std::string HivePath()
 std::optional<CHive> CHive::Parse(std::string_view text)
 {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    const std::vector<std::string> lines = LogicalLines(text);
-    if (lines.empty() || Trim(lines.front()) != kHeader) return std::nullopt;
+    const std::vector<LogicalLine> lines = LogicalLines(text);
+    if (lines.empty() || Trim(lines.front().text) != kHeader) return std::nullopt;
     CHive hive;
     Key* current = nullptr;
-    for (std::size_t i = 1; i < lines.size(); ++i)
-        if (!hive.ParseLine(Trim(lines[i]), current)) return std::nullopt;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        if (hive.ParseLine(Trim(lines[i].text), current)) continue;
+        hive.KeepLine(lines[i].text, current);
+        hive.m_badLines.push_back(lines[i].number);
+    }
     return hive;
+}
+
+void CHive::KeepLine(std::string line, Key* current)
+{
+    Value kept{{}, std::move(line), false, true};
+    if (current)
+        current->values.push_back(std::move(kept));
+    else
+        m_leadingLines.push_back(std::move(kept.data));
 }
 
 bool CHive::ParseLine(std::string_view line, Key*& current)
@@ -204,25 +251,44 @@ bool CHive::ParseLine(std::string_view line, Key*& current)
         value.data = std::string(line);
         value.isString = false;
     }
-    if (current) Put(*current, std::move(value));
+    // A value outside any key belongs nowhere: not understood, so kept as a line.
+    if (!current) return false;
+    Put(*current, std::move(value));
     return true;
+}
+
+CHive::Loaded CHive::Load(const std::string& hostPath)
+{
+    const BoundedRead read = ReadRegularHostFile(hostPath, kMaxHiveBytes);
+    if (read.failure == BoundedRead::Failure::Missing) return {CHive(), {}};
+    const std::string named = "settings file " + hostPath + " ";
+    if (read.failure != BoundedRead::Failure::None) return {std::nullopt, named + DescribeFailure(read, kMaxHiveBytes)};
+    std::optional<CHive> hive = Parse(read.bytes);
+    if (!hive) return {std::nullopt, named + "is not a REGEDIT4 file"};
+    ReportBadLines(hostPath, *hive, read.bytes);
+    return {std::move(hive), {}};
 }
 
 CHive CHive::LoadFile(const std::string& hostPath)
 {
-    const std::optional<std::string> text = ReadHostFile(hostPath);
-    std::optional<CHive> hive = text ? Parse(*text) : std::nullopt;
-    return hive ? std::move(*hive) : CHive();
+    Loaded loaded = Load(hostPath);
+    return loaded.hive ? std::move(*loaded.hive) : CHive();
 }
 
 std::string CHive::Serialize() const
 {
     std::string text(kHeader);
     text += kLineEnd;
+    for (const std::string& line : m_leadingLines)
+        text.append(line).append(kLineEnd);
     for (const Key& key : m_keys) {
         text.append(kLineEnd).append("[").append(key.foreign ? "" : kRootPrefix).append(key.name).append("]");
         text.append(kLineEnd);
         for (const Value& value : key.values) {
+            if (value.isLine) {
+                text.append(value.data).append(kLineEnd);
+                continue;
+            }
             text += value.name.empty() ? std::string("@") : Quote(value.name);
             text.append("=").append(value.isString ? Quote(value.data) : value.data).append(kLineEnd);
         }
@@ -250,7 +316,7 @@ std::optional<std::string> CHive::Get(std::string_view key, std::string_view val
 {
     const Key* found = FindKey(key);
     if (!found) return std::nullopt;
-    const auto it = std::ranges::find_if(found->values, [&](const Value& v) { return SameName(v.name, value); });
+    const auto it = std::ranges::find_if(found->values, [&](const Value& v) { return IsValueNamed(v, value); });
     if (it == found->values.end() || !it->isString) return std::nullopt;
     return it->data;
 }
@@ -266,7 +332,7 @@ bool CHive::Set(std::string_view key, std::string_view value, std::string_view d
 bool CHive::HasValue(std::string_view key, std::string_view value) const
 {
     const Key* found = FindKey(key);
-    return found && std::ranges::any_of(found->values, [&](const Value& v) { return SameName(v.name, value); });
+    return found && std::ranges::any_of(found->values, [&](const Value& v) { return IsValueNamed(v, value); });
 }
 
 std::vector<std::pair<std::string, std::string>> CHive::Values(std::string_view key) const
@@ -274,8 +340,13 @@ std::vector<std::pair<std::string, std::string>> CHive::Values(std::string_view 
     std::vector<std::pair<std::string, std::string>> result;
     if (const Key* found = FindKey(key))
         for (const Value& value : found->values)
-            if (value.isString) result.emplace_back(value.name, value.data);
+            if (value.isString && !value.isLine) result.emplace_back(value.name, value.data);
     return result;
+}
+
+bool CHive::IsValueNamed(const Value& value, std::string_view name)
+{
+    return !value.isLine && SameName(value.name, name);
 }
 
 CHive::Key* CHive::FindKey(std::string_view key)
@@ -292,7 +363,7 @@ const CHive::Key* CHive::FindKey(std::string_view key) const
 
 void CHive::Put(Key& key, Value value)
 {
-    const auto it = std::ranges::find_if(key.values, [&](const Value& v) { return SameName(v.name, value.name); });
+    const auto it = std::ranges::find_if(key.values, [&](const Value& v) { return IsValueNamed(v, value.name); });
     if (it == key.values.end()) {
         key.values.push_back(std::move(value));
     } else {
@@ -302,22 +373,38 @@ void CHive::Put(Key& key, Value value)
     }
 }
 
-bool UpdateHiveFile(const std::string& hostPath, const std::function<bool(CHive&)>& edit)
+bool UpdateHiveFile(const std::string& hostPath, const std::function<bool(CHive&)>& edit, std::string* problem)
 {
+    std::string ignored;
+    std::string& why = problem ? *problem : ignored;
+    why.clear();
+    // Checked before the lock file is made, so that a hive that is no usable
+    // file leaves its folder exactly as it was.
+    if (CHive::Loaded first = CHive::Load(hostPath); !first.hive) {
+        why = std::move(first.problem);
+        return false;
+    }
+    struct stat info {};
+    if (stat(hostPath.c_str(), &info) == 0 && !IsWritable(hostPath)) {
+        why = "settings file " + hostPath + " is read-only";
+        return false;
+    }
     std::error_code ec;
     fs::create_directories(FolderOf(hostPath), ec);
     const UniqueFd lock = LockHive(hostPath);
-    if (!lock.IsValid()) return false;
-    struct stat info {};
-    const bool exists = stat(hostPath.c_str(), &info) == 0;
-    if (exists && !IsWritable(hostPath)) return false;
-    std::optional<CHive> hive = CHive();
-    if (exists) {
-        const std::optional<std::string> text = ReadHostFile(hostPath);
-        hive = text ? CHive::Parse(*text) : std::nullopt;
+    if (!lock.IsValid()) {
+        why = "cannot lock the settings file " + hostPath + ": " + std::strerror(errno);
+        return false;
     }
-    if (!hive || !edit(*hive)) return false;
-    return ReplaceFileWith(hostPath, hive->Serialize(), kNewHiveMode);
+    CHive::Loaded loaded = CHive::Load(hostPath);
+    if (!loaded.hive) {
+        why = std::move(loaded.problem);
+        return false;
+    }
+    if (!edit(*loaded.hive)) return false;
+    if (ReplaceFileWith(hostPath, loaded.hive->Serialize(), kNewHiveMode)) return true;
+    why = "cannot write the settings file " + hostPath + ": " + std::strerror(errno);
+    return false;
 }
 
 long CRegKey::Open(const std::string& subKey, unsigned access)

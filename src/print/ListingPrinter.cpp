@@ -219,11 +219,19 @@ void CListingPrinter::DrawRow(QPainter& painter, const Layout& layout, const std
         if (!(m_choice.*column.chosen)) continue;
         const double width = column.units * layout.unit;
         if (!column.cell)
-            DrawCell(painter, x, y, width, platform::DisplayText(platform::NameOfSystemPath(path)));
+            DrawCell(painter, x, y, width, platform::DisplayText(ShownName(path)));
         else if (opened)
             DrawCell(painter, x, y, width, platform::ToUtf8(column.cell(tag)));
         x += static_cast<int>(width);
     }
+}
+
+std::string CListingPrinter::ShownName(const std::string& path) const
+{
+    // With subfolders, rows of different folders may share a name: each shows its folder too.
+    const std::string prefix = m_strFolder + "\\";
+    if (m_choice.includeSubfolders && path.starts_with(prefix)) return path.substr(prefix.size());
+    return std::string(platform::NameOfSystemPath(path));
 }
 
 void CListingPrinter::DrawCell(QPainter& painter, int x, int y, double width, const std::string& text)

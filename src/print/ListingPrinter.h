@@ -54,6 +54,8 @@ private:
     void DrawHeader(QPainter& painter, const Layout& layout, int page) const;
     void DrawHeadings(QPainter& painter, const Layout& layout, int y) const;
     void DrawRow(QPainter& painter, const Layout& layout, const std::string& path, int y) const;
+    // The name column: the file name, or with subfolders its path below the folder printed.
+    std::string ShownName(const std::string& path) const;
     static void DrawCell(QPainter& painter, int x, int y, double width, const std::string& text);
 
     std::string m_strFolder;

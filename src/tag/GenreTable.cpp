@@ -1,6 +1,7 @@
 #include "GenreTable.h"
 
 #include <algorithm>
+#include <charconv>
 
 // Numbered as the ID3v1 list with its common extension to 147; the index is the genre byte.
 constexpr std::array<std::string_view, kGenreCount> kGenreNames = {
@@ -137,7 +138,7 @@ constexpr std::array<std::string_view, kGenreCount> kGenreNames = {
     "Terror",
     "Indie",
     "Brit Pop",
-    "Negerpunk",
+    "Afro-Punk", // the byte's old name is an offensive term: shown no more, still read (GenreNumber)
     "Polsk Punk",
     "Beat",
     "Christian Gangsta",
@@ -154,11 +155,51 @@ constexpr std::array<std::string_view, kGenreCount> kGenreNames = {
     "Synth Pop",
 };
 
+namespace {
+
+// Names that older tools showed for a number, still taken as input.
+struct FormerName {
+    std::string_view name;
+    unsigned char number;
+};
+constexpr FormerName kFormerNames[] = {{"Negerpunk", 133}};
+
+std::string_view Trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
+}
+
+std::optional<unsigned char> NumberText(std::string_view text)
+{
+    unsigned number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || number > 255)
+        return std::nullopt;
+    return static_cast<unsigned char>(number);
+}
+
+} // namespace
+
 std::optional<unsigned char> GenreNumber(std::string_view name)
 {
-    const auto found = std::find(kGenreNames.begin(), kGenreNames.end(), name);
-    if (found == kGenreNames.end()) return std::nullopt;
-    return static_cast<unsigned char>(found - kGenreNames.begin());
+    const std::string_view text = Trimmed(name);
+    if (const auto number = NumberText(text)) return number;
+    const auto found = std::find_if(kGenreNames.begin(), kGenreNames.end(),
+                                    [text](std::string_view each) { return EqualIgnoringCase(each, text); });
+    if (found != kGenreNames.end()) return static_cast<unsigned char>(found - kGenreNames.begin());
+    for (const FormerName& former : kFormerNames)
+        if (EqualIgnoringCase(former.name, text)) return former.number;
+    return std::nullopt;
 }
 
 std::string GenreName(unsigned char number)

@@ -13,7 +13,9 @@ inline constexpr unsigned char kNoGenre = 255;
 
 extern const std::array<std::string_view, kGenreCount> kGenreNames;
 
-// The number of the name, matched exactly and case-sensitively; nullopt when none is.
+// The genre byte a user means: a number from 0 to 255, or a name of the
+// table (or a former name of one of its numbers) in any case, surrounding
+// spaces ignored; nullopt for anything else, "" included.
 std::optional<unsigned char> GenreNumber(std::string_view name);
 // The name of a genre byte; empty text for numbers without one.
 std::string GenreName(unsigned char number);

@@ -119,7 +119,7 @@ TEST_F(CliRead, ListTextIsOneTabSeparatedLinePerRowThenTheSummary)
 {
     const RunResult result = RunCli({"list", "--pattern", "%2", Host("music/sub")});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "d.mp3\t728 Byte\tSub\tDeep\t\t\tBlues\t\ttagged\n1 files, 728 Byte\n");
+    EXPECT_EQ(result.out, "d.mp3\t728 Byte\tSub\tDeep\t\t\tBlues\t\ttagged\n1 file, 728 Byte\n");
     const RunResult match = RunCli({"list", "--pattern", "%1", Host("music/sub")});
     EXPECT_NE(match.out.find("\ttagged\n"), std::string::npos);
     const RunResult renamed = RunCli({"list", "--pattern", "d", Host("music/sub")});
@@ -152,9 +152,14 @@ TEST_F(CliRead, ListNamesAFileInUseOnStderrAndStillShowsItsRow)
     const CHeldFile held(Host("music/c.mp3"));
     const RunResult result = RunCli({"list", "--json", Host("music")});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find(Host("music/c.mp3") + ": cannot open"), std::string::npos) << result.err;
-    EXPECT_EQ(JsonQuery(result.out, "[(r['size'], r['state']) for r in d['rows'] if r['name'] == 'c.mp3']"),
-              "[(None, 'untagged')]");
+    EXPECT_NE(result.err.find(Host("music/c.mp3") + ": cannot open: the file is in use by another program\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find("temporarily"), std::string::npos) << result.err;
+    EXPECT_EQ(JsonQuery(result.out, "[(r['size'], r['state'], r['reason']) for r in d['rows'] if r['name'] == 'c.mp3']"),
+              "[(None, 'unreadable', 'cannot open: the file is in use by another program')]");
+    EXPECT_EQ(JsonQuery(result.out, "[r['state'] for r in d['rows'] if r['name'] != 'c.mp3']"),
+              "['untagged', 'match']");
 }
 
 TEST_F(CliRead, GenresListsAllNumbersInOrder)
