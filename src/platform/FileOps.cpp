@@ -88,12 +88,23 @@ int CheckMove(const std::string& from, const std::string& to, std::string& hostF
     return hostFrom == hostTo ? 0 : CaseClash(hostTo, source);
 }
 
+// 0 when this process may change the entries of the folder holding hostPath,
+// else the errno value a rename there would fail with (EACCES, EROFS).
+int FolderWriteError(const std::string& hostPath)
+{
+    const std::size_t slash = hostPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : hostPath.substr(0, slash);
+    return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
 } // namespace
 
 int MoveCheck(const std::string& from, const std::string& to)
 {
     std::string hostFrom, hostTo;
-    return CheckMove(from, to, hostFrom, hostTo);
+    if (const int error = CheckMove(from, to, hostFrom, hostTo); error != 0 || hostFrom == hostTo) return error;
+    if (const int error = FolderWriteError(hostFrom); error != 0) return error;
+    return FolderWriteError(hostTo);
 }
 
 int LinkThenUnlink(const std::string& hostFrom, const std::string& hostTo)

@@ -18,7 +18,8 @@ bool MoveFileA(const std::string& from, const std::string& to);
 // Windows rejects), ENOENT (no such source, unmapped drive, no target
 // folder), EEXIST (the target name, or a name equal to it when case is
 // ignored, belongs to another entry of the target's folder; the moved file's
-// own name does not count, so a case-only rename works). Moving a file onto
+// own name does not count, so a case-only rename works), EACCES or EROFS (a
+// folder this process may not change). Moving a file onto
 // its own path is no change and passes.
 int MoveCheck(const std::string& from, const std::string& to);
 // Moves a file (a link itself, not its target) to the desktop trash, so it

@@ -253,6 +253,30 @@ TEST_F(CliDryRunRename, ReportsWhatTheRealRunThenDoes)
     }
 }
 
+// A folder this user may not change: the dry run foresees the refusal that
+// the real run then meets, and neither run changes the tree.
+TEST_F(CliDryRunRename, ForeseesAFolderThisUserMayNotChange)
+{
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run the commands as nobody";
+    for (const auto& folder : {Host(""), fs::path(Host("")).parent_path().string()})
+        chmod(folder.c_str(), 0711); // lets nobody reach the case folder
+    chmod(m_machine.HiveFile().c_str(), 0644);
+    for (const bool all : {true, false}) {
+        SCOPED_TRACE(all ? "rename-all" : "rename");
+        ResetCase();
+        Make("1.mp3", "one");
+        chmod(Case().c_str(), 0755);
+        const Tree before = TakeTree();
+        const int child = RunInChild([&] {
+            if (!BecomeNobody()) return 10;
+            Check(DryRunCase{"readOnlyFolder", {"1.mp3"}, {}}, all);
+            return ::testing::Test::HasFailure() ? 11 : 0;
+        });
+        EXPECT_EQ(child, 0);
+        EXPECT_EQ(TakeTree(), before);
+    }
+}
+
 // rename names the same file twice, or a file an earlier operand moved away.
 TEST_F(CliDryRunRename, OperandsSeeTheMovesOfTheOperandsBefore)
 {
