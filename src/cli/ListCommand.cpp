@@ -199,7 +199,7 @@ private:
     std::string Unreadable(const std::string& folder, const FileRow& row)
     {
         if (IsHostFolder(HostPathIn(PrintablePath(folder), row.name))) return "a folder";
-        const std::string reason = OpenFailureReason(platform::JoinSystemPath(folder, row.name));
+        std::string reason = OpenFailureReason(platform::JoinSystemPath(folder, row.name));
         WriteError(HostPathIn(PrintablePath(folder), row.name) + ": " + reason);
         m_failed = true;
         return reason;

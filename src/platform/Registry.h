@@ -31,7 +31,7 @@ enum RegAccess : unsigned { KEY_READ = 0x20019, KEY_WRITE = 0x20006, KEY_ALL_ACC
 std::string HivePath();
 
 // The hive file is read only when it is a regular file of at most this size.
-constexpr std::size_t kMaxHiveBytes = 1024 * 1024;
+constexpr std::size_t kMaxHiveBytes = std::size_t{1} << 20;
 
 // In-memory hive: keys (full names without the HKEY_LOCAL_MACHINE\ prefix)
 // holding string values. Parse and Serialize are mirror images.

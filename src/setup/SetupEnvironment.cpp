@@ -38,7 +38,7 @@ bool IsFolder(const fs::path& path)
 // that name is no list of folders, and must neither stop nor stall the set-up.
 std::optional<std::string> XdgMusicFolder()
 {
-    constexpr std::size_t kMaxUserDirs = 64 * 1024;
+    constexpr std::size_t kMaxUserDirs = std::size_t{64} << 10;
     const platform::BoundedRead dirs =
         platform::ReadRegularHostFile(XdgFolder("XDG_CONFIG_HOME", ".config") + "/user-dirs.dirs", kMaxUserDirs);
     const std::string key = "XDG_MUSIC_DIR=\"";
