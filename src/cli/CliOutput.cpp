@@ -120,7 +120,9 @@ const std::vector<std::string>& ErrorsWritten()
 
 void ShowStatus(std::string_view text)
 {
-    std::string line = "\r" + TerminalText(text) + "\033[K";
+    std::string line = "\r";
+    line += TerminalText(text);
+    line += "\033[K";
     std::fwrite(line.data(), 1, line.size(), stderr);
     State().statusDrawn = true;
 }
