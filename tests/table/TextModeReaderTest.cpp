@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -56,14 +55,13 @@ TEST(TextModeReader, ReadsAsFgetsInTextMode)
     }
 }
 
-// One huge line read in short pieces costs time in proportion to its length:
-// 50 MB in 1000-byte pieces is 50,000 reads, which a search to the end of
-// the text on every read would turn into hours.
+// One huge line read in short pieces: 50 MB in 1000-byte pieces is 50,000
+// reads, which a search to the end of the text on every read would turn into
+// hours, far past the test run's time limit; a linear reader takes moments.
 TEST(TextModeReader, AHugeLineReadsInLinearTime)
 {
     constexpr std::size_t kSize = 50u << 20;
     const std::string text = std::string(kSize, 'x') + "\nlast\n";
-    const auto start = std::chrono::steady_clock::now();
     table::CTextModeReader reader(text);
     std::string line;
     std::size_t total = 0, pieces = 0;
@@ -71,9 +69,7 @@ TEST(TextModeReader, AHugeLineReadsInLinearTime)
         total += line.size();
         ++pieces;
     }
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(total, text.size());
     EXPECT_EQ(line, "last\n");
     EXPECT_EQ(pieces, kSize / 1000 + 2);
-    EXPECT_LT(seconds, 10.0);
 }
