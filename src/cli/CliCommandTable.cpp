@@ -19,9 +19,10 @@ std::string MissingFieldOption(const CliOptions& options)
     return "'set' needs at least one of " + names + "--track";
 }
 
-std::string MissingPdf(const CliOptions& options)
+std::string PrintOutputProblem(const CliOptions& options)
 {
-    return options.pdf ? std::string() : std::string("'print' needs --pdf OUT");
+    if (options.pdf && options.printer) return "--pdf and --printer cannot be used together";
+    return options.pdf || options.printer ? std::string() : std::string("'print' needs --pdf OUT or --printer[=NAME]");
 }
 
 // A new command is one more row; the parser and the help read only this table.
@@ -88,13 +89,17 @@ const CliCommand kCommands[] = {
      "The genre table: --genre takes a number (0 to 255) or a name in any case.",
      "sonadex-cli genres\n"
      "sonadex-cli genres --json"},
-    {"print", kRecurse | kColumns | kPageSize | kPdf, 1, 1,
-     "print [-r] [--columns LIST] [--page-size SIZE] --pdf OUT FOLDER", "print the listing into a PDF file", nullptr,
-     MissingPdf,
-     "Prints the listing as the window does, into a PDF file; --pdf - writes it to\n"
-     "standard output. Files that cannot be read are named on standard error.",
+    {"print", kRecurse | kColumns | kPageSize | kPdf | kPrinter, 1, 1,
+     "print [-r] [--columns LIST] [--page-size SIZE] (--pdf OUT | --printer [NAME]) FOLDER",
+     "print the listing into a PDF file or on a printer", nullptr, PrintOutputProblem,
+     "Prints the listing as the window does, into a PDF file (--pdf - writes it to\n"
+     "standard output) or on a printer of the system's print service: --printer NAME,\n"
+     "or --printer alone for the default printer. Files that cannot be read are named\n"
+     "on standard error.",
      "sonadex-cli print --pdf list.pdf ~/Music\n"
-     "sonadex-cli print -r --columns name,artist,title --page-size Letter --pdf - ~/Music > list.pdf"},
+     "sonadex-cli print -r --columns name,artist,title --page-size Letter --pdf - ~/Music > list.pdf\n"
+     "sonadex-cli print --printer Office_Laser ~/Music\n"
+     "sonadex-cli print --printer ~/Music"},
     {"config", kJson, 0, 3, "config [--json] [set NAME VALUE]", "show or change the settings the programs use",
      RunConfig, nullptr,
      "Without 'set': the settings file, the rename pattern, the prompt, the language,\n"

@@ -24,6 +24,7 @@ inline constexpr unsigned kFollowLinks = 1u << 10;
 inline constexpr unsigned kHeader = 1u << 11;
 inline constexpr unsigned kFormat = 1u << 12;
 inline constexpr unsigned kStrict = 1u << 13;
+inline constexpr unsigned kPrinter = 1u << 14;
 } // namespace cli_option
 
 struct CliCommand {

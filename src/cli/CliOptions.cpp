@@ -30,6 +30,7 @@ enum LongId : int {
     kIdHeader,
     kIdStrict,
     kIdFormat,
+    kIdPrinter,
     kIdFirstField, // one id per field, in Field order
 };
 
@@ -58,6 +59,7 @@ constexpr OptionRule kOptionRules[] = {
     {"header", kIdHeader, kHeader, &CliOptions::header, nullptr},
     {"strict", kIdStrict, kStrict, &CliOptions::strict, nullptr},
     {"format", kIdFormat, kFormat, nullptr, &CliOptions::format},
+    {"printer", kIdPrinter, kPrinter, nullptr, &CliOptions::printer},
 };
 
 // getopt_long's table: the rules above, then a text option per field (the
@@ -65,8 +67,10 @@ constexpr OptionRule kOptionRules[] = {
 std::vector<option> LongOptions()
 {
     std::vector<option> options;
-    for (const OptionRule& rule : kOptionRules)
-        options.push_back({rule.name, rule.flag ? no_argument : required_argument, nullptr, rule.id});
+    for (const OptionRule& rule : kOptionRules) {
+        const int argument = rule.flag ? no_argument : rule.id == kIdPrinter ? optional_argument : required_argument;
+        options.push_back({rule.name, argument, nullptr, rule.id});
+    }
     for (const FieldLayout& field : kFieldLayout)
         options.push_back(
             {field.name.data(), required_argument, nullptr, kIdFirstField + static_cast<int>(FieldIndex(field.field))});
@@ -97,6 +101,7 @@ unsigned GroupOf(int id)
 
 void Store(CliOptions& options, int id, const char* value)
 {
+    if (!value && id == kIdPrinter) value = ""; // the default printer
     if (const std::optional<Field> field = FieldOfId(id)) {
         At(options.fieldTexts, *field) = value;
     } else if (const OptionRule* rule = FindOptionRule(id)) {
@@ -152,7 +157,7 @@ std::string UnrecognizedLongOption(const std::string& word)
 std::string BadOptionMessage(int id, const std::string& arg)
 {
     const bool isLong = arg.starts_with("--");
-    const std::string word = isLong ? OptionWord(arg) : "-" + std::string(1, static_cast<char>(optopt));
+    const std::string word = isLong ? OptionWord(arg) : std::string{'-', static_cast<char>(optopt)};
     if (id == ':') return "option '" + word + "' requires an argument";
     if (isLong && optopt == 0) return UnrecognizedLongOption(word);
     if (isLong) return "option '" + word + "' doesn't allow an argument";
@@ -163,7 +168,7 @@ std::string BadOptionMessage(int id, const std::string& arg)
 std::string OptionName(int id, int longIndex)
 {
     if (longIndex >= 0) return std::string("--") + LongOptionTable()[static_cast<std::size_t>(longIndex)].name;
-    return "-" + std::string(1, static_cast<char>(id));
+    return std::string{'-', static_cast<char>(id)};
 }
 
 std::string OptionText(const char* arg)
@@ -171,11 +176,25 @@ std::string OptionText(const char* arg)
     return arg ? std::string(arg) : std::string("?");
 }
 
+// "--printer NAME FOLDER": getopt leaves NAME an operand, since the name is
+// optional; it is the printer's when the command has an operand to spare.
+void TakePrinterName(const char* bareOptionNext, const CliCommand* rule, CliOptions& options)
+{
+    if (!bareOptionNext || !rule || rule->maxOperands < 0) return;
+    auto& operands = options.operands;
+    if (static_cast<int>(operands.size()) <= rule->maxOperands) return;
+    const auto word = std::find(operands.begin(), operands.end(), std::string(bareOptionNext));
+    if (word == operands.end()) return;
+    options.printer = *word;
+    operands.erase(word);
+}
+
 // Runs getopt_long over the command's own arguments (args[0] is the command name).
 std::string ParseOptions(int count, char* args[], const CliCommand* rule, CliOptions& options)
 {
     opterr = 0; // our own messages, with the command named
     optind = 0; // full re-initialisation, as glibc documents
+    const char* bareOptionNext = nullptr; // the word after a bare --printer
     for (;;) {
         int longIndex = -1;
         const int id = getopt_long(count, args, ":hrVj:", LongOptionTable().data(), &longIndex);
@@ -184,12 +203,16 @@ std::string ParseOptions(int count, char* args[], const CliCommand* rule, CliOpt
         const unsigned group = GroupOf(id);
         const unsigned allowed = (rule ? rule->options : 0u) | kHelp;
         if ((group & allowed) == 0)
-            return "option '" + OptionName(id, longIndex) + "' is not valid" +
-                   (rule ? std::string(" for '") + rule->name + "'" : std::string());
+            return std::string("option '")
+                .append(OptionName(id, longIndex))
+                .append("' is not valid")
+                .append(rule ? std::string(" for '") + rule->name + "'" : std::string());
         Store(options, id, optarg);
+        if (id == kIdPrinter && !optarg && optind < count) bareOptionNext = args[optind];
     }
     for (int i = optind; i < count; ++i)
         options.operands.emplace_back(args[i]);
+    TakePrinterName(bareOptionNext, rule, options);
     return {};
 }
 

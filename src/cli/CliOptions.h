@@ -29,6 +29,7 @@ struct CliOptions {
     std::optional<std::string> columns;
     std::optional<std::string> pageSize;
     std::optional<std::string> pdf;
+    std::optional<std::string> printer; // print: "" for the default printer
     std::vector<std::string> operands;
 
     const std::optional<std::string>& FieldText(Field field) const { return At(fieldTexts, field); }

@@ -51,8 +51,10 @@ constexpr OptionHelp kOptionHelp[] = {
     {kFormat, "  --format csv|tsv    list, show: comma- or tab-separated rows (RFC 4180 quoting)\n"},
     {kHeader, "  --header            list, show: a heading row before the rows\n"},
     {kColumns, "  --columns LIST      comma-separated: name,size,artist,title,album,year,genre,comment\n"},
-    {kPageSize, "  --page-size SIZE    A4 (default), Letter, Legal, A3, A5, B5, Executive\n"},
+    {kPageSize, "  --page-size SIZE    A4 (default for --pdf), Letter, Legal, A3, A5, B5, Executive\n"},
     {kPdf, "  --pdf OUT           the PDF file to write; - for standard output\n"},
+    {kPrinter, "  --printer [NAME]    print on printer NAME of the print service; alone: the\n"
+               "                      default printer (its own paper unless --page-size)\n"},
     {kHelp, "  -h, --help          show this help and exit\n"
             "  -V, --version       show the version and exit\n"},
 };
@@ -143,7 +145,7 @@ void PrintHelp()
 void PrintCommandHelp(const CliCommand& command)
 {
     std::string text = std::string("Usage: sonadex-cli ") + command.synopsis + "\n" + command.summary + "\n";
-    if (*command.details) text += "\n" + std::string(command.details) + "\n";
+    if (*command.details) text.append("\n").append(command.details).append("\n");
     if (const std::string options = OptionsHelp(command.options | kHelp); !options.empty())
         text += "\nOptions:\n" + options;
     if (*command.examples) text += "\nExamples:\n" + Indented(command.examples);

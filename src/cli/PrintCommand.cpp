@@ -15,6 +15,7 @@
 #include "table/TableFile.h"
 
 #include <QPageSize>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include <iterator>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -128,6 +130,94 @@ int PrintToStandardOutput(const std::string& folder, const PrintChoice& choice, 
     return pages;
 }
 
+std::string PrinterList(const std::vector<std::string>& names)
+{
+    if (names.empty()) return "the print service offers no printer";
+    std::string list = "printers:";
+    for (const std::string& name : names)
+        list += " " + name;
+    return list;
+}
+
+// The printer --printer chose ("" there: the default printer), or nullopt
+// once the problem is named on stderr.
+std::optional<std::string> ChosenPrinter(const std::string& wanted)
+{
+    const std::vector<std::string> names = SystemPrinterNames();
+    const std::string name = wanted.empty() ? DefaultSystemPrinterName() : wanted;
+    if (name.empty()) {
+        WriteError("no default printer is set; name one with --printer=NAME (" + PrinterList(names) + ")");
+        return std::nullopt;
+    }
+    if (std::find(names.begin(), names.end(), name) == names.end()) {
+        WriteError("no printer named '" + name + "' (" + PrinterList(names) + ")");
+        return std::nullopt;
+    }
+    return name;
+}
+
+// False once stderr says that the printer has no paper of that size.
+bool PrinterHasPaper(const std::string& printer, const std::string& pageSize)
+{
+    const std::vector<std::string> papers = SystemPrinterPaperNames(printer);
+    const QString wanted = QString::fromStdString(pageSize);
+    const auto same = [&](const std::string& paper) {
+        return QString::fromStdString(paper).compare(wanted, Qt::CaseInsensitive) == 0;
+    };
+    if (std::any_of(papers.begin(), papers.end(), same)) return true;
+    std::string offered;
+    for (const std::string& paper : papers)
+        offered += (offered.empty() ? "" : ", ") + paper;
+    WriteError("printer " + printer + " has no paper of size '" + pageSize + "' (" + offered + ")");
+    return false;
+}
+
+// The printer to print on, checked before anything is printed; nullopt once
+// the problem is named.
+std::optional<std::string> UsablePrinter(const CliOptions& options)
+{
+    std::optional<std::string> printer = ChosenPrinter(*options.printer);
+    if (printer && options.pageSize && !PrinterHasPaper(*printer, *options.pageSize)) return std::nullopt;
+    return printer;
+}
+
+// Prints on the chosen printer: 0, or 1 once the failure is named.
+int PrintToPrinter(const std::string& folder, const PrintChoice& choice, const std::string& printer,
+                   const CliOptions& options, CTableFile& languageTable)
+{
+    const int pages = PrintListingToPrinter(folder, choice, printer, options.pageSize.value_or(""), languageTable);
+    if (pages < 0) {
+        WriteError("printer " + printer + ": the listing could not be printed");
+        return 1;
+    }
+    WriteOut(Counted(static_cast<std::size_t>(pages), "page", "pages") + " sent to printer " + printer + "\n");
+    return 0;
+}
+
+// Prints into the PDF file or onto standard output: 0, or 1 once the failure is named.
+int PrintToPdf(const std::string& folder, const PrintChoice& choice, const std::string& pdf,
+               const std::string& pageSize, CTableFile& languageTable)
+{
+    const bool toStdout = pdf == "-";
+    const int pages = toStdout ? PrintToStandardOutput(folder, choice, pageSize, languageTable)
+                               : PrintListingToPdf(folder, choice, pdf, pageSize, languageTable);
+    if (pages < 0) {
+        WriteError((toStdout ? std::string("standard output") : pdf) + ": the PDF could not be written");
+        return 1;
+    }
+    if (!toStdout) WriteOut(Counted(static_cast<std::size_t>(pages), "page", "pages") + " written to " + pdf + "\n");
+    return 0;
+}
+
+// Why the PDF cannot be written, named on stderr; false when it can.
+bool PdfRefused(const std::string& pdf)
+{
+    if (pdf == "-") return false;
+    const std::string problem = OutputProblem(pdf);
+    if (!problem.empty()) WriteError(pdf + ": cannot write the PDF file: " + problem);
+    return !problem.empty();
+}
+
 } // namespace
 
 int RunPrint(const CliOptions& options)
@@ -141,25 +231,15 @@ int RunPrint(const CliOptions& options)
     const std::string pageSize = options.pageSize.value_or("A4");
     if (!IsKnownPageSize(pageSize))
         return UsageError("unknown page size '" + pageSize + "' for --page-size (A4, A5, A3, Letter, Legal, ...)");
-    const bool toStdout = *options.pdf == "-";
-    if (!toStdout) {
-        if (const std::string problem = OutputProblem(*options.pdf); !problem.empty()) {
-            WriteError(*options.pdf + ": cannot write the PDF file: " + problem);
-            return 1;
-        }
-    }
+    const std::optional<std::string> printer = options.printer ? UsablePrinter(options) : std::nullopt;
+    if (options.printer ? !printer : PdfRefused(*options.pdf)) return 1;
     const auto folder = FolderArgument(options.operands.front());
     if (!folder) return 1;
     const bool skipped = NameSkippedFiles(*folder, options.recurse);
     CTableFile languageTable; // headings; only read, never written back
     std::string langPath, language;
     LoadLanguage(languageTable, langPath, language);
-    const int pages = toStdout ? PrintToStandardOutput(*folder, choice, pageSize, languageTable)
-                               : PrintListingToPdf(*folder, choice, *options.pdf, pageSize, languageTable);
-    if (pages < 0) {
-        WriteError((toStdout ? std::string("standard output") : *options.pdf) + ": the PDF could not be written");
-        return 1;
-    }
-    if (!toStdout) WriteOut(Counted(static_cast<std::size_t>(pages), "page", "pages") + " written to " + *options.pdf + "\n");
-    return skipped ? 1 : 0;
+    const int status = printer ? PrintToPrinter(*folder, choice, *printer, options, languageTable)
+                               : PrintToPdf(*folder, choice, *options.pdf, pageSize, languageTable);
+    return status != 0 || skipped ? 1 : 0;
 }

@@ -49,7 +49,7 @@ std::string HistoryText(const std::vector<journal::EntryInfo>& entries, const st
     for (std::size_t i = entries.size(); i-- > 0;) {
         const journal::EntryInfo& info = entries[i];
         std::string command = info.header.command;
-        if (info.header.undoes) command += " " + std::to_string(*info.header.undoes);
+        if (info.header.undoes) command.append(" ").append(std::to_string(*info.header.undoes));
         text += std::to_string(info.id) + "\t" + info.time + "\t" + TerminalText(info.header.program) + "\t" +
                 TerminalText(command) + "\t" + Counted(info.records, "file", "files") + "\t" +
                 StateOf(info, inEffect[i]) + "\t" + TerminalText(platform::DisplayText(info.header.folder)) + "\n";

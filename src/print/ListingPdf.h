@@ -1,9 +1,11 @@
-// The file listing printed into a PDF file, with no dialog: for the command line.
+// The file listing printed into a PDF file or on a printer of the system's
+// print service, with no dialog: for the command line.
 #pragma once
 
 #include "PrintChoice.h"
 
 #include <string>
+#include <vector>
 
 class CTableFile;
 class QPrinter;
@@ -19,3 +21,17 @@ bool ConfigurePdfPrinter(QPrinter& printer, const std::string& pdfHostPath, cons
 // do): fonts and their metrics come from Qt.
 int PrintListingToPdf(const std::string& folder, const PrintChoice& choice, const std::string& pdfHostPath,
                       const std::string& pageSize, CTableFile& languageTable);
+
+// The printers the system's print service offers, and its default printer
+// ("" when none is set). Need a QGuiApplication.
+std::vector<std::string> SystemPrinterNames();
+std::string DefaultSystemPrinterName();
+// The standard names ("A4", "Letter") of the paper sizes a printer offers.
+std::vector<std::string> SystemPrinterPaperNames(const std::string& printerName);
+
+// Prints every page of folder's listing on printerName, one of
+// SystemPrinterNames(), on paper of pageSize ("" keeps the printer's own),
+// and returns the page count, or -1 when the printer or the page size is
+// unknown or the print cannot be started.
+int PrintListingToPrinter(const std::string& folder, const PrintChoice& choice, const std::string& printerName,
+                          const std::string& pageSize, CTableFile& languageTable);

@@ -21,7 +21,7 @@ using journal::RecordKind;
 
 Record MoveRecord(int n)
 {
-    return {RecordKind::Move, {1, static_cast<std::uint64_t>(n)}, "/m/" + std::to_string(n), "/m/new", {}, {}, {}, {}};
+    return {RecordKind::Move, {1, static_cast<std::uint64_t>(n)}, std::string("/m/").append(std::to_string(n)), "/m/new", {}, {}, {}, {}};
 }
 
 class JournalStoreTest : public ::testing::Test {
@@ -85,7 +85,7 @@ TEST_F(JournalStoreTest, TwoProgramsWritingAtOnceLoseNoEntry)
         const pid_t pid = fork();
         if (pid == 0) {
             for (int i = 0; i < kEach; ++i) {
-                const auto entry = store.Begin({"p" + std::to_string(program), "set", "", std::nullopt});
+                const auto entry = store.Begin({std::string("p").append(std::to_string(program)), "set", "", std::nullopt});
                 entry->AddAndCommit(MoveRecord(program * 1000 + i));
             }
             _exit(0);
