@@ -10,6 +10,7 @@
 #include "RowOutput.h"
 #include "ops/FileListing.h"
 #include "ops/FolderWalk.h"
+#include "ops/ParallelFor.h"
 #include "platform/Machine.h"
 #include "platform/SystemPathName.h"
 
@@ -232,7 +233,14 @@ void ListBatch(CListPrinter& printer, const std::vector<std::string>& batch, con
     std::vector<std::string> readable;
     for (const std::string& folder : batch)
         if (CanReadFolder(folder)) readable.push_back(folder);
-    std::vector<FileListing> listings = ListFolders(readable, pattern, options.Jobs());
+    ListReading reading;
+    reading.jobs = options.Jobs();
+    // Without -j the reads get more threads while the device makes them wait
+    // (a cold disk, a network share); -j N holds them to N.
+    reading.ioJobs = options.jobs ? options.Jobs() : DefaultIoJobs();
+    // Only the data formats show has_id3v2; text saves the read of each file's head.
+    reading.id3v2 = *OutputFormatOf(options) != OutputFormat::Text;
+    std::vector<FileListing> listings = ListFolders(readable, pattern, reading);
     std::size_t next = 0;
     for (const std::string& folder : batch) {
         if (next < readable.size() && readable[next] == folder)

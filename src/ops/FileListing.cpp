@@ -6,9 +6,13 @@
 #include "platform/FileFind.h"
 #include "platform/Machine.h"
 #include "platform/SystemPathName.h"
+#include "platform/UniqueFd.h"
 #include "tag/Id3v1Tag.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -29,13 +33,28 @@ std::string NameFromTag(const FileRow& row, const std::string& pattern)
     return platform::ToUtf8(MakeFileName(pattern, row.fields));
 }
 
-// Fills the row of the file row.name in folder; row.opened says whether it could be read.
-void ReadRow(FileRow& row, CId3v1Tag& tag, const std::string& folder, const std::string& pattern)
+// A folder being listed: its system path and, while it can be opened, its
+// descriptor, so that each file opens from it rather than by its whole path.
+struct ListedFolder {
+    std::string path;
+    platform::UniqueFd fd;
+};
+
+platform::UniqueFd OpenFolder(const std::string& folder)
 {
-    row.opened = tag.Open(platform::JoinSystemPath(folder, row.name));
+    const std::optional<std::string> host = platform::HostPath(folder);
+    return platform::UniqueFd(host ? open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+}
+
+// Fills the row of the file row.name (the finder gives the host's own name) in folder.
+void ReadRow(FileRow& row, CId3v1Tag& tag, const ListedFolder& folder, const std::string& pattern, bool id3v2)
+{
+    const std::string path = platform::JoinSystemPath(folder.path, row.name);
+    const CId3v1Tag::Head head = id3v2 ? CId3v1Tag::Head::Check : CId3v1Tag::Head::Skip;
+    row.opened = folder.fd.IsValid() ? tag.OpenIn(folder.fd.Get(), row.name, path, head) : tag.Open(path, head);
     if (!row.opened) return;
-    row.hasTag = tag.HasTag();
     row.hasId3v2 = tag.HasId3v2();
+    row.hasTag = tag.HasTag();
     row.size = tag.GetFileLength();
     row.sizeText = FormatFileSize(row.size);
     if (row.hasTag) {
@@ -59,26 +78,33 @@ std::vector<FileRow> FoundRows(const std::string& folder)
 
 } // namespace
 
-std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, const std::string& pattern, unsigned jobs)
+std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, const std::string& pattern,
+                                     const ListReading& reading)
 {
+    const unsigned jobs = reading.jobs;
     std::vector<FileListing> listings(folders.size());
-    ForEachInParallel(folders.size(), jobs,
-                      [&](std::size_t index, unsigned) { listings[index].rows = FoundRows(folders[index]); });
+    std::vector<ListedFolder> listed(folders.size());
+    ForEachInParallel(folders.size(), jobs, [&](std::size_t index, unsigned) {
+        listings[index].rows = FoundRows(folders[index]);
+        listed[index] = {folders[index], OpenFolder(folders[index])};
+    });
     // Every file of every folder is one item, so a tree of small folders
     // keeps all threads as busy as one large folder does.
     std::vector<std::pair<std::size_t, FileRow*>> files; // folder index, row
     for (std::size_t index = 0; index < listings.size(); ++index)
         for (FileRow& row : listings[index].rows)
             files.emplace_back(index, &row);
-    std::vector<CId3v1Tag> tags(std::max(jobs, 1u)); // one object and one genre table per thread
-    ForEachInParallel(files.size(), jobs, [&](std::size_t index, unsigned worker) {
-        ReadRow(*files[index].second, tags[worker], folders[files[index].first], pattern);
+    // One object and one genre table per thread; a slow device gets more
+    // threads than the processors need, to keep many reads in flight.
+    std::vector<CId3v1Tag> tags(std::min(std::max({jobs, reading.ioJobs, 1u}), kMaxIoJobs));
+    ForEachWaitingInParallel(files.size(), jobs, reading.ioJobs, [&](std::size_t index, unsigned worker) {
+        ReadRow(*files[index].second, tags[worker], listed[files[index].first], pattern, reading.id3v2);
     });
     // Two names of one file (hard links) read at once refuse each other the
     // lock; read alone, as one thread would have, a refused file opens.
     if (jobs > 1)
         for (const auto& [folder, row] : files)
-            if (!row->opened) ReadRow(*row, tags.front(), folders[folder], pattern);
+            if (!row->opened) ReadRow(*row, tags.front(), listed[folder], pattern, reading.id3v2);
     for (FileListing& listing : listings) {
         for (const FileRow& row : listing.rows)
             if (row.opened) listing.total += row.size;
@@ -87,9 +113,9 @@ std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, co
     return listings;
 }
 
-FileListing ListFolder(const std::string& folder, const std::string& pattern, unsigned jobs)
+FileListing ListFolder(const std::string& folder, const std::string& pattern, const ListReading& reading)
 {
-    return std::move(ListFolders({folder}, pattern, jobs).front());
+    return std::move(ListFolders({folder}, pattern, reading).front());
 }
 
 std::string SummaryText(int count, std::uint64_t total, const std::string& filesWord)

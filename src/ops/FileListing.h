@@ -17,7 +17,8 @@ struct FileRow {
     std::string sizeText; // FormatFileSize(size) when opened, else empty
     RowState state = RowState::Untagged;
     FieldArray<std::string> fields; // the getters' texts by Field; empty without a tag
-    // The ID3v1.1 track number (0 for none), and whether the file also starts with an ID3v2 tag.
+    // The ID3v1.1 track number (0 for none), and whether the file also starts
+    // with an ID3v2 tag (false when the listing did not look).
     int track = 0;
     bool hasId3v2 = false;
     unsigned char genreByte = 255; // the tag's genre byte; 255 (no genre) without a tag
@@ -31,11 +32,17 @@ struct FileListing {
     std::uint64_t total = 0;
 };
 
-// Searches folder\*.mp3 (any case) and reads every entry's tag, on up to
-// jobs threads; the rows and totals are the same for any number of jobs.
-FileListing ListFolder(const std::string& folder, const std::string& pattern, unsigned jobs = 1);
+struct ListReading {
+    unsigned jobs = 1;   // threads
+    unsigned ioJobs = 0; // more threads, up to this many, while the reads wait on the device
+    bool id3v2 = true;   // fill FileRow::hasId3v2, at one more read per file
+};
+
+// Searches folder\*.mp3 (any case) and reads every entry's tag, on the
+// threads reading gives; the rows and totals are the same for any number.
+FileListing ListFolder(const std::string& folder, const std::string& pattern, const ListReading& reading = {});
 // ListFolder for each folder, the files of all of them spread over the threads.
 std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, const std::string& pattern,
-                                     unsigned jobs = 1);
+                                     const ListReading& reading = {});
 // "%d " + filesWord + ", " + FormatFileSize(total)
 std::string SummaryText(int count, std::uint64_t total, const std::string& filesWord);

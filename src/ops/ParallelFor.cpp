@@ -1,36 +1,78 @@
 #include "ParallelFor.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
+// A call this long that also slept waited on the device rather than on the
+// processor: warm-cache reads take a few microseconds.
+constexpr std::chrono::microseconds kWaitingCall{100};
+
+long VoluntarySwitches()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
+// Tells whether a thread's calls wait on the device; asks the system only
+// after a long call, so a warm run makes no extra system call per item.
+class CWaitDetector {
+public:
+    explicit CWaitDetector(bool active) : m_active(active), m_switches(active ? VoluntarySwitches() : 0) {}
+
+    std::chrono::steady_clock::time_point Start() const
+    {
+        return m_active ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+    }
+
+    bool Waited(std::chrono::steady_clock::time_point start)
+    {
+        if (!m_active || std::chrono::steady_clock::now() - start < kWaitingCall) return false;
+        const long switches = std::exchange(m_switches, VoluntarySwitches());
+        return m_switches > switches;
+    }
+
+private:
+    const bool m_active;
+    long m_switches;
+};
+
 class CSharedItems {
 public:
-    CSharedItems(std::size_t count, const std::function<void(std::size_t, unsigned)>& work)
-        : m_count(count), m_work(work)
+    CSharedItems(std::size_t count, unsigned maxThreads, const std::function<void(std::size_t, unsigned)>& work)
+        : m_count(count), m_maxThreads(maxThreads), m_work(work)
     {
     }
 
-    void Drain(unsigned worker)
+    // Runs every item on `threads` threads, the caller's among them, and more
+    // while calls wait, up to the maximum; returns when all have ended.
+    void Run(unsigned threads, bool grows)
     {
-        for (;;) {
-            const std::size_t index = m_next.fetch_add(1, std::memory_order_relaxed);
-            if (index >= m_count) return;
-            try {
-                m_work(index, worker);
-            } catch (...) {
-                const std::scoped_lock lock(m_mutex);
-                if (!m_error) m_error = std::current_exception();
-                m_next.store(m_count, std::memory_order_relaxed); // the others stop taking items
-                return;
-            }
+        m_grows = grows && threads < m_maxThreads;
+        {
+            const std::scoped_lock lock(m_threadsMutex);
+            while (m_started < std::min(threads, m_maxThreads))
+                StartHelper(); // a failed start lowers the maximum
         }
-    }
+        Drain(0);
+        std::vector<std::jthread> helpers;
+        {
+            const std::scoped_lock lock(m_threadsMutex);
+            m_closed = true; // no helper starts another from here on
+            helpers = std::move(m_helpers);
+        }
+    } // the helpers join here
 
     void RethrowFirstError() const
     {
@@ -38,29 +80,91 @@ public:
     }
 
 private:
+    void Drain(unsigned worker)
+    {
+        CWaitDetector detector(m_grows);
+        for (;;) {
+            const std::size_t index = m_next.fetch_add(1, std::memory_order_relaxed);
+            if (index >= m_count) return;
+            const auto start = detector.Start();
+            try {
+                m_work(index, worker);
+            } catch (...) {
+                const std::scoped_lock lock(m_errorMutex);
+                if (!m_error) m_error = std::current_exception();
+                m_next.store(m_count, std::memory_order_relaxed); // the others stop taking items
+                return;
+            }
+            if (detector.Waited(start)) Grow();
+        }
+    }
+
+    void Grow()
+    {
+        const std::scoped_lock lock(m_threadsMutex);
+        if (!m_closed && m_started < m_maxThreads && m_next.load(std::memory_order_relaxed) < m_count) StartHelper();
+    }
+
+    // With m_threadsMutex held. Worker 0 is the caller's thread.
+    void StartHelper()
+    {
+        const unsigned worker = m_started;
+        if (worker == 0) {
+            m_started = 1;
+            return;
+        }
+        try {
+            m_helpers.emplace_back([this, worker] { Drain(worker); });
+            ++m_started;
+        } catch (const std::system_error&) {
+            m_maxThreads = m_started; // the system has no more threads to give; the ones running finish the work
+        }
+    }
+
     const std::size_t m_count;
+    unsigned m_maxThreads;
     const std::function<void(std::size_t, unsigned)>& m_work;
+    bool m_grows = false;
     std::atomic<std::size_t> m_next{0};
-    std::mutex m_mutex;
+    std::mutex m_errorMutex;
     std::exception_ptr m_error;
+    std::mutex m_threadsMutex;
+    std::vector<std::jthread> m_helpers;
+    unsigned m_started = 0;
+    bool m_closed = false;
 };
+
+unsigned ThreadsFor(std::size_t count, unsigned jobs, unsigned cap)
+{
+    return static_cast<unsigned>(std::min<std::size_t>(std::clamp(jobs, 1u, cap), std::max<std::size_t>(count, 1)));
+}
 
 } // namespace
 
 void ForEachInParallel(std::size_t count, unsigned jobs, const std::function<void(std::size_t, unsigned)>& work)
 {
-    const auto threads = static_cast<unsigned>(std::min<std::size_t>(std::clamp(jobs, 1u, kMaxJobs), count));
-    CSharedItems items(count, work);
-    {
-        std::vector<std::jthread> helpers;
-        for (unsigned worker = 1; worker < threads; ++worker)
-            helpers.emplace_back([&items, worker] { items.Drain(worker); });
-        items.Drain(0);
-    } // the helpers join here
+    const unsigned threads = ThreadsFor(count, jobs, kMaxJobs);
+    CSharedItems items(count, threads, work);
+    items.Run(threads, false);
+    items.RethrowFirstError();
+}
+
+void ForEachWaitingInParallel(std::size_t count, unsigned jobs, unsigned ioJobs,
+                              const std::function<void(std::size_t, unsigned)>& work)
+{
+    const unsigned threads = ThreadsFor(count, jobs, kMaxIoJobs);
+    const unsigned most = threads == 1 ? 1 : ThreadsFor(count, std::max(jobs, ioJobs), kMaxIoJobs);
+    CSharedItems items(count, most, work);
+    items.Run(threads, true);
     items.RethrowFirstError();
 }
 
 unsigned DefaultJobs()
 {
     return std::clamp(2 * std::thread::hardware_concurrency(), 1u, kMaxJobs);
+}
+
+unsigned DefaultIoJobs()
+{
+    return kMaxIoJobs;
 }

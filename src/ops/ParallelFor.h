@@ -12,9 +12,21 @@
 // threads have stopped taking items.
 void ForEachInParallel(std::size_t count, unsigned jobs, const std::function<void(std::size_t, unsigned)>& work);
 
+// As ForEachInParallel, starting on jobs threads; each call that waited on
+// the device (it took long and its thread slept) adds a thread, up to
+// ioJobs, so that a cold disk or a network share gets many requests in flight
+// while a warm cache keeps the few threads it needs. worker is below
+// max(jobs, ioJobs), capped at kMaxIoJobs. With jobs = 1 no thread is added.
+void ForEachWaitingInParallel(std::size_t count, unsigned jobs, unsigned ioJobs,
+                              const std::function<void(std::size_t, unsigned)>& work);
+
 // Twice the machine's hardware threads, from 1 to kMaxJobs: file system
 // calls wait on locks and the journal, and a spare thread per processor
 // keeps the processors busy meanwhile.
 unsigned DefaultJobs();
+// The most threads a slow device gets: the requests a network share or a
+// cold disk needs in flight to hide its latency.
+unsigned DefaultIoJobs();
 
 inline constexpr unsigned kMaxJobs = 64;
+inline constexpr unsigned kMaxIoJobs = 256;

@@ -53,10 +53,12 @@ int PrepareOpened(int fd, unsigned flags, struct stat& info)
 // O_NONBLOCK keeps a FIFO from stalling the open. It stays set: it has no
 // effect on a regular file, the only kind that opens, and clearing it would
 // cost two more system calls per file. info receives the file's status.
-int OpenLocked(const std::string& hostPath, unsigned flags, struct stat& info)
+// A relative hostPath is taken from folderFd (AT_FDCWD: the working folder).
+int OpenLocked(int folderFd, const std::string& hostPath, unsigned flags, struct stat& info)
 {
     const int createFlag = (flags & CFile::modeCreate) ? O_CREAT : 0;
-    const int fd = open(hostPath.c_str(), AccessFlags(flags) | createFlag | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    const int fd =
+        openat(folderFd, hostPath.c_str(), AccessFlags(flags) | createFlag | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) return -1;
     const int error = PrepareOpened(fd, flags, info);
     if (error == 0) return fd;
@@ -117,10 +119,20 @@ bool CFile::Open(const std::string& systemPath, unsigned flags)
 
 bool CFile::OpenHost(const std::string& hostPath, unsigned flags)
 {
+    return OpenLockedAt(AT_FDCWD, hostPath, hostPath, flags);
+}
+
+bool CFile::OpenIn(int folderFd, const std::string& hostName, const std::string& systemPath, unsigned flags)
+{
+    return OpenLockedAt(folderFd, hostName, systemPath, flags);
+}
+
+bool CFile::OpenLockedAt(int folderFd, const std::string& hostPath, const std::string& shownPath, unsigned flags)
+{
     if (m_fd >= 0) Close();
-    m_path = hostPath;
+    m_path = shownPath;
     struct stat info {};
-    m_fd = OpenLocked(hostPath, flags, info);
+    m_fd = OpenLocked(folderFd, hostPath, flags, info);
     m_lastError = m_fd < 0 ? errno : 0;
     if (m_fd >= 0) {
         m_length = static_cast<std::uint64_t>(info.st_size);

@@ -63,6 +63,11 @@ public:
     bool Open(const std::string& systemPath, unsigned flags);
     // Same, for a host path (UTF-8); used by tools that work outside drives.
     bool OpenHost(const std::string& hostPath, unsigned flags);
+    // Same, for the entry hostName of an open folder (a descriptor the caller
+    // keeps open); systemPath is the file's name in messages. Saves the system
+    // the walk of the whole path for every file of a large folder: on a
+    // network share each step of that walk may be a round trip.
+    bool OpenIn(int folderFd, const std::string& hostName, const std::string& systemPath, unsigned flags);
     int LastError() const { return m_lastError; }
     bool IsOpen() const { return m_fd >= 0; }
 
@@ -93,6 +98,7 @@ private:
     template <typename Call> std::size_t Transfer(void* buffer, std::size_t count, Call call, const char* what) const;
     template <typename Call> void WriteAll(const void* buffer, std::size_t count, Call call) const;
     [[noreturn]] void Fail(const char* what) const;
+    bool OpenLockedAt(int folderFd, const std::string& hostPath, const std::string& shownPath, unsigned flags);
 
     int m_fd = -1;
     int m_lastError = 0;

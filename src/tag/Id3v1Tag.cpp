@@ -64,6 +64,16 @@ void AppendRecord(platform::CFile& file, const Record& record)
     }
 }
 
+// ReadTrailingTag for a file StillAsOpened has just checked under the lock:
+// its last bytes are the tail Open kept, so they need no second read.
+std::optional<std::uint64_t> TrailingTagAsOpened(const CId3v1Tag::FileState& state, Record& record)
+{
+    if (state.tail.size() != record.size()) return std::nullopt;
+    std::copy(state.tail.begin(), state.tail.end(), record.begin());
+    if (!CId3v1Record::Parse(record)) return std::nullopt;
+    return state.length - CId3v1Tag::kRecordSize;
+}
+
 bool StillAsOpened(platform::CFile& file, const CId3v1Tag::FileState& state)
 {
     const platform::FileIdentity identity = file.GetIdentity();
@@ -77,15 +87,28 @@ bool StillAsOpened(platform::CFile& file, const CId3v1Tag::FileState& state)
 
 } // namespace
 
-bool CId3v1Tag::Open(const std::string& path)
+bool CId3v1Tag::Open(const std::string& path, Head head)
+{
+    platform::CFile file;
+    file.Open(path, platform::CFile::modeRead);
+    return ReadOpened(file, path, head);
+}
+
+bool CId3v1Tag::OpenIn(int folderFd, const std::string& hostName, const std::string& path, Head head)
+{
+    platform::CFile file;
+    file.OpenIn(folderFd, hostName, path, platform::CFile::modeRead);
+    return ReadOpened(file, path, head);
+}
+
+bool CId3v1Tag::ReadOpened(platform::CFile& file, const std::string& path, Head head)
 {
     m_strPath = path;
     m_openState = {};
     m_bHasTag = false;
     m_bTagOnDisk = false;
     m_bHasId3v2 = false;
-    platform::CFile file;
-    const bool opened = file.Open(path, platform::CFile::modeRead);
+    const bool opened = file.IsOpen();
     m_nLastError = opened ? 0 : file.LastError();
     if (!opened) {
         // Nothing of the previous file may show through a reused object.
@@ -93,7 +116,7 @@ bool CId3v1Tag::Open(const std::string& path)
         return false;
     }
     m_dwFileLength = file.GetLength();
-    m_bHasId3v2 = StartsWithId3v2(file);
+    m_bHasId3v2 = head == Head::Check && StartsWithId3v2(file);
     Record tail{};
     const bool complete = m_dwFileLength > kRecordSize &&
                           file.ReadAt(m_dwFileLength - kRecordSize, tail.data(), kRecordSize) == kRecordSize;
@@ -128,7 +151,8 @@ bool CId3v1Tag::SaveChecked(bool onlyIfUnchanged)
     // second record must never be stacked onto one, nor audio cut as a tag.
     Record old{};
     const bool lookAtTail = m_bTagOnDisk || m_bHasTag;
-    const std::optional<std::uint64_t> tagAt = lookAtTail ? ReadTrailingTag(file, old) : std::nullopt;
+    std::optional<std::uint64_t> tagAt;
+    if (lookAtTail) tagAt = onlyIfUnchanged ? TrailingTagAsOpened(m_openState, old) : ReadTrailingTag(file, old);
     if (m_bHasTag && tagAt)
         OverwriteRecord(file, *tagAt, m_record.Render(), old);
     else if (m_bHasTag)

@@ -10,6 +10,10 @@
 #include <string>
 #include <string_view>
 
+namespace platform {
+class CFile;
+}
+
 class CId3v1Tag {
 public:
     // The file as Open found it: which file, its length and, when it is longer
@@ -25,8 +29,14 @@ public:
     static constexpr int kGenreCount = static_cast<int>(::kGenreCount);
     static constexpr unsigned char kNoGenre = ::kNoGenre;
 
+    // What Open reads besides the record: whether the file starts with an
+    // ID3v2 tag costs one more read per file, which a listing does without.
+    enum class Head { Check, Skip };
     // path is a system path. Nonzero when the file could be opened for reading.
-    bool Open(const std::string& path);
+    bool Open(const std::string& path, Head head = Head::Check);
+    // Open for the entry hostName of an open folder (platform::CFile::OpenIn),
+    // the file that has the system path path.
+    bool OpenIn(int folderFd, const std::string& hostName, const std::string& path, Head head = Head::Check);
     // Overwrites, appends or cuts the record by the two flags. Does nothing when
     // the file cannot be opened for writing; raises platform::CFileException when
     // a write fails after the open, leaving the file as it was.
@@ -43,7 +53,7 @@ public:
     // errno value of the last Open or Save that could not open the file; 0 when it opened.
     int GetLastError() const { return m_nLastError; }
     // The file starts with "ID3": it also carries an ID3v2 tag, which players
-    // may show instead of this one. False when the last Open failed.
+    // may show instead of this one. False when the last Open failed or skipped the head.
     bool HasId3v2() const { return m_bHasId3v2; }
 
     // A field's text; empty without a tag, except the genre, which reads the
@@ -82,6 +92,8 @@ public:
 
 private:
     bool SaveChecked(bool onlyIfUnchanged);
+    // Reads what Open learns from file, opened or not (then its error is kept).
+    bool ReadOpened(platform::CFile& file, const std::string& path, Head head);
 
     std::string m_strPath;
     FileState m_openState;

@@ -142,13 +142,13 @@ TEST_F(FileListingTest, ThreadsGiveTheRowsOfOneThread)
     std::vector<std::string> systemFolders;
     for (const std::string& folder : folders)
         systemFolders.push_back(machine.Sys(folder));
-    const std::vector<FileListing> together = ListFolders(systemFolders, "%1 - %2", 4);
+    const std::vector<FileListing> together = ListFolders(systemFolders, "%1 - %2", {.jobs = 4});
     ASSERT_EQ(together.size(), folders.size());
     for (std::size_t i = 0; i < folders.size(); ++i) {
         SCOPED_TRACE(folders[i]);
-        const FileListing alone = ListFolder(systemFolders[i], "%1 - %2", 1);
+        const FileListing alone = ListFolder(systemFolders[i], "%1 - %2", {.jobs = 1});
         ExpectSameRows(together[i], alone);
-        ExpectSameRows(ListFolder(systemFolders[i], "%1 - %2", 3), alone);
+        ExpectSameRows(ListFolder(systemFolders[i], "%1 - %2", {.jobs = 3}), alone);
     }
     // The held file and the folder are the rows that could not be read.
     int unread = 0;

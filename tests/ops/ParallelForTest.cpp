@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 #include <vector>
 
 TEST(ForEachInParallel, EveryIndexOnceOnAWorkerBelowJobs)
@@ -53,4 +56,38 @@ TEST(ForEachInParallel, FirstExceptionReachesTheCallerAndStopsTheRest)
                      std::runtime_error);
         EXPECT_LT(done.load(), 100000u - 1) << "the other items should stop being taken";
     }
+}
+
+// Calls that sleep stand for reads waiting on a slow device.
+TEST(ForEachWaitingInParallel, AddsThreadsWhileCallsWaitUpToIoJobs)
+{
+    constexpr std::size_t kCount = 400;
+    for (const auto& [jobs, ioJobs] : {std::pair{2u, 16u}, std::pair{1u, 16u}, std::pair{4u, kMaxIoJobs + 10}}) {
+        SCOPED_TRACE(testing::Message() << jobs << " jobs, " << ioJobs << " I/O jobs");
+        std::vector<std::atomic<int>> calls(kCount);
+        std::vector<std::atomic<bool>> workerSeen(kMaxIoJobs + 10);
+        std::atomic<bool> workerInRange{true};
+        ForEachWaitingInParallel(kCount, jobs, ioJobs, [&](std::size_t index, unsigned worker) {
+            ++calls[index];
+            if (worker >= std::min(ioJobs, kMaxIoJobs)) workerInRange = false;
+            else workerSeen[worker] = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+        for (std::size_t i = 0; i < kCount; ++i)
+            ASSERT_EQ(calls[i], 1) << "index " << i;
+        EXPECT_TRUE(workerInRange);
+        const auto used = static_cast<unsigned>(std::count(workerSeen.begin(), workerSeen.end(), true));
+        if (jobs == 1)
+            EXPECT_EQ(used, 1u) << "one job stays on the caller's thread";
+        else
+            EXPECT_GT(used, jobs) << "waiting calls should have added threads";
+    }
+}
+
+TEST(ForEachWaitingInParallel, QuickCallsKeepTheThreadsTheyStartedWith)
+{
+    std::vector<std::atomic<bool>> workerSeen(kMaxIoJobs);
+    ForEachWaitingInParallel(20000, 2, kMaxIoJobs, [&](std::size_t, unsigned worker) { workerSeen[worker] = true; });
+    for (unsigned worker = 2; worker < kMaxIoJobs; ++worker)
+        EXPECT_FALSE(workerSeen[worker]) << "worker " << worker << " started for calls that never waited";
 }

@@ -293,6 +293,11 @@ TEST_F(Id3v1TagTest, HasId3v2WhenTheFileStartsWithID3)
         SCOPED_TRACE(c.label);
         ASSERT_TRUE(tag.Open(Put(c.bytes)));
         EXPECT_EQ(tag.HasId3v2(), c.hasTag);
+        const std::string artist = tag.Get(Field::Artist);
+        // A listing that skips the head reads the same record and marks nothing.
+        ASSERT_TRUE(tag.Open(Put(c.bytes), CId3v1Tag::Head::Skip));
+        EXPECT_FALSE(tag.HasId3v2());
+        EXPECT_EQ(tag.Get(Field::Artist), artist);
     }
     // A reused object forgets the last file's mark when the next open fails.
     ASSERT_TRUE(tag.Open(Put("ID3" + SilentFrames(1))));
