@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test three times: a normal build, a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer, and a Release build.
+# The normal build also makes the Debian package and checks it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +22,10 @@ run_build() {
 
 run_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 scripts/tidy.sh build
+# The Debian package from the normal build, and a check of what it holds.
+rm -f build/sonadex-pro_*.deb
+(cd build && cpack -G DEB)
+scripts/check-package.sh build
 run_build build-sanitize -DCMAKE_BUILD_TYPE=Debug -DSONADEX_SANITIZE=ON
 # Release's -O3 raises warnings the other builds do not; -Werror makes them count.
 run_build build-release -DCMAKE_BUILD_TYPE=Release

@@ -11,8 +11,14 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # interop oracles and test helpers
   id3v2 eyed3 python3-mutagen mp3info lame sox poppler-utils
+  # a private print service (cupsd, lpstat, pdftopdf) for the print command's printer test
+  cups
+  # building and checking the Debian package
+  file man-db lintian appstream
   # running the window under a virtual display
   xvfb xauth xdg-utils desktop-file-utils
+  # Qt's own dialog and button texts (qtbase_de.qm) for the German window
+  qt6-translations-l10n
 )
 
 missing=()

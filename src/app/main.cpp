@@ -1,4 +1,5 @@
 // The window program.
+#include "FirstStart.h"
 #include "SonadexApp.h"
 #include "platform/Machine.h"
 #include "platform/MessageBox.h"
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
         platform::MessageBox(nullptr, *refusal, "Sonadex Pro", platform::MB_ICONSTOP | platform::MB_OK);
         return 2;
     }
+    ApplyFirstStartDefaults();
     CSonadexApp app;
     if (!app.InitInstance()) return app.ExitCode();
     return QApplication::exec();

@@ -1,14 +1,25 @@
 #include "SettingsDefaults.h"
+#include "SetupEnvironment.h"
 
+#include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "settings/SettingNames.h"
 #include "settings/StoredSettings.h"
+
+#include <filesystem>
 
 namespace setup {
 
 namespace {
 
 constexpr char kDefaultPattern[] = "%1 - %2";
+
+// A host folder as the program will see it: a system path on the drive table.
+std::optional<std::string> AsSystemPath(const std::string& hostFolder)
+{
+    std::error_code ec;
+    return platform::SystemPath(std::filesystem::absolute(hostFolder, ec).lexically_normal().string());
+}
 
 } // namespace
 
@@ -47,6 +58,19 @@ AddMissingSettings(const std::string& hiveFile, const std::vector<SettingValue>&
     const bool written = platform::UpdateHiveFile(hiveFile, edit, &problem);
     if (!written && !problem.empty()) return std::nullopt;
     return added;
+}
+
+std::optional<std::vector<std::string>> AddUserDefaults(const std::string& langFolder, const std::string& lastFolder,
+                                                        std::string& problem)
+{
+    const std::optional<std::string> langPath = AsSystemPath(langFolder);
+    const std::optional<std::string> lastPath = AsSystemPath(lastFolder);
+    if (!langPath || !lastPath) {
+        problem = "a folder lies on no drive of the drive table";
+        return std::nullopt;
+    }
+    return AddMissingSettings(platform::HivePath(), DefaultSettings(*langPath, LanguageForLocale(), *lastPath),
+                              problem);
 }
 
 } // namespace setup

@@ -26,4 +26,12 @@ std::vector<SettingValue> DefaultSettings(const std::string& langPath, const std
 std::optional<std::vector<std::string>>
 AddMissingSettings(const std::string& hiveFile, const std::vector<SettingValue>& values, std::string& problem);
 
+// The defaults for the current user, added to the machine's hive file as by
+// AddMissingSettings: the language files in langFolder, the locale's
+// language and lastFolder as the folder opened first (host folders, shown as
+// system paths on the current drive table). nullopt with the reason in problem
+// when a folder lies on no drive or the hive could not be updated.
+std::optional<std::vector<std::string>> AddUserDefaults(const std::string& langFolder, const std::string& lastFolder,
+                                                        std::string& problem);
+
 } // namespace setup

@@ -7,9 +7,7 @@
 #include "SetupEnvironment.h"
 
 #include "platform/Machine.h"
-#include "platform/Registry.h"
 
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -50,13 +48,6 @@ int Fail(const std::string& what)
     return 1;
 }
 
-// A host folder as the program will see it: a system path on the drive table.
-std::optional<std::string> AsSystemPath(const std::string& hostFolder)
-{
-    std::error_code ec;
-    return platform::SystemPath(std::filesystem::absolute(hostFolder, ec).lexically_normal().string());
-}
-
 void Report(const std::string& what, const std::vector<std::string>& items)
 {
     for (const std::string& item : items)
@@ -92,12 +83,8 @@ int main(int argc, char** argv)
     }
 
     const std::string lastFolder = options->demoFolder.empty() ? setup::MusicFolder() : options->demoFolder;
-    const std::optional<std::string> langPath = AsSystemPath(setup::LanguageTarget());
-    const std::optional<std::string> lastPath = AsSystemPath(lastFolder);
-    if (!langPath || !lastPath) return Fail("a folder lies on no drive of the drive table");
     std::string problem;
-    const auto added = setup::AddMissingSettings(
-        platform::HivePath(), setup::DefaultSettings(*langPath, setup::LanguageForLocale(), *lastPath), problem);
+    const auto added = setup::AddUserDefaults(setup::LanguageTarget(), lastFolder, problem);
     if (!added) return Fail(problem);
     Report("added", *added);
     return 0;
