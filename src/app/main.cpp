@@ -1,4 +1,5 @@
 // The window program.
+#include "CommandLine.h"
 #include "FirstStart.h"
 #include "SonadexApp.h"
 #include "platform/Machine.h"
@@ -6,8 +7,11 @@
 
 #include <QApplication>
 
+#include <iostream>
+
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> answered = AnswerCommandLine(argc, argv, std::cout)) return *answered;
     // Code page and drives are machine settings, fixed for the run.
     const std::optional<std::string> refusal = platform::InstallMachineFromHive();
     QApplication application(argc, argv);
