@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QScreen>
 
 CSonadexApp::CSonadexApp() = default;
@@ -24,9 +23,7 @@ CSonadexApp::~CSonadexApp()
 bool CSonadexApp::InitInstance()
 {
     QCoreApplication::setApplicationName("Sonadex Pro");
-    // No display name: Qt would append it to every caption (" — Sonadex Pro"),
-    // and each window already carries the caption it should show.
-    QGuiApplication::setWindowIcon(QIcon(":/icons/sonadex-pro.png"));
+    QGuiApplication::setApplicationDisplayName("Sonadex Pro");
     m_pDocument = std::make_unique<CSonadexDoc>();
     m_pMainWnd = std::make_unique<CMainFrame>(*m_pDocument);
     connect(m_pMainWnd->CommandAction(res::ID_APP_ABOUT), &QAction::triggered, this, &CSonadexApp::OnAppAbout);
