@@ -1,4 +1,4 @@
-// The desktop trash of the freedesktop.org Trash specification, so that a
+// The desktop trash that file managers share (the freedesktop.org Trash layout), so that a
 // deleted file shows up in the file manager's trash and can be restored:
 // the home trash ${XDG_DATA_HOME:-~/.local/share}/Trash for a file on its
 // mount, else the mount's $topdir/.Trash/$uid (an administrator's sticky
