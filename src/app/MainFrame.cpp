@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -17,6 +18,9 @@ namespace {
 constexpr const char* kFrameTitle = "Sonadex Pro";
 constexpr const char* kIdleText = "Bereit";
 constexpr int kSeparator = 0;
+// Caps, Num and Scroll Lock.
+constexpr std::array<const char*, 3> kLockPaneTexts{"UF", "NUM", "RF"};
+constexpr int kLockPollMilliseconds = 250;
 
 } // namespace
 
@@ -114,15 +118,30 @@ void CMainFrame::CreateStatusBar()
         if (message.isEmpty()) m_wndStatusBar->showMessage(kIdleText);
     });
     m_wndStatusBar->showMessage(kIdleText);
-    // Caps, Num and Scroll Lock indicators; the lock states are not readable
-    // portably, so the panes stay greyed as "off".
-    for (const char* indicator : {"UF", "NUM", "RF"}) {
-        auto* pane = new QLabel(indicator, m_wndStatusBar);
+    for (std::size_t i = 0; i < m_lockPanes.size(); ++i) {
+        auto* pane = new QLabel(kLockPaneTexts[i], m_wndStatusBar);
         pane->setAlignment(Qt::AlignCenter);
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance("NUM") + 12);
         pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        pane->setEnabled(false);
         m_wndStatusBar->addPermanentWidget(pane);
+        m_lockPanes[i] = pane;
+    }
+    // The lock keys change also while another program has the keyboard, and
+    // no event tells of it: they are read a few times a second, as the
+    // framework reads them when idle.
+    auto* lockTimer = new QTimer(this);
+    connect(lockTimer, &QTimer::timeout, this, [this] { ShowLockKeys(ReadLockKeyState()); });
+    lockTimer->start(kLockPollMilliseconds);
+    ShowLockKeys(ReadLockKeyState());
+}
+
+void CMainFrame::ShowLockKeys(const LockKeyState& state)
+{
+    const std::array<std::optional<bool>, 3> keys{state.capsLock, state.numLock, state.scrollLock};
+    for (std::size_t i = 0; i < m_lockPanes.size(); ++i) {
+        // A key that is off shows an empty pane; one the platform does not tell about stays greyed.
+        m_lockPanes[i]->setEnabled(keys[i].has_value());
+        m_lockPanes[i]->setText(keys[i].value_or(true) ? kLockPaneTexts[i] : "");
     }
 }
 

@@ -2,12 +2,16 @@
 // around the one view.
 #pragma once
 
+#include "LockKeys.h"
+
 #include <QMainWindow>
+#include <array>
 #include <map>
 
 class CSonadexDoc;
 class CSonadexView;
 class QAction;
+class QLabel;
 class QMenu;
 
 class CMainFrame : public QMainWindow {
@@ -18,6 +22,11 @@ public:
     CSonadexView* GetActiveView() const { return m_view; }
     // The action of a command number, or null.
     QAction* CommandAction(int id) const;
+
+    // The status bar's Caps, Num and Scroll Lock panes: the text where a key
+    // is on, empty where it is off, greyed where the platform does not tell.
+    void ShowLockKeys(const LockKeyState& state);
+    const std::array<QLabel*, 3>& LockPanes() const { return m_lockPanes; }
 
     QStatusBar* m_wndStatusBar = nullptr;
     QToolBar* m_wndToolBar = nullptr;
@@ -38,4 +47,5 @@ private:
     CSonadexDoc& m_doc;
     CSonadexView* m_view = nullptr; // owned by this window
     std::map<int, QAction*> m_actions;
+    std::array<QLabel*, 3> m_lockPanes{}; // owned by the status bar
 };

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 
 CSonadexApp::CSonadexApp() = default;
@@ -23,7 +24,9 @@ CSonadexApp::~CSonadexApp()
 bool CSonadexApp::InitInstance()
 {
     QCoreApplication::setApplicationName("Sonadex Pro");
-    QGuiApplication::setApplicationDisplayName("Sonadex Pro");
+    // No display name: Qt would append it to every caption (" — Sonadex Pro"),
+    // and each window already carries the caption it should show.
+    QGuiApplication::setWindowIcon(QIcon(":/icons/sonadex-pro.png"));
     m_pDocument = std::make_unique<CSonadexDoc>();
     m_pMainWnd = std::make_unique<CMainFrame>(*m_pDocument);
     connect(m_pMainWnd->CommandAction(res::ID_APP_ABOUT), &QAction::triggered, this, &CSonadexApp::OnAppAbout);

@@ -1,6 +1,7 @@
 #include "SettingsDlg.h"
 
 #include "DialogControls.h"
+#include "ElidedLabel.h"
 #include "naming/MakeFileName.h"
 #include "UnholdableText.h"
 #include "language/LanguageText.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -32,6 +34,7 @@ constexpr TemplateRect kGroupRect{7, 7, 195, 80};
 constexpr TemplateRect kPatternRect{17, 22, 55, kRowHeight};
 constexpr TemplateRect kExampleLabelRect{77, 22, 30, kRowHeight};
 constexpr TemplateRect kExampleTextRect{107, 22, 85, kRowHeight};
+constexpr int kExampleGap = 2; // between "Example:" and the example
 // The placeholder labels take their whole 60-unit column (the template leaves 5
 // units unused), since field names are wider in the desktop's font.
 constexpr TemplateRect kPlaceholderRects[] = {{17, 42, 60, 10}, {77, 42, 60, 10}, {137, 42, 60, 10},
@@ -91,7 +94,7 @@ void CSettingsDlg::CreateControls()
         m_placeholderLabels[i] =
             new QLabel(QString::fromLatin1(PlaceholderCaption(i, kGermanFieldNames[i]).c_str()), this);
     m_exampleLabel = new QLabel(QStringLiteral("Beispiel:"), this);
-    m_exampleText = new QLabel(this);
+    m_exampleText = new CElidedLabel(this);
     m_exampleText->setObjectName("exampleText");
     m_promptBox = new QCheckBox(QStringLiteral("Nach fehlenden Informationen fragen"), this);
     m_promptBox->setObjectName("promptCheck");
@@ -119,8 +122,7 @@ void CSettingsDlg::LayOutControls()
     Place(*this, *m_patternEdit, kPatternRect);
     for (int i = 0; i < kPlaceholderCount; ++i)
         Place(*this, *m_placeholderLabels[i], kPlaceholderRects[i]);
-    Place(*this, *m_exampleLabel, kExampleLabelRect);
-    Place(*this, *m_exampleText, kExampleTextRect);
+    PlaceExample();
     Place(*this, *m_promptBox, kPromptRect);
     Place(*this, *m_cancelButton, kCancelRect);
     Place(*this, *m_okButton, kOkRect);
@@ -171,6 +173,21 @@ void CSettingsDlg::ApplyTexts()
             platform::ToQString(PlaceholderCaption(i, GetText(m_languageTable, kFieldNameTexts[i]))));
     m_exampleLabel->setText(platform::ToQString(GetText(m_languageTable, text::kExample) + ":"));
     m_languageLabel->setText(platform::ToQString(GetText(m_languageTable, text::kLanguage) + ":"));
+    PlaceExample();
+}
+
+// The example's label is as wide as its text needs, so its colon shows in
+// every language and font; the example takes the rest of its row.
+void CSettingsDlg::PlaceExample()
+{
+    const int x = dialogs::DluX(*this, kExampleLabelRect.x);
+    const int y = dialogs::DluY(*this, kExampleLabelRect.y);
+    const int height = dialogs::DluY(*this, kExampleLabelRect.h);
+    const int width = std::max(dialogs::DluX(*this, kExampleLabelRect.w), m_exampleLabel->sizeHint().width());
+    m_exampleLabel->setGeometry(x, y, width, height);
+    const int right = dialogs::DluX(*this, kExampleTextRect.x + kExampleTextRect.w);
+    const int left = x + width + dialogs::DluX(*this, kExampleGap);
+    m_exampleText->setGeometry(left, y, std::max(0, right - left), height);
 }
 
 void CSettingsDlg::UpdateExample()

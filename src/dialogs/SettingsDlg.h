@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+class CElidedLabel;
 class CTableFile;
 class QCheckBox;
 class QComboBox;
@@ -41,6 +42,7 @@ private:
 
     void CreateControls();
     void LayOutControls();
+    void PlaceExample();
     void InitDialog();
     void FillLanguageBox();
     void ApplyTexts();
@@ -71,7 +73,7 @@ private:
     QGroupBox* m_renameGroup = nullptr;
     QLineEdit* m_patternEdit = nullptr;
     QLabel* m_exampleLabel = nullptr;
-    QLabel* m_exampleText = nullptr;
+    CElidedLabel* m_exampleText = nullptr;
     QLabel* m_placeholderLabels[kPlaceholderCount] = {};
     QCheckBox* m_promptBox = nullptr;
     QPushButton* m_cancelButton = nullptr;

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -100,17 +101,33 @@ void CTagEditDlg::CreateControls()
 
 void CTagEditDlg::LayOutControls()
 {
+    // The buttons share one width: the template's, or what the widest
+    // caption needs with the style's padding. The row keeps the template's
+    // gaps, and fields and dialog widen with it.
+    int buttonWidth = dialogs::DluX(*this, kButtonWidth);
+    for (const QPushButton* button : {m_closeButton, m_renameButton, m_saveButton})
+        buttonWidth = std::max(buttonWidth, button->sizeHint().width());
+    const int buttonY = dialogs::DluY(*this, kButtonY);
+    const int buttonHeight = dialogs::DluY(*this, kButtonHeight);
+    int x = dialogs::DluX(*this, kCloseX);
+    m_closeButton->setGeometry(x, buttonY, buttonWidth, buttonHeight);
+    x += buttonWidth + dialogs::DluX(*this, kRenameX - kCloseX - kButtonWidth);
+    m_renameButton->setGeometry(x, buttonY, buttonWidth, buttonHeight);
+    x += buttonWidth + dialogs::DluX(*this, kSaveX - kRenameX - kButtonWidth);
+    m_saveButton->setGeometry(x, buttonY, buttonWidth, buttonHeight);
+    const int right = x + buttonWidth;
+
+    const int fieldX = dialogs::DluX(*this, kFieldX);
+    const int fieldWidth = std::max(dialogs::DluX(*this, kFieldWidth), right - fieldX);
     for (Field field : kFields) {
         const int y = kFirstRowY + static_cast<int>(FieldIndex(field)) * kRowStep;
         QWidget* control = field == Field::Genre ? static_cast<QWidget*>(m_genreBox) : At(m_edits, field);
-        dialogs::PlaceControl(*this, *control, kFieldX, y, kFieldWidth, kFieldHeight);
+        control->setGeometry(fieldX, dialogs::DluY(*this, y), fieldWidth, dialogs::DluY(*this, kFieldHeight));
         // The label is centred on its field's height, so the texts line up.
         dialogs::PlaceControl(*this, *At(m_labels, field), kLabelX, y, kLabelWidth, kFieldHeight);
     }
-    dialogs::PlaceControl(*this, *m_closeButton, kCloseX, kButtonY, kButtonWidth, kButtonHeight);
-    dialogs::PlaceControl(*this, *m_renameButton, kRenameX, kButtonY, kButtonWidth, kButtonHeight);
-    dialogs::PlaceControl(*this, *m_saveButton, kSaveX, kButtonY, kButtonWidth, kButtonHeight);
-    dialogs::FixClientSize(*this, kClientWidth, kClientHeight);
+    setFixedSize(std::max(dialogs::DluX(*this, kClientWidth), right + dialogs::DluX(*this, kCloseX)),
+                 dialogs::DluY(*this, kClientHeight));
 }
 
 bool CTagEditDlg::InitDialog()
@@ -135,6 +152,7 @@ void CTagEditDlg::ApplyTexts()
     m_saveButton->setText(platform::ToQString(GetText(m_languageTable, text::kSave)));
     for (Field field : kFields)
         At(m_labels, field)->setText(platform::ToQString(GetText(m_languageTable, At(kFieldNameTexts, field)) + ":"));
+    LayOutControls(); // the captions decide the buttons' width
 }
 
 void CTagEditDlg::FillGenreBox()

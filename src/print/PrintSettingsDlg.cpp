@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QLayout>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -30,6 +31,8 @@ void CPrintSettingsDlg::BuildLayout()
 {
     // Created in tab order; the grid mirrors the template's two columns.
     auto* grid = new QGridLayout(this);
+    // A modal frame: fixed at the size its captions need, whatever the language.
+    grid->setSizeConstraint(QLayout::SetFixedSize);
     grid->addWidget(AddCheckBox("fileName", "Dateiname", &PrintChoice::printFileName, text::kFileName), 0, 0);
     grid->addWidget(AddCheckBox("fileSize", "Dateigrösse", &PrintChoice::printFileSize, text::kFileSize), 0, 1);
     grid->addWidget(AddCheckBox("artist", "Interpret", &PrintChoice::printArtist, text::kArtist), 1, 0);
@@ -58,16 +61,22 @@ void CPrintSettingsDlg::BuildLayout()
 
 int CPrintSettingsDlg::DoModal()
 {
+    // Like a dialog made afresh: centred on its window and with the focus on
+    // the first box, whatever place and focus the last opening left.
+    setAttribute(Qt::WA_Moved, false);
+    m_bindings.front().box->setFocus();
     return exec();
 }
 
 void CPrintSettingsDlg::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
     // On every showing, so that a language switched meanwhile shows up here
-    // and the boxes start from the last confirmed choice.
+    // and the boxes start from the last confirmed choice; sized for the new
+    // captions before the dialog is centred.
     ApplyCaptions();
     ExchangeIntoBoxes();
+    layout()->activate();
+    QDialog::showEvent(event);
 }
 
 void CPrintSettingsDlg::ApplyCaptions()

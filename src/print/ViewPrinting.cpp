@@ -2,10 +2,12 @@
 
 #include "ApplicationPrinter.h"
 #include "ListingPrinter.h"
+#include "PreviewRedraw.h"
 #include "platform/MessageBox.h"
 
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 
 namespace {
@@ -58,6 +60,8 @@ void Preview(QWidget* view, CListingPrinter& listing, CPrintSettingsDlg& setting
     // Every redraw draws its pages afresh from the collected paths.
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
                      [&listing](QPrinter* target) { listing.PrintPages(*target); });
+    // Zooming or turning pages draws them again too, reading the tags anew.
+    if (auto* pages = preview.findChild<QPrintPreviewWidget*>()) RedrawOnEveryChange(*pages);
     preview.exec();
     listing.OnEndPrinting();
 }

@@ -180,6 +180,18 @@ void CSonadexView::OnFolderExpanding(QTreeWidgetItem* node)
     AddGrandchildFolders(node);
 }
 
+void CSonadexView::OnFolderCollapsed(QTreeWidgetItem* node)
+{
+    OnFolderExpanding(node);
+    const QList<QTreeWidgetItem*> selected = m_treeFolders->selectedItems();
+    if (selected.isEmpty()) return;
+    for (const QTreeWidgetItem* up = selected.front()->parent(); up; up = up->parent())
+        if (up == node) {
+            m_treeFolders->setCurrentItem(node); // runs OnFolderSelChanged
+            return;
+        }
+}
+
 void CSonadexView::OnFolderSelChanged()
 {
     if (m_bRebuildingTree) return;

@@ -53,7 +53,8 @@ CSonadexView::CSonadexView(QWidget* parent)
     : QWidget(parent), m_treeFolders(MakeFolderTree(this)), m_listFiles(MakeFileList(this))
 {
     setObjectName("SonadexView");
-    m_pPrintSettings = std::make_unique<CPrintSettingsDlg>(m_tblLanguage, nullptr);
+    // Owned by the view, so it shows over the main window, centred, with its icon.
+    m_pPrintSettings = std::make_unique<CPrintSettingsDlg>(m_tblLanguage, this);
 
     // Selection, not the current item: Qt makes the first node current when
     // the tree gains the focus, and that must not change the folder.
@@ -62,7 +63,7 @@ CSonadexView::CSonadexView(QWidget* parent)
     connect(m_treeFolders, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* node) { OnFolderExpanding(node); });
     connect(m_treeFolders, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem* node) { OnFolderExpanding(node); });
+            [this](QTreeWidgetItem* node) { OnFolderCollapsed(node); });
     connect(m_listFiles, &QWidget::customContextMenuRequested, this, [this] { OnListRightClick(); });
     // A double click counts anywhere in the list, also below the last row.
     m_listFiles->viewport()->installEventFilter(this);

@@ -66,6 +66,9 @@ public:
     std::string GetFolderPath(const QTreeWidgetItem* node) const;
     void OnFolderSelChanged();
     void OnFolderExpanding(QTreeWidgetItem* node);
+    // Reads as OnFolderExpanding does; a selection hidden below the node
+    // moves to the node, which becomes the current folder.
+    void OnFolderCollapsed(QTreeWidgetItem* node);
 
     // File list (FileList.cpp).
     void InitFileListImages();

@@ -70,7 +70,11 @@ void CSonadexView::KeepSplashUntil(std::uint32_t t0) const
 // the caller returns (the application asks QuitRequested).
 void CSonadexView::EndStartUp(const std::string& message)
 {
-    platform::MessageBox(this, message, kCaption, platform::MB_OK | platform::MB_ICONSTOP);
+    // The main window is not shown yet: the box takes the splash's place,
+    // centred as it is. The splash stays on top, so it goes first.
+    QWidget* splash = findChild<CSplashDlg*>();
+    if (splash) splash->hide();
+    platform::MessageBox(splash ? splash : this, message, kCaption, platform::MB_OK | platform::MB_ICONSTOP);
     m_quitCode = 0;
 }
 

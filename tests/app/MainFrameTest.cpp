@@ -2,6 +2,7 @@
 #include "ViewHarness.h"
 
 #include "app/AboutDlg.h"
+#include "app/LockKeys.h"
 #include "app/MainFrame.h"
 #include "app/SonadexDoc.h"
 #include "platform/Shell.h"
@@ -104,6 +105,37 @@ TEST(MainFrame, StatusBarShowsIdleTextAndIndicatorsAndBarsToggle)
     EXPECT_TRUE(frame.m_wndToolBar->isVisible());
     frame.CommandAction(res::ID_VIEW_STATUS_BAR)->trigger();
     EXPECT_FALSE(frame.m_wndStatusBar->isVisible());
+}
+
+// Caps, Num and Scroll Lock: the text where the key is on, an empty pane
+// where it is off, greyed text where the platform does not tell; the
+// offscreen platform tells nothing.
+TEST(MainFrame, LockPanesShowOnOffOrGreyed)
+{
+    CSonadexDoc doc;
+    CMainFrame frame(doc);
+    EXPECT_EQ(ReadLockKeyState(), LockKeyState{});
+    for (const QLabel* pane : frame.LockPanes()) {
+        EXPECT_FALSE(pane->isEnabled()) << pane->text().toStdString();
+        EXPECT_FALSE(pane->text().isEmpty());
+    }
+    const struct {
+        LockKeyState state;
+        std::array<bool, 3> enabled;
+        QStringList texts;
+    } cases[] = {
+        {{true, false, std::nullopt}, {true, true, false}, {"UF", "", "RF"}},
+        {{false, true, true}, {true, true, true}, {"", "NUM", "RF"}},
+        {{}, {false, false, false}, {"UF", "NUM", "RF"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.texts.join(',').toStdString());
+        frame.ShowLockKeys(c.state);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(frame.LockPanes()[i]->isEnabled(), c.enabled[i]) << i;
+            EXPECT_EQ(frame.LockPanes()[i]->text(), c.texts[static_cast<int>(i)]) << i;
+        }
+    }
 }
 
 TEST(AboutDlg, WebButtonAsksTheShellEveryTimeAndEscapeCloses)

@@ -2,6 +2,8 @@
 // drive with its own hive.
 #include "dialogs/SettingsDlg.h"
 
+#include "dialogs/ElidedLabel.h"
+
 #include "GuiTestSupport.h"
 #include "TempMachine.h"
 #include "language/LanguageText.h"
@@ -13,10 +15,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -163,6 +167,45 @@ TEST_F(SettingsDlgTest, LanguageSwitchRecaptionsTheDialogAtOnce)
         Child<QPushButton>(dlg, "okButton").click();
     });
     EXPECT_EQ(GetText(language, 65), "Artist");
+}
+
+// The example's label shows its colon in both languages, and an example too
+// long for its row is cut with an ellipsis and shown whole as its tooltip.
+TEST_F(SettingsDlgTest, ExampleLabelKeepsItsColonAndALongExampleEndsInAnEllipsis)
+{
+    const QString longPattern = "%1 - %2 - %3 - %4 - %5 - %6";
+    CSettingsDlg dlg(language);
+    Prepare(dlg, "%1");
+    RunModalScript(dlg, [&] {
+        for (const char* name : {"Deutsch", "English"}) {
+            SCOPED_TRACE(name);
+            Languages(dlg).setCurrentIndex(Languages(dlg).findText(name));
+            const QLabel* label = nullptr;
+            for (const QLabel* candidate : dlg.findChildren<QLabel*>())
+                if (candidate->text().startsWith(name == std::string("English") ? "Example" : "Beispiel"))
+                    label = candidate;
+            ASSERT_NE(label, nullptr);
+            EXPECT_TRUE(label->text().endsWith(':'));
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+                << "the label cuts its own text";
+            const auto& example = Child<CElidedLabel>(dlg, "exampleText");
+            EXPECT_GE(example.geometry().left(), label->geometry().right()) << "the two overlap";
+
+            SetPattern(dlg, "%1");
+            EXPECT_FALSE(example.IsCut());
+            EXPECT_EQ(example.ShownText(), example.text());
+            SetPattern(dlg, longPattern);
+            EXPECT_TRUE(example.IsCut());
+            EXPECT_TRUE(example.ShownText().endsWith(QChar(0x2026))) << example.ShownText().toStdString();
+            EXPECT_TRUE(example.text().endsWith(".mp3"));
+
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), example.mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(const_cast<CElidedLabel*>(&example), &help);
+            EXPECT_EQ(QToolTip::text(), example.text());
+            QToolTip::hideText();
+        }
+        Child<QPushButton>(dlg, "cancelButton").click();
+    });
 }
 
 TEST_F(SettingsDlgTest, OkStoresLanguagePatternAndPrompt)

@@ -104,6 +104,33 @@ TEST_F(TagEditDlgTest, TaggedFileOpensCleanWithItsFieldsAndTexts)
     EXPECT_FALSE(dlg.Changed());
 }
 
+// Each button is as wide as its caption with the style's padding, however
+// long the language's word: the row neither overlaps nor leaves the dialog.
+TEST_F(TagEditDlgTest, ButtonsFitTheirCaptionsWithTheStylesPadding)
+{
+    tm.WriteFile("Musik/song.mp3", audio);
+    for (const char* rename : {"Umbenennen", "Nach dem Muster umbenennen"}) {
+        SCOPED_TRACE(rename);
+        MakeLanguageFile(tm.Sys("lang/Lang.qzd"), {{58, "Schliessen"}, {76, rename}, {97, "Speichern"}});
+        CTableFile table;
+        ASSERT_TRUE(table.Load(tm.Sys("lang/Lang.qzd")));
+        CTagEditDlg dlg(tm.Sys("Musik/song.mp3"), "%1", table);
+        RunModalScript(dlg, [&] {
+            int lastRight = 0;
+            for (const char* name : {"closeButton", "renameButton", "saveButton"}) {
+                SCOPED_TRACE(name);
+                const QPushButton& button = Button(dlg, name);
+                EXPECT_GE(button.width(), button.sizeHint().width());
+                EXPECT_GT(button.x(), lastRight);
+                lastRight = button.geometry().right();
+            }
+            EXPECT_LT(lastRight, dlg.width() - 1);
+            EXPECT_EQ(Button(dlg, "renameButton").text(), rename);
+            Button(dlg, "closeButton").click();
+        });
+    }
+}
+
 TEST_F(TagEditDlgTest, UntaggedFileOpensEmptyAndRenameDoesNothing)
 {
     tm.WriteFile("Musik/plain.mp3", audio);

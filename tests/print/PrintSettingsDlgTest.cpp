@@ -6,6 +6,8 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -90,6 +92,42 @@ TEST_F(PrintSettingsDlgTest, CaptionsFollowTheLanguageTableOnEveryShowing)
     EXPECT_EQ(Button(&dialog, "ok")->text(), "Valider");
     EXPECT_EQ(Button(&dialog, "cancel")->text(), "Annuler");
     dialog.hide();
+}
+
+// Every opening behaves like a dialog made afresh: fixed size, the program's
+// icon from its window, centred on that window, focus on the first box,
+// whatever the last opening left.
+TEST_F(PrintSettingsDlgTest, EveryOpeningIsFixedCentredOnItsWindowWithFocusOnTheFirstBox)
+{
+    QWidget window;
+    const QIcon icon(QPixmap(16, 16));
+    window.setWindowIcon(icon);
+    window.setGeometry(100, 50, 600, 500); // inside the offscreen screen
+    auto* view = new QWidget(&window); // owned by window
+    window.show();
+    CPrintSettingsDlg owned(language, view);
+    for (int opening = 1; opening <= 3; ++opening) {
+        SCOPED_TRACE(opening);
+        QRect shownAt;
+        QWidget* focused = nullptr;
+        bool fixed = false;
+        ModalScript script({{printtest::Is<CPrintSettingsDlg>, [&](QWidget* w) {
+                                 shownAt = w->geometry();
+                                 focused = w->focusWidget();
+                                 fixed = w->minimumSize() == w->maximumSize() && w->size() == w->minimumSize();
+                                 EXPECT_EQ(w->windowIcon().cacheKey(), icon.cacheKey());
+                                 // Leave it elsewhere, with the focus on another box.
+                                 w->move(10 * opening, 10 * opening);
+                                 Box(w, "album")->setFocus();
+                                 Button(w, "cancel")->click();
+                             }}});
+        owned.DoModal();
+        ASSERT_TRUE(script.Done());
+        EXPECT_TRUE(fixed);
+        EXPECT_LE((shownAt.center() - window.geometry().center()).manhattanLength(), 2)
+            << shownAt.x() << "," << shownAt.y();
+        EXPECT_EQ(focused, Box(&owned, "fileName"));
+    }
 }
 
 struct Ending {

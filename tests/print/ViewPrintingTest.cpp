@@ -10,7 +10,10 @@
 #include "print/PrintSettingsDlg.h"
 #include "table/TableFile.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QImage>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -18,6 +21,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +167,47 @@ TEST_F(ViewPrintingTest, PreviewShowsEveryPageWhateverRangeTheLastPrintChose)
                               }}});
     EXPECT_EQ(previewPages, 2);
     EXPECT_FALSE(PdfWritten());
+}
+
+// The preview's "Zoom in" button as the user clicks it; then its pages as shown.
+QImage ZoomInAndShow(QWidget* dialog)
+{
+    QToolButton* zoomIn = nullptr;
+    for (QToolButton* button : dialog->findChildren<QToolButton*>())
+        if (button->defaultAction() && button->defaultAction()->text() == "Zoom in") zoomIn = button;
+    EXPECT_NE(zoomIn, nullptr);
+    auto* pages = dialog->findChild<QPrintPreviewWidget*>();
+    const double fitted = pages->zoomFactor();
+    if (zoomIn) zoomIn->click();
+    EXPECT_GT(pages->zoomFactor(), fitted);
+    // A redraw waits for the paint that shows the change.
+    for (int i = 0; i < 5; ++i) {
+        pages->grab();
+        QCoreApplication::processEvents();
+    }
+    return pages->grab().toImage();
+}
+
+// Zooming draws the pages again: a tag changed while the preview is open
+// shows as it is now, exactly as in a preview opened afresh.
+TEST_F(ViewPrintingTest, ZoomingThePreviewReadsTheTagsAgain)
+{
+    const auto settingsOk = ModalScript::Step{Is<CPrintSettingsDlg>, [](QWidget* w) { Press(w, "ok"); }};
+    QImage changed, fresh;
+    Run(PrintMode::Preview, {settingsOk, {Is<QPrintPreviewDialog>, [&](QWidget* w) {
+                                              machine.WriteFile("Musik/one.mp3",
+                                                                printtest::Mp3(printtest::Tag("Anybody", "", "", "Remark")));
+                                              changed = ZoomInAndShow(w);
+                                              w->close();
+                                          }}});
+    Run(PrintMode::Preview, {settingsOk, {Is<QPrintPreviewDialog>, [&](QWidget* w) {
+                                              fresh = ZoomInAndShow(w);
+                                              w->close();
+                                          }}});
+    ASSERT_FALSE(changed.isNull());
+    EXPECT_EQ(changed, fresh) << "the zoomed preview does not show the tag as it is now";
+    Run(PrintMode::Direct, {settingsOk});
+    EXPECT_NE(PrintedPage().find("Anybody"), std::string::npos);
 }
 
 TEST_F(ViewPrintingTest, PrinterSetupWorksOnTheApplicationsPrinter)

@@ -128,6 +128,48 @@ TEST(FolderTree, RefreshRereadsTheTreeKeepsTheFolderAndFillsOnce)
     EXPECT_FALSE(h.View().m_bRebuildingTree);
 }
 
+// The platform's rule: collapsing a node above the selected folder moves the
+// selection to it, and it becomes the current folder with its list. A node
+// beside the selection changes nothing.
+TEST(FolderTree, CollapsingANodeAboveTheSelectionMakesItTheCurrentFolder)
+{
+    const struct {
+        const char* collapsed; // path below the drive, "" for the drive node
+        const char* folder;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"a", "C:\\a", {"two.mp3"}},
+        {"", "C:", {"top.mp3"}},
+        {"other", "C:\\a\\b", {"one.mp3"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.collapsed);
+        ViewHarness h;
+        h.machine.WriteFile("a/b/one.mp3", Untagged());
+        h.machine.WriteFile("a/two.mp3", Untagged());
+        h.machine.WriteFile("top.mp3", Untagged());
+        h.machine.MakeDir("other/inner/deep");
+        ASSERT_TRUE(h.Start({.lastPath = "C:\\a\\b"}));
+        QTreeWidget* tree = h.View().FolderTree();
+        QTreeWidgetItem* drive = tree->topLevelItem(0);
+        QTreeWidgetItem* other = ChildNode(drive, "other");
+        ASSERT_NE(other, nullptr);
+        tree->expandItem(other);
+        QTreeWidgetItem* node = *c.collapsed ? ChildNode(drive, c.collapsed) : drive;
+        ASSERT_NE(node, nullptr);
+        ASSERT_TRUE(node->isExpanded());
+
+        tree->collapseItem(node);
+
+        EXPECT_EQ(h.View().m_strFolder, c.folder);
+        const QList<QTreeWidgetItem*> selected = tree->selectedItems();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(h.View().GetFolderPath(selected.front()), c.folder);
+        EXPECT_EQ(h.Frame().windowTitle().toStdString(), std::string("Sonadex Pro - ") + c.folder);
+        EXPECT_EQ(h.RowNames(), c.rows);
+    }
+}
+
 // Number of nodes below node, all levels.
 int NodesBelow(const QTreeWidgetItem* node)
 {
