@@ -169,7 +169,18 @@ TEST_F(ViewPrintingTest, PreviewShowsEveryPageWhateverRangeTheLastPrintChose)
     EXPECT_FALSE(PdfWritten());
 }
 
-// The preview's "Zoom in" button as the user clicks it; then its pages as shown.
+// Paints the preview as the screen would, until no paint is pending.
+QImage Show(QWidget* pages)
+{
+    for (int i = 0; i < 5; ++i) {
+        pages->grab();
+        QCoreApplication::processEvents();
+    }
+    return pages->grab().toImage();
+}
+
+// The preview's "Zoom in" button as the user clicks it, once the pages have
+// been on screen; then its pages as shown.
 QImage ZoomInAndShow(QWidget* dialog)
 {
     QToolButton* zoomIn = nullptr;
@@ -177,15 +188,12 @@ QImage ZoomInAndShow(QWidget* dialog)
         if (button->defaultAction() && button->defaultAction()->text() == "Zoom in") zoomIn = button;
     EXPECT_NE(zoomIn, nullptr);
     auto* pages = dialog->findChild<QPrintPreviewWidget*>();
+    Show(pages);
     const double fitted = pages->zoomFactor();
     if (zoomIn) zoomIn->click();
     EXPECT_GT(pages->zoomFactor(), fitted);
     // A redraw waits for the paint that shows the change.
-    for (int i = 0; i < 5; ++i) {
-        pages->grab();
-        QCoreApplication::processEvents();
-    }
-    return pages->grab().toImage();
+    return Show(pages);
 }
 
 // Zooming draws the pages again: a tag changed while the preview is open
