@@ -88,7 +88,7 @@ std::string ReportJson(const journal::UndoReport& report, bool dryRun)
         json.BeginObject();
         json.PathMember("path", file.path);
         json.Member("state", StepName(file.step));
-        if (!file.reason.empty()) json.Member("reason", file.reason);
+        if (file.reason != journal::SkipReason::None) json.Member("reason", journal::SkipReasonText(file));
         json.EndObject();
     }
     json.EndArray();
@@ -104,7 +104,7 @@ std::string ReportText(const journal::UndoReport& report, const journal::EntryIn
     for (const journal::UndoFile& file : report.files)
         if (file.step != journal::UndoStep::Unchanged)
             text += std::string(StepName(file.step)) + "\t" + TerminalText(platform::DisplayText(file.path)) +
-                    (file.reason.empty() ? "" : "\t" + file.reason) + "\n";
+                    (file.reason == journal::SkipReason::None ? "" : "\t" + journal::SkipReasonText(file)) + "\n";
     text += (dryRun ? "would undo " : "undid ") + std::to_string(info.id) + " (" + TerminalText(info.header.command) +
             "): " + Counted(report.Count(journal::UndoStep::Restored), "file restored", "files restored");
     if (const std::size_t skipped = report.Count(journal::UndoStep::Skipped)) text += ", " + std::to_string(skipped) + " skipped";

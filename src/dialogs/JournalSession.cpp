@@ -7,6 +7,8 @@
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
 
+#include <cstring>
+
 namespace dialogs {
 
 std::unique_ptr<journal::CJournalEntry> BeginJournalEntry(QWidget* owner, CTableFile& languageTable,
@@ -23,9 +25,11 @@ std::unique_ptr<journal::CJournalEntry> BeginJournalEntry(QWidget* owner, CTable
 
 void ReportJournalError(QWidget* owner, CTableFile& languageTable, const journal::JournalError& error)
 {
-    // The error names a host path: shown as a name is shown.
-    const QString text = platform::ToQString(GetTextOrBuiltIn(languageTable, text::kJournalNotWritten)) + "\n" +
-                         platform::PathToQString(error.what());
+    // The language's heading, then the journal's host path, shown as a name
+    // is shown, with the system's words.
+    QString text = platform::ToQString(GetTextOrBuiltIn(languageTable, text::kJournalNotWritten)) + "\n" +
+                   platform::PathToQString(error.Path());
+    if (error.Error() != 0) text += ": " + QString::fromUtf8(std::strerror(error.Error()));
     platform::MessageBox(owner, text, "Sonadex Pro", platform::MB_OK | platform::MB_ICONSTOP);
 }
 

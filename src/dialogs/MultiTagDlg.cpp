@@ -1,15 +1,17 @@
 #include "MultiTagDlg.h"
 
 #include "DialogControls.h"
+#include "FailureReasonText.h"
 #include "JournalSession.h"
+#include "ProgressWindow.h"
 #include "UnholdableText.h"
 #include "journal/JournalStore.h"
+#include "language/FallbackText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "ops/TagFolder.h"
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
-#include "platform/WaitCursor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -151,8 +153,11 @@ TagFields CMultiTagDlg::ChosenFields() const
 int CMultiTagDlg::TagFolder(const std::string& folderPath, journal::CJournalEntry& journal)
 {
     ExchangeFromControls();
+    // Shown once the walk takes a moment; its Cancel ends the walk between two files.
+    dialogs::CProgressWindow progress(this, m_languageTable);
     TagFolderOptions options;
     options.journal = &journal;
+    options.progress = progress.Hook();
     // The walk is the core's, shared with the command line.
     return ::TagFolder(
         folderPath, ChosenFields(), m_includeSubfolders,
@@ -165,10 +170,13 @@ int CMultiTagDlg::TagFolder(const std::string& folderPath, journal::CJournalEntr
 void CMultiTagDlg::ReportFailures()
 {
     if (m_failures.empty()) return;
-    QString text = platform::ToQString(std::to_string(m_failures.size()) + " file(s) or folder(s) could not be tagged:");
+    const int heading = m_failures.size() == 1 ? text::kOneNotTagged : text::kFilesNotTagged;
+    QString text = platform::FillPlaceholders(platform::ToQString(GetTextOrBuiltIn(m_languageTable, heading)),
+                                              {QString::number(m_failures.size())});
     // The paths are host bytes, the rest code-page text: each is decoded as what it is.
     for (std::size_t i = 0; i < m_failures.size() && i < kListedFailures; ++i)
-        text += "\n" + platform::PathToQString(m_failures[i].path) + platform::ToQString(" (" + m_failures[i].reason + ")");
+        text += "\n" + platform::PathToQString(m_failures[i].path) + " (" +
+                FailureReasonText(m_languageTable, m_failures[i]) + ")";
     if (m_failures.size() > kListedFailures) text += "\n...";
     platform::MessageBox(this, text, kMessageTitle, platform::MB_ICONEXCLAMATION | platform::MB_OK);
 }
@@ -192,8 +200,6 @@ void CMultiTagDlg::OnOkClicked()
     if (!journal) return;
     int count = 0;
     try {
-        // Only while the files are written: the result box below waits for the user.
-        const platform::CWaitCursor wait;
         ExchangeFromControls();
         m_failures.clear();
         count = TagFolder(m_folderPath, *journal);

@@ -34,7 +34,8 @@ private:
     void ExchangeFromControls();
     TagFields ChosenFields() const;
     // Writes the chosen fields into the folder's files (and its subfolders
-    // when chosen); returns the number of files processed.
+    // when chosen) under a progress window whose Cancel stops between two
+    // files; returns the number of files processed.
     int TagFolder(const std::string& folderPath, journal::CJournalEntry& journal);
     // Names the files (and folders) that the last run could not write or read.
     void ReportFailures();

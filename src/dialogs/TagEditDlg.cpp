@@ -4,6 +4,7 @@
 #include "JournalSession.h"
 #include "UnholdableText.h"
 #include "journal/JournalStore.h"
+#include "language/FallbackText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "ops/Rename.h"
@@ -243,9 +244,9 @@ void CTagEditDlg::RenameByTag()
 void CTagEditDlg::ReportSaveFailure(int osError)
 {
     // strerror speaks the host's locale, which is UTF-8, and the name is host bytes.
-    const QString text = "Unable to save the tag of " +
-                         platform::PathToQString(platform::NameOfSystemPath(m_filePath)) + ": " +
-                         QString::fromUtf8(std::strerror(osError)) + ".";
+    const QString text = platform::FillPlaceholders(
+        platform::ToQString(GetTextOrBuiltIn(m_languageTable, text::kTagNotSaved)),
+        {platform::PathToQString(platform::NameOfSystemPath(m_filePath)), QString::fromUtf8(std::strerror(osError))});
     platform::MessageBox(this, text, kMessageTitle, platform::MB_ICONSTOP | platform::MB_OK);
 }
 

@@ -26,8 +26,13 @@ constexpr char kEndLine[] = "end";
 
 [[noreturn]] void Fail(const std::string& what, int error)
 {
-    throw JournalError("the undo journal cannot be written (" + what + ": " + std::strerror(error) +
-                       "); no further file was changed");
+    throw JournalError(what, error);
+}
+
+std::string JournalErrorText(const std::string& path, int error)
+{
+    return "the undo journal cannot be written (" + path +
+           (error != 0 ? std::string(": ") + std::strerror(error) : "") + "); no further file was changed";
 }
 
 // mkdir -p, private to the user as state folders are.
@@ -174,6 +179,11 @@ void StoreLastId(const std::string& folder, std::uint64_t id)
 
 } // namespace
 
+JournalError::JournalError(std::string path, int error)
+    : std::runtime_error(JournalErrorText(path, error)), m_path(std::move(path)), m_error(error)
+{
+}
+
 CJournalEntry::CJournalEntry(std::uint64_t id, platform::UniqueFd fd, std::string path, bool keepEmpty)
     : m_id(id), m_fd(std::move(fd)), m_path(std::move(path)), m_keepEmpty(keepEmpty)
 {
@@ -201,7 +211,7 @@ void CJournalEntry::Add(const Record& record)
 void CJournalEntry::Commit()
 {
     const std::lock_guard lock(m_mutex);
-    if (m_failed) throw JournalError("the undo journal cannot be written (" + m_path + "); no further file was changed");
+    if (m_failed) throw JournalError(m_path, 0);
     if (m_pending.empty()) return;
     try {
         Write(m_pending);

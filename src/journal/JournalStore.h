@@ -23,9 +23,16 @@ inline constexpr std::size_t kAlwaysKeptEntries = 10;
 inline constexpr std::uint64_t kKeptBytes = std::uint64_t{256} << 20;
 
 // The journal could not be written: the operation must not go on.
+// The journal cannot be written: what() says so in English; the window
+// words it from the path and the system's error.
 class JournalError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    JournalError(std::string path, int error);
+    const std::string& Path() const { return m_path; }
+    int Error() const { return m_error; } // errno value; 0 when an earlier write failed
+private:
+    std::string m_path;
+    int m_error = 0;
 };
 
 struct EntryHeader {

@@ -29,14 +29,14 @@ struct Plan {
     std::function<int()> perform;   // 0 or an errno value; empty unless Restored
 };
 
-Plan Skip(const std::string& path, std::string reason)
+Plan Skip(const std::string& path, SkipReason reason, int error = 0)
 {
-    return {{path, UndoStep::Skipped, std::move(reason)}, {}, {}};
+    return {{path, UndoStep::Skipped, reason, error}, {}, {}};
 }
 
 Plan Leave(const std::string& path)
 {
-    return {{path, UndoStep::Unchanged, {}}, {}, {}};
+    return {{path, UndoStep::Unchanged, SkipReason::None}, {}, {}};
 }
 
 std::optional<platform::FileIdentity> IdentityOf(const std::string& hostPath)
@@ -96,14 +96,15 @@ int RestoreTagNow(const Record& record)
 Plan PlanTag(const Record& record, const std::string& where)
 {
     platform::CFile file;
-    if (!file.OpenHost(where, platform::CFile::modeRead)) return Skip(record.path, std::strerror(file.LastError()));
-    if (file.GetIdentity() != record.identity) return Skip(record.path, "it is another file now");
+    if (!file.OpenHost(where, platform::CFile::modeRead))
+        return Skip(record.path, SkipReason::System, file.LastError());
+    if (file.GetIdentity() != record.identity) return Skip(record.path, SkipReason::OtherFile);
     const TailState now = ReadState(file);
     if (Matches(now, record.before)) return Leave(record.path);
-    if (!Matches(now, record.after)) return Skip(record.path, "it was changed since");
+    if (!Matches(now, record.after)) return Skip(record.path, SkipReason::ChangedSince);
     Record inverse = record;
     std::swap(inverse.before, inverse.after);
-    return {{record.path, UndoStep::Restored, {}}, inverse, [record] { return RestoreTagNow(record); }};
+    return {{record.path, UndoStep::Restored, SkipReason::None}, inverse, [record] { return RestoreTagNow(record); }};
 }
 
 int MoveNoReplace(const std::string& from, const std::string& to)
@@ -117,11 +118,11 @@ Plan PlanMove(const Record& record)
 {
     const auto atOld = IdentityOf(record.path), atNew = IdentityOf(record.newPath);
     if (atOld == record.identity && atNew != record.identity) return Leave(record.path);
-    if (atNew != record.identity) return Skip(record.newPath, "it was renamed, replaced or removed since");
-    if (atOld) return Skip(record.newPath, "its old name is taken again");
+    if (atNew != record.identity) return Skip(record.newPath, SkipReason::MovedSince);
+    if (atOld) return Skip(record.newPath, SkipReason::OldNameTaken);
     Record inverse = record;
     std::swap(inverse.path, inverse.newPath);
-    return {{record.path, UndoStep::Restored, {}}, inverse,
+    return {{record.path, UndoStep::Restored, SkipReason::None}, inverse,
             [record] { return MoveNoReplace(record.newPath, record.path); }};
 }
 
@@ -129,14 +130,14 @@ Plan PlanTrash(const Record& record)
 {
     if (!record.IsTrashed()) {
         if (IdentityOf(record.path) == record.identity) return Leave(record.path);
-        return Skip(record.path, "it is not in the trash where the journal expects it");
+        return Skip(record.path, SkipReason::NotInTrash);
     }
     const platform::TrashEntry entry = record.TrashEntry();
-    if (!platform::IsInTrash(entry)) return Skip(record.path, "it is no longer in the trash");
-    if (Exists(record.path)) return Skip(record.path, "its name is taken again");
+    if (!platform::IsInTrash(entry)) return Skip(record.path, SkipReason::LeftTrash);
+    if (Exists(record.path)) return Skip(record.path, SkipReason::NameTaken);
     Record inverse = record;
     inverse.kind = RecordKind::Restore;
-    return {{record.path, UndoStep::Restored, {}}, inverse,
+    return {{record.path, UndoStep::Restored, SkipReason::None}, inverse,
             [entry] { return platform::RestoreFromTrash(entry).error; }};
 }
 
@@ -145,13 +146,13 @@ Plan PlanRestore(const Record& record)
     const platform::TrashEntry entry = record.TrashEntry();
     if (IdentityOf(record.path) != record.identity) {
         if (platform::IsInTrash(entry)) return Leave(record.path);
-        return Skip(record.path, "it was renamed, replaced or removed since");
+        return Skip(record.path, SkipReason::MovedSince);
     }
     Record inverse = record;
     inverse.kind = RecordKind::Trash;
     inverse.trashFolder.clear();
     inverse.trashedName.clear();
-    return {{record.path, UndoStep::Restored, {}}, inverse, {}}; // performed by TrashAgain
+    return {{record.path, UndoStep::Restored, SkipReason::None}, inverse, {}}; // performed by TrashAgain
 }
 
 Plan PlanRecord(const Record& record, const std::string& where)
@@ -162,7 +163,7 @@ Plan PlanRecord(const Record& record, const std::string& where)
     case RecordKind::Trash: return PlanTrash(record);
     case RecordKind::Restore: return PlanRestore(record);
     }
-    return Skip(record.path, "unknown change");
+    return Skip(record.path, SkipReason::UnknownChange);
 }
 
 bool IsIntentOf(const Record& intent, const Record& done)
@@ -204,10 +205,38 @@ void Perform(Plan& plan, CJournalEntry& journal)
     const int error = plan.perform ? plan.perform() : TrashAgain(plan.inverse, journal);
     if (error == 0) return;
     plan.file.step = UndoStep::Skipped;
-    plan.file.reason = error == ESTALE ? "it was changed since" : std::strerror(error);
+    plan.file.reason = error == ESTALE ? SkipReason::ChangedSince : SkipReason::System;
+    plan.file.error = error == ESTALE ? 0 : error;
 }
 
 } // namespace
+
+std::string SkipReasonText(const UndoFile& file)
+{
+    switch (file.reason) {
+    case SkipReason::None:
+        return {};
+    case SkipReason::OtherFile:
+        return "it is another file now";
+    case SkipReason::ChangedSince:
+        return "it was changed since";
+    case SkipReason::MovedSince:
+        return "it was renamed, replaced or removed since";
+    case SkipReason::OldNameTaken:
+        return "its old name is taken again";
+    case SkipReason::NotInTrash:
+        return "it is not in the trash where the journal expects it";
+    case SkipReason::LeftTrash:
+        return "it is no longer in the trash";
+    case SkipReason::NameTaken:
+        return "its name is taken again";
+    case SkipReason::UnknownChange:
+        return "unknown change";
+    case SkipReason::System:
+        return std::strerror(file.error);
+    }
+    return {};
+}
 
 std::size_t UndoReport::Count(UndoStep step) const
 {

@@ -19,11 +19,31 @@ enum class UndoStep {
     Skipped,   // changed since, replaced, gone or its name taken: left alone
 };
 
+// Why a file was skipped. The command line words them in English
+// (SkipReasonText); the window takes each one's text from its language.
+enum class SkipReason {
+    None,
+    OtherFile,     // another file has its name now
+    ChangedSince,  // changed after the operation
+    MovedSince,    // renamed, replaced or removed after the operation
+    OldNameTaken,  // a rename's old name is taken again
+    NotInTrash,    // not in the trash where the journal expects it
+    LeftTrash,     // no longer in the trash
+    NameTaken,     // a trashed file's name is taken again
+    UnknownChange, // a record of a kind this version does not know
+    System,        // the system refused: error holds the errno value
+};
+
 struct UndoFile {
     std::string path; // host path the file has (or gets back)
     UndoStep step = UndoStep::Skipped;
-    std::string reason; // for a skipped file: why
+    SkipReason reason = SkipReason::None; // for a skipped file: why
+    int error = 0;                        // errno value of SkipReason::System
 };
+
+// The reason of a skipped file in English, the system's words for System;
+// "" for SkipReason::None.
+std::string SkipReasonText(const UndoFile& file);
 
 struct UndoReport {
     std::uint64_t undone = 0;            // the entry taken back

@@ -61,7 +61,41 @@ constexpr int kUndo = 120;                // Undo menu entry
 constexpr int kUndone = 121;              // Undo: "%1" command, "%2" files restored, "%3" skipped
 constexpr int kNothingToUndo = 122;       // Undo with no operation left to take back
 constexpr int kJournalNotWritten = 123;   // heading of the reason the undo journal cannot be written
+constexpr int kUndoneOne = 124;           // kUndone for one file restored: "%1" command, "%3" skipped
+// Why Undo skipped a file, after its name and ": " (journal::SkipReason).
+constexpr int kUndoOtherFile = 125;
+constexpr int kUndoChangedSince = 126;
+constexpr int kUndoMovedSince = 127;
+constexpr int kUndoOldNameTaken = 128;
+constexpr int kUndoNotInTrash = 129; // not in the trash where the journal expects it
+constexpr int kUndoLeftTrash = 130;  // no longer in the trash
+constexpr int kUndoNameTaken = 131;
+constexpr int kUndoUnknownChange = 132;
+constexpr int kFileAccessFailed = 133; // "%1" file, "%2" the system's reason
+constexpr int kTagNotSaved = 134;      // tag editor: "%1" file name, "%2" the system's reason
+constexpr int kFilesNotTagged = 135;   // MultiTag: heading of its failures, "%1" their count
+constexpr int kOneNotTagged = 136;     // kFilesNotTagged for one failure
+constexpr int kPrintFailed = 137;      // the printer could not be opened
+constexpr int kNoPrinter = 138;        // direct print without a printer set up
+constexpr int kQtLocale = 139;         // the locale of Qt's own translations ("de"); none: Qt's English
+constexpr int kCodePageRefused = 140;  // "%1" the value, "%2" its name, "%3" why (141 to 144)
+constexpr int kCodePageNotNumber = 141;
+constexpr int kCodePageUnknown = 142;
+constexpr int kCodePageMultiByte = 143;
+constexpr int kCodePageChangesAscii = 144;
 constexpr int kOneFile = 150;             // after the count 1 where kFiles follows any other count
+// Why MultiTag could not tag a file or folder (after its path, in brackets);
+// the system's words follow 160 and 161 where it gave a reason.
+constexpr int kCannotOpen = 160;
+constexpr int kCannotWrite = 161;
+constexpr int kChangedMeanwhile = 162;
+constexpr int kLinkOutside = 163;
+constexpr int kNameUnaddressable = 164;
+constexpr int kFolderUnreadable = 165;
+constexpr int kProgressCount = 170;  // progress dialog of long work: "%1" files done, "%2" files found
+constexpr int kStoppedAfter = 171;   // after Cancel stopped a command: "%1" files done, "%2" chosen
+constexpr int kReadingFolder = 180;  // status bar while a slow folder is read: "%1" files read, "%2" found
+constexpr int kReadingStopped = 181; // status bar after Esc stopped the reads: "%1" the summary of the rows read
 
 // The headings of the file list's columns, left to right.
 constexpr std::array<int, 8> kColumnHeadings = {kFile, kSize, kArtist, kTitle, kAlbum, kYear, kGenre, kComment};

@@ -64,16 +64,28 @@ void ReadRow(FileRow& row, CId3v1Tag& tag, const ListedFolder& folder, const std
     if (NameFromTag(row, pattern) == row.name) row.state = RowState::Match;
 }
 
-std::vector<FileRow> FoundRows(const std::string& folder)
+std::vector<FileRow> FoundRows(const std::string& folder, const ListReading& reading)
 {
     std::vector<FileRow> rows;
     platform::CFileFind finder;
     bool more = finder.FindFile(platform::JoinSystemPath(folder, "*.mp3"));
-    while (more) {
+    while (more && !reading.Stopped()) {
         more = finder.FindNextFile();
         rows.emplace_back().name = finder.GetFileName();
+        if (reading.found) ++*reading.found;
     }
     return rows;
+}
+
+// Drops the rows a stop left unread; the rest keep their order.
+void KeepRowsRead(std::vector<FileListing>& listings, const std::vector<std::pair<std::size_t, FileRow*>>& files,
+                  const std::vector<char>& done)
+{
+    std::vector<std::vector<FileRow>> kept(listings.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (done[i]) kept[files[i].first].push_back(std::move(*files[i].second));
+    for (std::size_t index = 0; index < listings.size(); ++index)
+        listings[index].rows = std::move(kept[index]);
 }
 
 } // namespace
@@ -85,7 +97,7 @@ std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, co
     std::vector<FileListing> listings(folders.size());
     std::vector<ListedFolder> listed(folders.size());
     ForEachInParallel(folders.size(), jobs, [&](std::size_t index, unsigned) {
-        listings[index].rows = FoundRows(folders[index]);
+        listings[index].rows = FoundRows(folders[index], reading);
         listed[index] = {folders[index], OpenFolder(folders[index])};
     });
     // Every file of every folder is one item, so a tree of small folders
@@ -97,14 +109,20 @@ std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, co
     // One object and one genre table per thread; a slow device gets more
     // threads than the processors need, to keep many reads in flight.
     std::vector<CId3v1Tag> tags(std::min(std::max({jobs, reading.ioJobs, 1u}), kMaxIoJobs));
+    std::vector<char> done(files.size(), 0);
     ForEachWaitingInParallel(files.size(), jobs, reading.ioJobs, [&](std::size_t index, unsigned worker) {
+        if (reading.Stopped()) return;
         ReadRow(*files[index].second, tags[worker], listed[files[index].first], pattern, reading.id3v2);
+        done[index] = 1;
+        if (reading.read) ++*reading.read;
     });
     // Two names of one file (hard links) read at once refuse each other the
     // lock; read alone, as one thread would have, a refused file opens.
     if (jobs > 1)
-        for (const auto& [folder, row] : files)
-            if (!row->opened) ReadRow(*row, tags.front(), listed[folder], pattern, reading.id3v2);
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (done[i] && !files[i].second->opened)
+                ReadRow(*files[i].second, tags.front(), listed[files[i].first], pattern, reading.id3v2);
+    if (reading.Stopped()) KeepRowsRead(listings, files, done);
     for (FileListing& listing : listings) {
         for (const FileRow& row : listing.rows)
             if (row.opened) listing.total += row.size;

@@ -3,6 +3,7 @@
 
 #include "tag/Field.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,6 +37,15 @@ struct ListReading {
     unsigned jobs = 1;   // threads
     unsigned ioJobs = 0; // more threads, up to this many, while the reads wait on the device
     bool id3v2 = true;   // fill FileRow::hasId3v2, at one more read per file
+    // For a caller that shows progress and lets the user stop: the files
+    // found and read so far, counted as they go, and a stop that ends the
+    // search and the reads between two files. A stopped listing holds only
+    // the rows read whole, in the finder's order.
+    std::atomic<std::size_t>* found = nullptr;
+    std::atomic<std::size_t>* read = nullptr;
+    const std::atomic<bool>* stop = nullptr;
+
+    bool Stopped() const { return stop && stop->load(std::memory_order_relaxed); }
 };
 
 // Searches folder\*.mp3 (any case) and reads every entry's tag, on the

@@ -86,17 +86,22 @@ void ReportUncarried(const WalkState& state, const std::string& folder, const pl
             state.callbacks.onUncarried(platform::JoinSystemPath(folder, entry.name));
 }
 
+bool Stopped(const WalkState& state)
+{
+    return state.callbacks.stopped && state.callbacks.stopped();
+}
+
 void WalkFolder(WalkState& state, const std::string& folder)
 {
-    if (!EnterOnce(state, folder)) return;
+    if (Stopped(state) || !EnterOnce(state, folder)) return;
     if (state.callbacks.onFolder) state.callbacks.onFolder(folder);
     // A walk that wants folders only has nothing to look for in a folder it does not descend from.
-    if (!state.recurse && !state.callbacks.onFile) return;
+    if (Stopped(state) || (!state.recurse && !state.callbacks.onFile)) return;
     platform::CFileFind finder;
     bool more = finder.FindFile(platform::JoinSystemPath(folder, "*.*"));
     ReportUncarried(state, folder, finder);
     if (!more && finder.UncarriedEntries().empty() && !IsReadableEmptyFolder(folder)) ReportFailed(state, folder);
-    while (more) {
+    while (more && !Stopped(state)) {
         more = finder.FindNextFile();
         const std::string name = finder.GetFileName();
         const bool subfolder = state.recurse && finder.IsDirectory() && !finder.IsDots();

@@ -24,8 +24,12 @@ struct FolderWalkCallbacks {
     // An MP3 file (or, recursing, a folder) whose name no system path can
     // carry, with the path it would have; the walk cannot reach it.
     std::function<void(const std::string& path)> onUncarried;
+    // Asked before each entry and each folder: true ends the walk there.
+    std::function<bool()> stopped;
 };
 inline constexpr const char* kUncarriedReason = "name holds a backslash, which this program cannot address";
+// The reason a walk's caller gives for a folder it could not read.
+inline constexpr const char* kFolderUnreadableReason = "cannot read folder";
 // The reason a writing walk gives for a link it did not follow.
 inline constexpr const char* kLinkOutsideReason = "link leads outside the folder";
 void WalkMp3Files(const std::string& folder, bool recurse, const FolderWalkCallbacks& callbacks);

@@ -1,6 +1,8 @@
 #include "Rename.h"
 
+#include "BatchPace.h"
 #include "FolderWalk.h"
+#include "WalkProgress.h"
 #include "journal/JournalStore.h"
 #include "naming/MakeFileName.h"
 #include "platform/FileOps.h"
@@ -104,29 +106,42 @@ FileOutcome Move(const CId3v1Tag& tag, const std::string& path, const std::strin
 
 // Rename all with a journal: the moves of a batch of files are committed to
 // the journal together and then made in the walk's order, so that a tree
-// costs one sync of the journal per batch rather than one per file.
+// costs one sync of the journal per batch rather than one per file. A stop
+// drops the files read but not yet journalled; a journalled batch is moved
+// to its end.
 class CJournalledRenames {
 public:
-    CJournalledRenames(const RenameOptions& options, const OutcomeSink& sink) : m_options(options), m_sink(sink) {}
+    CJournalledRenames(const RenameOptions& options, const OutcomeSink& sink, CWalkProgress& progress)
+        : m_options(options), m_sink(sink), m_progress(progress), m_pace(kBatch, options.progress != nullptr)
+    {
+    }
     CJournalledRenames(const CJournalledRenames&) = delete;
     CJournalledRenames& operator=(const CJournalledRenames&) = delete;
 
     void AddFile(const std::string& where, const std::string& name)
     {
+        if (m_items.empty()) m_pace.Begin();
+        m_progress.Found();
         Item& item = m_items.emplace_back();
         item.path = platform::JoinSystemPath(where, name);
         const OutcomeSink keep = [&item](const FileOutcome& outcome) { item.outcomes.push_back(outcome); };
         item.loaded = LoadTag(item.tag, item.path, m_options, keep, nullptr);
         if (item.loaded) item.newPath = platform::JoinSystemPath(where, MakeHostFileName(m_options.pattern, item.tag));
-        if (m_items.size() >= kBatch) Flush();
+        item.file = true;
+        if (m_items.size() >= m_pace.Size()) Flush();
     }
 
     // What the walk passed by, reported in its place among the files.
-    void AddOutcome(const FileOutcome& outcome) { m_items.emplace_back().outcomes.push_back(outcome); }
+    void AddOutcome(const FileOutcome& outcome)
+    {
+        if (m_items.empty()) m_pace.Begin();
+        m_items.emplace_back().outcomes.push_back(outcome);
+    }
 
     // Returns the number of attempted moves.
     int Flush()
     {
+        if (m_progress.Stopped()) m_items.clear();
         int attempted = 0;
         for (const Item& item : m_items)
             if (item.loaded && item.newPath != item.path)
@@ -135,11 +150,14 @@ public:
         for (const Item& item : m_items) {
             for (const FileOutcome& outcome : item.outcomes)
                 Report(m_sink, outcome);
-            if (!item.loaded) continue;
-            Report(m_sink, Move(item.tag, item.path, item.newPath, nullptr, nullptr));
-            ++attempted;
+            if (item.loaded) {
+                Report(m_sink, Move(item.tag, item.path, item.newPath, nullptr, nullptr));
+                ++attempted;
+            }
+            if (item.file) m_progress.Done();
         }
         m_items.clear();
+        m_pace.End();
         m_attempted += attempted;
         return m_attempted;
     }
@@ -151,11 +169,14 @@ private:
         std::string path, newPath;
         CId3v1Tag tag;
         bool loaded = false;
+        bool file = false; // false for what the walk passed by
         std::vector<FileOutcome> outcomes;
     };
 
     const RenameOptions& m_options;
     const OutcomeSink& m_sink;
+    CWalkProgress& m_progress;
+    CBatchPace m_pace;
     std::deque<Item> m_items; // items stay in place while their outcomes are kept
     int m_attempted = 0;
 };
@@ -164,11 +185,13 @@ int RenameJournalledTree(const std::string& folder, bool recurse, const RenameOp
                          const OutcomeSink& sink)
 {
     const platform::CMoveBatch batch;
-    CJournalledRenames renames(options, sink);
+    CWalkProgress progress(options.progress);
+    CJournalledRenames renames(options, sink, progress);
     FolderWalkCallbacks callbacks;
+    progress.Attach(callbacks);
     callbacks.onFile = [&](const std::string& where, const std::string& name) { renames.AddFile(where, name); };
     callbacks.onFolderFailed = [&](const std::string& where) {
-        renames.AddOutcome(FileOutcome{where, {}, false, 0, "cannot read folder"});
+        renames.AddOutcome(FileOutcome{where, {}, false, 0, kFolderUnreadableReason});
     };
     callbacks.stayInside = !options.followLinks;
     callbacks.onLinkOutside = [&](const std::string& path) {
@@ -204,12 +227,16 @@ int RenameFolderTree(const std::string& folder, bool recurse, const RenameOption
     const platform::CMoveBatch batch;
     CMovePlan plan; // a dry run's moves, one batch
     int count = 0;
+    CWalkProgress progress(options.progress);
     FolderWalkCallbacks callbacks;
+    progress.Attach(callbacks);
     callbacks.onFile = [&](const std::string& where, const std::string& name) {
+        progress.Found();
         if (RenameOneFile(where, name, options, sink, &plan)) ++count;
+        progress.Done();
     };
     callbacks.onFolderFailed = [&](const std::string& where) {
-        Report(sink, FileOutcome{where, {}, false, 0, "cannot read folder"});
+        Report(sink, FileOutcome{where, {}, false, 0, kFolderUnreadableReason});
     };
     callbacks.stayInside = !options.followLinks;
     callbacks.onLinkOutside = [&](const std::string& path) {

@@ -3,6 +3,7 @@
 
 #include "FileOutcome.h"
 #include "MovePlan.h"
+#include "WorkProgress.h"
 
 #include <functional>
 
@@ -27,6 +28,9 @@ struct RenameOptions {
     // The operation's undo journal entry, or none: each move is committed to
     // it before it is made (journal::JournalError when it cannot be).
     journal::CJournalEntry* journal = nullptr;
+    // Rename all: told after each file; stopping it ends the walk once the
+    // moves in hand are made (with a journal, the batch it names).
+    ProgressHook progress = {};
 };
 
 // Returns true when a move was attempted (counted by Rename all). A dry run

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kCannotOpen[] = "cannot open", kCannotWrite[] = "cannot write";
-
 FileOutcome Failed(const std::string& path, int error, const char* reason)
 {
     return FileOutcome{path, {}, false, error, reason};
@@ -46,7 +44,7 @@ bool HadTagOnDisk(const CId3v1Tag::FileState& state)
 
 TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit)
 {
-    if (!tag.Open(path)) return {Failed(path, tag.GetLastError(), kCannotOpen), false, false};
+    if (!tag.Open(path)) return {Failed(path, tag.GetLastError(), kCannotOpenReason), false, false};
     const bool hadTag = tag.HasTag();
     FileOutcome done{path, {}, true, 0, {}};
     done.trackOverwritten = edit(tag);
@@ -79,7 +77,7 @@ TagChangeResult FinishTagChange(CId3v1Tag& tag, const TagChangeResult& prepared,
     const std::string& path = prepared.outcome.path;
     const int error = SaveOrCheck(tag, path, dryRun, journalled);
     if (error == -1) return {Failed(path, 0, kChangedMeanwhileReason), true, false};
-    if (error != 0) return {Failed(path, error, kCannotWrite), true, false};
+    if (error != 0) return {Failed(path, error, kCannotWriteReason), true, false};
     return prepared;
 }
 

@@ -30,6 +30,7 @@ struct TagChangeResult {
 // The reason of a file that changed between its read and its write: the
 // journal holds the state it was read in, so it is not written.
 inline constexpr char kChangedMeanwhileReason[] = "changed by another program meanwhile";
+inline constexpr char kCannotOpenReason[] = "cannot open", kCannotWriteReason[] = "cannot write";
 
 // Opens path into tag, applies edit and saves. A dry run, instead of saving,
 // opens the file for writing as the save would (WriteOpenError) and writes

@@ -1,8 +1,10 @@
 #include "TagFolder.h"
 
+#include "BatchPace.h"
 #include "FolderWalk.h"
 #include "ParallelFor.h"
 #include "TagChange.h"
+#include "WalkProgress.h"
 #include "journal/JournalStore.h"
 #include "tag/Id3v1Tag.h"
 #include "platform/SystemPathName.h"
@@ -26,6 +28,7 @@ void Report(const OutcomeSink& sink, const FileOutcome& outcome)
 struct WalkItem {
     std::string path;
     const char* skipReason = nullptr;
+    bool file = true; // false for a folder: not counted as a file found
 };
 
 // Writes the fields into one file on its own; a dry run only opens it for writing.
@@ -38,22 +41,31 @@ TagChangeResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFie
 
 // Files go a batch at a time: all are read and changed in memory, their
 // states go to the journal in one commit, and only then are they written.
+// A stop drops the files taken but not yet journalled; a batch once
+// journalled is written to its end.
 class CBatchTagger {
 public:
-    CBatchTagger(const TagFields& fields, const TagFolderOptions& options, const OutcomeSink& sink)
+    CBatchTagger(const TagFields& fields, const TagFolderOptions& options, const OutcomeSink& sink,
+                 CWalkProgress& progress)
         : m_fields(fields), m_jobs(std::max(options.jobs, 1u)), m_dryRun(options.dryRun),
-          m_journal(options.dryRun ? nullptr : options.journal), m_sink(sink)
+          m_journal(options.dryRun ? nullptr : options.journal), m_sink(sink), m_progress(progress),
+          m_pace(LargestBatch(), options.progress != nullptr)
     {
     }
 
     void Add(WalkItem item)
     {
+        if (m_progress.Stopped()) return;
+        if (m_items.empty()) m_pace.Begin();
+        if (item.file) m_progress.Found();
         m_items.push_back(std::move(item));
-        if (m_items.size() >= BatchSize()) Flush();
+        if (m_items.size() >= m_pace.Size()) Flush();
     }
 
     void Flush()
     {
+        if (m_progress.Stopped()) m_items.clear();
+        if (m_items.empty()) return;
         std::vector<CId3v1Tag> tags(m_items.size());
         std::vector<TagChangeResult> results(m_items.size());
         const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
@@ -68,6 +80,7 @@ public:
         for (std::size_t index = 0; index < m_items.size(); ++index)
             ReportInOrder(m_items[index], tags[index], results[index]);
         m_items.clear();
+        m_pace.End();
     }
 
     int Count() const { return m_count; }
@@ -75,7 +88,7 @@ public:
 private:
     // Without a journal one thread reports each file as it goes; otherwise a
     // batch shares one sync of the journal.
-    std::size_t BatchSize() const { return m_jobs == 1 && !m_journal ? 1 : kParallelBatch; }
+    std::size_t LargestBatch() const { return m_jobs == 1 && !m_journal ? 1 : kParallelBatch; }
 
     void Journal(const std::vector<CId3v1Tag>& tags, const std::vector<TagChangeResult>& results)
     {
@@ -89,6 +102,7 @@ private:
     {
         if (item.skipReason) {
             Report(m_sink, FileOutcome{item.path, {}, false, 0, item.skipReason});
+            if (item.file) m_progress.Done();
             return;
         }
         // Two names of one file (hard links) taken at once refuse each other
@@ -99,6 +113,7 @@ private:
         if (retry) result = TagOneFile(tag, item.path, m_fields, m_dryRun, m_journal);
         if (result.opened) ++m_count;
         Report(m_sink, result.outcome);
+        m_progress.Done();
     }
 
     const TagFields& m_fields;
@@ -106,6 +121,8 @@ private:
     const bool m_dryRun;
     journal::CJournalEntry* const m_journal;
     const OutcomeSink& m_sink;
+    CWalkProgress& m_progress;
+    CBatchPace m_pace;
     std::vector<WalkItem> m_items;
     int m_count = 0;
 };
@@ -130,12 +147,14 @@ bool TagFields::ApplyTo(CId3v1Tag& tag) const
 int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink,
               const TagFolderOptions& options)
 {
-    CBatchTagger tagger(fields, options, sink);
+    CWalkProgress progress(options.progress);
+    CBatchTagger tagger(fields, options, sink, progress);
     FolderWalkCallbacks callbacks;
+    progress.Attach(callbacks);
     callbacks.onFile = [&](const std::string& where, const std::string& name) {
         tagger.Add({platform::JoinSystemPath(where, name)});
     };
-    callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, "cannot read folder"}); };
+    callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, kFolderUnreadableReason, false}); };
     callbacks.stayInside = !options.followLinks;
     callbacks.onLinkOutside = [&](const std::string& path) { tagger.Add({path, kLinkOutsideReason}); };
     callbacks.onUncarried = [&](const std::string& path) { tagger.Add({path, kUncarriedReason}); };

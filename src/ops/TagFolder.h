@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FileOutcome.h"
+#include "WorkProgress.h"
 #include "tag/Field.h"
 
 #include <optional>
@@ -42,6 +43,9 @@ struct TagFolderOptions {
     // committed to it before any file of the batch is written; a journal
     // that cannot be written raises journal::JournalError.
     journal::CJournalEntry* journal = nullptr;
+    // Told after each file; stopping it ends the walk once the batch in hand
+    // is written. With it, batches start small (CBatchPace), so a stop comes soon.
+    ProgressHook progress = {};
 };
 
 int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink = {},

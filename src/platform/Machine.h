@@ -20,10 +20,29 @@ struct Machine {
 
 const Machine& CurrentMachine();
 void InstallMachine(Machine machine);
+// Why the hive's code page value cannot be used, for a message in the
+// user's language.
+struct CodePageRefusal {
+    enum class Reason { NotANumber, Unknown, MultiByte, ChangesAscii };
+    std::string value;     // the value as the hive holds it
+    std::string valueName; // "ACP"
+    Reason reason = Reason::NotANumber;
+};
+// Why no machine was installed: a message in English (the hive's own
+// problem, or a code page refusal worded by CodePageRefusalText), and the
+// refusal itself where the code page was the cause.
+struct MachineRefusal {
+    std::string message;
+    std::optional<CodePageRefusal> codePage;
+};
+std::string CodePageRefusalText(const CodePageRefusal& refusal);
+
 // Reads "ACP" and the drive table from the hive file (see Registry.h).
 // An "ACP" that is no single-byte page keeping ASCII (EBCDIC, multi-byte, a
 // number iconv does not know, no number) is refused: nothing is installed
-// and the result is a message naming the value, for the user to see.
+// and the result says why, naming the value, for the user to see.
+[[nodiscard]] std::optional<MachineRefusal> InstallMachineOrRefuse();
+// InstallMachineOrRefuse, with the refusal's message only.
 [[nodiscard]] std::optional<std::string> InstallMachineFromHive();
 
 // Shorthands on the current machine.

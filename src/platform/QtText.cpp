@@ -24,4 +24,19 @@ QString PathToQString(std::string_view path)
     return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
 }
 
+QString FillPlaceholders(const QString& pattern, const QStringList& values)
+{
+    QString text;
+    for (qsizetype at = 0; at < pattern.size(); ++at) {
+        const qsizetype index = at + 1 < pattern.size() ? pattern[at + 1].digitValue() - 1 : -1;
+        if (pattern[at] == u'%' && index >= 0 && index < values.size()) {
+            text += values[index];
+            ++at;
+        } else {
+            text += pattern[at];
+        }
+    }
+    return text;
+}
+
 } // namespace platform

@@ -10,7 +10,6 @@
 #include "platform/PathText.h"
 #include "platform/QtText.h"
 #include "platform/SystemPathName.h"
-#include "platform/WaitCursor.h"
 #include "tag/Id3v1Tag.h"
 
 #include <QDate>
@@ -137,18 +136,17 @@ bool CListingPrinter::OnPreparePrinting(CPrintSettingsDlg& settings, QPrinter& p
     return dialog.exec() == QDialog::Accepted;
 }
 
-void CListingPrinter::OnBeginPrinting(const QPaintDevice& printer)
+void CListingPrinter::OnBeginPrinting(const QPaintDevice& printer, const ProgressHook& progress)
 {
     m_astrPrintFiles.clear();
-    CollectPrintFiles(m_strFolder);
+    CollectPrintFiles(m_strFolder, progress);
     Paginate(printer);
 }
 
-void CListingPrinter::CollectPrintFiles(const std::string& folder)
+void CListingPrinter::CollectPrintFiles(const std::string& folder, const ProgressHook& progress)
 {
-    const platform::CWaitCursor wait;
     // A file without a tag has nothing to show but its name.
-    m_astrPrintFiles = ::CollectPrintFiles(folder, m_choice.includeSubfolders, m_choice.printFileName);
+    m_astrPrintFiles = ::CollectPrintFiles(folder, m_choice.includeSubfolders, m_choice.printFileName, progress);
 }
 
 void CListingPrinter::Paginate(const QPaintDevice& printer)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "PrintChoice.h"
+#include "ops/WorkProgress.h"
 
 #include <string>
 #include <vector>
@@ -29,8 +30,9 @@ public:
     // For callers that choose the columns without a dialog.
     void SetChoice(const PrintChoice& choice) { m_choice = choice; }
 
-    // Collects the files, then paginates for printer.
-    void OnBeginPrinting(const QPaintDevice& printer);
+    // Collects the files, then paginates for printer. progress is told after
+    // each file; stopping it leaves the files collected so far.
+    void OnBeginPrinting(const QPaintDevice& printer, const ProgressHook& progress = {});
     // Lines per page and page count for printer; a preview calls it again
     // when its page setup changes.
     void Paginate(const QPaintDevice& printer);
@@ -50,7 +52,7 @@ public:
 private:
     struct Layout;
 
-    void CollectPrintFiles(const std::string& folder);
+    void CollectPrintFiles(const std::string& folder, const ProgressHook& progress);
     void DrawHeader(QPainter& painter, const Layout& layout, int page) const;
     void DrawHeadings(QPainter& painter, const Layout& layout, int y) const;
     void DrawRow(QPainter& painter, const Layout& layout, const std::string& path, int y) const;

@@ -3,7 +3,11 @@
 #include "ApplicationPrinter.h"
 #include "ListingPrinter.h"
 #include "PreviewRedraw.h"
+#include "dialogs/ProgressWindow.h"
+#include "language/FallbackText.h"
+#include "language/TextIds.h"
 #include "platform/MessageBox.h"
+#include "platform/QtText.h"
 
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
@@ -13,8 +17,6 @@
 namespace {
 
 constexpr const char* kCaption = "Sonadex Pro";
-constexpr const char* kNoPrinter = "Es ist kein Drucker eingerichtet.";
-constexpr const char* kPrintFailed = "Der Druck konnte nicht gestartet werden.";
 
 // A direct print has no dialog in which to pick a printer or a file.
 bool CanPrintWithoutDialog(const QPrinter& printer)
@@ -23,39 +25,52 @@ bool CanPrintWithoutDialog(const QPrinter& printer)
     return printer.isValid() && !printer.printerName().isEmpty();
 }
 
-void Warn(QWidget* view, const char* text)
+void Warn(QWidget* view, CTableFile& languageTable, int textNumber)
 {
-    platform::MessageBox(view, text, kCaption, platform::MB_OK | platform::MB_ICONEXCLAMATION);
+    platform::MessageBox(view, platform::ToQString(GetTextOrBuiltIn(languageTable, textNumber)), kCaption,
+                         platform::MB_OK | platform::MB_ICONEXCLAMATION);
 }
 
-void PrintCollected(QWidget* view, CListingPrinter& listing, QPrinter& printer)
+// Collects the files under a progress window; false when its Cancel stopped
+// the collection, and then nothing is printed.
+bool Collect(QWidget* view, CListingPrinter& listing, const QPaintDevice& printer, CTableFile& languageTable)
 {
-    listing.OnBeginPrinting(printer);
+    dialogs::CProgressWindow progress(view, languageTable);
+    listing.OnBeginPrinting(printer, progress.Hook());
+    return !progress.Cancelled();
+}
+
+void PrintCollected(QWidget* view, CListingPrinter& listing, QPrinter& printer, CTableFile& languageTable)
+{
+    if (!Collect(view, listing, printer, languageTable)) return;
     // The platform reports a printer that cannot be opened; so do we, rather than end silently.
-    if (listing.PrintPages(printer) < 0) Warn(view, kPrintFailed);
+    if (listing.PrintPages(printer) < 0) Warn(view, languageTable, text::kPrintFailed);
     listing.OnEndPrinting();
 }
 
-void Print(QWidget* view, CListingPrinter& listing, CPrintSettingsDlg& settings, QPrinter& printer)
+void Print(QWidget* view, CListingPrinter& listing, CPrintSettingsDlg& settings, QPrinter& printer,
+           CTableFile& languageTable)
 {
     if (!listing.OnPreparePrinting(settings, printer, true, view)) return;
-    PrintCollected(view, listing, printer);
+    PrintCollected(view, listing, printer, languageTable);
 }
 
-void PrintDirect(QWidget* view, CListingPrinter& listing, CPrintSettingsDlg& settings, QPrinter& printer)
+void PrintDirect(QWidget* view, CListingPrinter& listing, CPrintSettingsDlg& settings, QPrinter& printer,
+                 CTableFile& languageTable)
 {
     if (!listing.OnPreparePrinting(settings, printer, false, view)) return;
     if (!CanPrintWithoutDialog(printer)) {
-        Warn(view, kNoPrinter);
+        Warn(view, languageTable, text::kNoPrinter);
         return;
     }
-    PrintCollected(view, listing, printer);
+    PrintCollected(view, listing, printer, languageTable);
 }
 
-void Preview(QWidget* view, CListingPrinter& listing, CPrintSettingsDlg& settings, QPrinter& printer)
+void Preview(QWidget* view, CListingPrinter& listing, CPrintSettingsDlg& settings, QPrinter& printer,
+             CTableFile& languageTable)
 {
     if (!listing.OnPreparePrinting(settings, printer, false, view)) return;
-    listing.OnBeginPrinting(printer);
+    if (!Collect(view, listing, printer, languageTable)) return;
     QPrintPreviewDialog preview(&printer, view);
     // Every redraw draws its pages afresh from the collected paths.
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
@@ -78,13 +93,13 @@ void RunViewPrinting(QWidget* view, PrintMode mode, const std::string& folder, C
     CListingPrinter listing(folder, languageTable);
     switch (mode) {
     case PrintMode::Print:
-        Print(view, listing, settings, printer);
+        Print(view, listing, settings, printer, languageTable);
         break;
     case PrintMode::Direct:
-        PrintDirect(view, listing, settings, printer);
+        PrintDirect(view, listing, settings, printer, languageTable);
         break;
     case PrintMode::Preview:
-        Preview(view, listing, settings, printer);
+        Preview(view, listing, settings, printer, languageTable);
         break;
     }
 }

@@ -1,8 +1,10 @@
 // sonadex-setup: puts the registry keys, the language folder setting and the language files in
 // place before the program's first start. Run it again at any time: it only
-// adds what is missing and never changes a value or a file that is there.
+// adds what is missing (language files copied before gain the texts added
+// since) and never changes a value or a text that is there.
 #include "DemoCollection.h"
 #include "LanguageCopy.h"
+#include "LanguageUpdate.h"
 #include "SettingsDefaults.h"
 #include "SetupEnvironment.h"
 
@@ -16,7 +18,8 @@ namespace {
 
 constexpr char kUsage[] = "usage: sonadex-setup [--lang-source DIR] [--demo FOLDER]\n"
                           "  Copies the language files, creates the settings the program needs and\n"
-                          "  adds the ones that are missing; existing files and values are kept.\n"
+                          "  adds the ones that are missing; existing files and values are kept,\n"
+                          "  earlier copies of the language files gain the texts they lack.\n"
                           "  --lang-source DIR  folder of the built .qzd files (default: the installed ones)\n"
                           "  --demo FOLDER      also write a demo collection of MP3 files into FOLDER\n"
                           "                     and make it the folder the program opens first\n";
@@ -75,6 +78,16 @@ int main(int argc, char** argv)
     const auto copied = setup::CopyMissingLanguageFiles(source, setup::LanguageTarget(), error);
     if (!copied) return Fail(error);
     Report("copied", *copied);
+    // Files copied by an earlier set-up gain the texts added since.
+    bool updated = true;
+    for (const setup::LanguageUpdate& update : setup::AddMissingTexts(source, setup::LanguageTarget())) {
+        if (!update.problem.empty()) {
+            std::cerr << "sonadex-setup: cannot add the new texts to " << update.name << ": " << update.problem << '\n';
+            updated = false;
+        } else {
+            std::cout << "updated " << update.name << " (" << update.added.size() << " texts added)\n";
+        }
+    }
 
     if (!options->demoFolder.empty()) {
         const setup::DemoResult demo = setup::WriteDemoCollection(options->demoFolder);
@@ -87,5 +100,5 @@ int main(int argc, char** argv)
     const auto added = setup::AddUserDefaults(setup::LanguageTarget(), lastFolder, problem);
     if (!added) return Fail(problem);
     Report("added", *added);
-    return 0;
+    return updated ? 0 : 1;
 }

@@ -109,6 +109,15 @@ bool CTableFile::Load(const std::string& path)
     return ReadTable(*plain);
 }
 
+bool CTableFile::LoadPlain(const std::string& path, const std::string& plain)
+{
+    if (IsLoaded()) return Fail(kAlreadyLoaded);
+    if (path.empty()) return Fail(kNoPath);
+    m_strPath = path;
+    Clear();
+    return ReadTable(plain);
+}
+
 // Decodes into a fresh temporary file of the table's folder rather than under
 // the stored name, so that no file of the folder (the table itself included)
 // is ever replaced or deleted. The temporary file is gone on return.

@@ -13,6 +13,9 @@ public:
     CTableFile& operator=(const CTableFile&) = delete;
 
     bool Load(const std::string& path = {});
+    // For tools that hold a table's plain text already unwrapped: reads it as
+    // Load reads a file; path names the table for a later Close.
+    bool LoadPlain(const std::string& path, const std::string& plain);
     bool IsLoaded() const;
     bool Close();
     int GetRowCount();

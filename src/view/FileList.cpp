@@ -2,7 +2,9 @@
 #include "SonadexView.h"
 
 #include "language/TextIds.h"
+#include "FolderFill.h"
 #include "ops/FileListing.h"
+#include "ops/ParallelFor.h"
 #include "platform/QtText.h"
 #include "platform/WaitCursor.h"
 
@@ -60,10 +62,11 @@ QTreeWidgetItem* CSonadexView::MakeFileItem(const FileRow& row) const
 void CSonadexView::FillFileList()
 {
     platform::CWaitCursor wait;
-    m_listFiles->setUpdatesEnabled(false);
+    // Empty while a slow folder is read, rather than showing the rows of the last one.
     m_listFiles->clear();
-
-    const FileListing listing = ListFolder(m_strFolder, m_strRenamePattern);
+    const FolderFillResult fill = ReadFolderRows();
+    m_listFiles->setUpdatesEnabled(false);
+    const FileListing& listing = fill.listing;
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(listing.rows.size()));
     for (const FileRow& row : listing.rows)
@@ -82,6 +85,28 @@ void CSonadexView::FillFileList()
         items[static_cast<qsizetype>(i)] = byName[i].second;
     m_listFiles->addTopLevelItems(items); // the list takes ownership
 
-    ShowStatusText(SummaryText(listing.count, listing.total, GetText(text::kFiles)));
+    const std::string summary = SummaryText(listing.count, listing.total, GetText(text::kFiles));
+    if (!fill.stopped) ShowStatusText(summary);
+    else
+        ShowStatusText(platform::FromQString(platform::FillPlaceholders(
+            platform::ToQString(GetText(text::kReadingStopped)), {platform::ToQString(summary)})));
     m_listFiles->setUpdatesEnabled(true);
+}
+
+FolderFillResult CSonadexView::ReadFolderRows()
+{
+    const auto progress = [this](std::size_t read, std::size_t found) {
+        ShowStatusText(platform::FromQString(platform::FillPlaceholders(
+            platform::ToQString(GetText(text::kReadingFolder)), {QString::number(read), QString::number(found)})));
+    };
+    // A cold disk or a network share answers many reads at once far sooner
+    // than one after another.
+    ListReading reading;
+    reading.jobs = DefaultJobs();
+    reading.ioJobs = DefaultIoJobs();
+    reading.id3v2 = false; // the list does not show it
+    const std::string folder = m_strFolder;
+    const std::string pattern = m_strRenamePattern;
+    CFolderFill fill(progress);
+    return fill.Run([&](const ListReading& how) { return ListFolder(folder, pattern, how); }, reading);
 }

@@ -69,4 +69,6 @@ void CSonadexView::ApplyLanguage()
     int column = 0;
     for (const int heading : text::kColumnHeadings)
         m_listFiles->headerItem()->setText(column++, platform::ToQString(GetText(heading)));
+    // Qt's own dialogs and buttons change with the rest.
+    m_qtTranslation.Apply(GetTextOrBuiltIn(m_tblLanguage, text::kQtLocale));
 }

@@ -6,6 +6,7 @@
 // ViewStartup.cpp, ViewCommands.cpp, ViewUndo.cpp and MenuRelabel.cpp.
 #pragma once
 
+#include "QtTranslation.h"
 #include "table/TableFile.h"
 
 #include <QIcon>
@@ -24,6 +25,7 @@ class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 struct FileRow;
+struct FolderFillResult;
 struct RenameOptions;
 namespace journal {
 class CJournalEntry;
@@ -75,6 +77,8 @@ public:
     void InitFileListColumns();
     void SizeFileListColumns();
     void FillFileList();
+    // The rows of the current folder, read while the window keeps painting.
+    FolderFillResult ReadFolderRows();
 
     // Commands (ViewCommands.cpp). The window's command table (src/app)
     // binds menus, accelerators and toolbar to these handlers; the context
@@ -118,6 +122,7 @@ public:
     CTableFile m_tblLanguage;
     std::string m_strLangPath;
     std::string m_strLanguage;
+    CQtTranslation m_qtTranslation; // Qt's own dialogs in the chosen language
     std::unique_ptr<CPrintSettingsDlg> m_pPrintSettings;
 
 signals:

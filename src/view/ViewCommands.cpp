@@ -4,6 +4,7 @@
 
 #include "dialogs/JournalSession.h"
 #include "dialogs/MultiTagDlg.h"
+#include "dialogs/ProgressWindow.h"
 #include "dialogs/SettingsDlg.h"
 #include "dialogs/TagEditDlg.h"
 #include "journal/JournalStore.h"
@@ -59,6 +60,31 @@ void ReportFailures(QWidget* owner, const std::string& heading, const std::vecto
     platform::MessageBox(owner, text, kCaption, platform::MB_OK | icon);
 }
 
+// Runs act on each name in turn under a progress window; returns how many
+// were done, fewer than names when its Cancel stopped between two of them.
+std::size_t ForEachName(QWidget* owner, CTableFile& languageTable, const std::string& folder,
+                        const std::vector<std::string>& names, const std::function<void(const std::string&)>& act)
+{
+    dialogs::CProgressWindow progress(owner, languageTable);
+    std::size_t done = 0;
+    for (const std::string& name : names) {
+        if (!progress.Step({done, names.size(), folder})) break;
+        act(name);
+        ++done;
+    }
+    return done;
+}
+
+// After a Cancel, how far the command got: the files before it are done, the others untouched.
+void ReportStopped(QWidget* owner, CTableFile& languageTable, std::size_t done, std::size_t chosen)
+{
+    if (done == chosen) return;
+    const QString text =
+        platform::FillPlaceholders(platform::ToQString(GetTextOrBuiltIn(languageTable, text::kStoppedAfter)),
+                                   {QString::number(done), QString::number(chosen)});
+    platform::MessageBox(owner, text, kCaption, platform::MB_OK | platform::MB_ICONINFORMATION);
+}
+
 FileOutcome Failure(const std::string& path, int error)
 {
     return FileOutcome{path, {}, false, error, {}};
@@ -99,7 +125,10 @@ void CSonadexView::RunCommand(const std::function<void()>& command)
         command();
     } catch (const platform::CFileException& e) {
         // The message names the file by its bytes: shown as a name is shown.
-        platform::MessageBox(this, platform::PathToQString(e.what()), kCaption, platform::MB_OK | platform::MB_ICONSTOP);
+        const QString pattern = platform::ToQString(GetTextOrBuiltIn(m_tblLanguage, text::kFileAccessFailed));
+        const QString text = platform::FillPlaceholders(
+            pattern, {platform::PathToQString(e.Path()), QString::fromUtf8(std::strerror(e.OsError()))});
+        platform::MessageBox(this, text, kCaption, platform::MB_OK | platform::MB_ICONSTOP);
         FillFileList();
     } catch (const journal::JournalError& e) {
         // Raised before the file it was about changed; those before it are journalled.
@@ -180,8 +209,11 @@ int CSonadexView::RenameFolderTree(const std::string& folder, journal::CJournalE
     std::vector<FileOutcome> skipped; // links leading outside the folder: never renamed through
     int count = 0;
     {
-        const platform::CWaitCursor wait;
-        count = ::RenameFolderTree(folder, true, MakeRenameOptions(journal), [&skipped](const FileOutcome& outcome) {
+        // Shown once the walk takes a moment; its Cancel ends the walk between two files.
+        dialogs::CProgressWindow progress(this, m_tblLanguage);
+        RenameOptions options = MakeRenameOptions(journal);
+        options.progress = progress.Hook();
+        count = ::RenameFolderTree(folder, true, options, [&skipped](const FileOutcome& outcome) {
             if (outcome.reason == kLinkOutsideReason) skipped.push_back(outcome);
         });
     }
@@ -192,13 +224,15 @@ int CSonadexView::RenameFolderTree(const std::string& folder, journal::CJournalE
 void CSonadexView::RenameSelected(const char* command)
 {
     const std::vector<std::string> names = SelectedNames();
+    std::size_t done = 0;
     if (!names.empty()) {
         const std::unique_ptr<journal::CJournalEntry> journal = BeginOperation(command);
         if (!journal) return;
-        for (const std::string& name : names)
-            RenameOneFile(m_strFolder, name, *journal);
+        done = ForEachName(this, m_tblLanguage, m_strFolder, names,
+                           [&](const std::string& name) { RenameOneFile(m_strFolder, name, *journal); });
     }
     FillFileList();
+    ReportStopped(this, m_tblLanguage, done, names.size());
 }
 
 void CSonadexView::OnRename()
@@ -227,10 +261,11 @@ void CSonadexView::OnRemoveId3()
 {
     const std::vector<std::string> names = SelectedNames();
     std::vector<FileOutcome> failed;
+    std::size_t done = 0;
     if (!names.empty()) {
         const std::unique_ptr<journal::CJournalEntry> journal = BeginOperation("remove-tag");
         if (!journal) return;
-        for (const std::string& name : names) {
+        done = ForEachName(this, m_tblLanguage, m_strFolder, names, [&](const std::string& name) {
             const TagChangeResult result = ChangeTag(
                 FolderFilePath(name),
                 [](CId3v1Tag& tag) {
@@ -240,9 +275,10 @@ void CSonadexView::OnRemoveId3()
                 false, journal.get());
             // A file that cannot be read is passed over, as every command does.
             if (result.opened && !result.outcome.ok) failed.push_back(result.outcome);
-        }
+        });
     }
     FillFileList();
+    ReportStopped(this, m_tblLanguage, done, names.size());
     ReportFailures(this, GetTextOrBuiltIn(m_tblLanguage, text::kTagsNotRemoved), failed, platform::MB_ICONSTOP);
 }
 
@@ -257,10 +293,12 @@ void CSonadexView::OnDelete()
     const std::unique_ptr<journal::CJournalEntry> journal = BeginOperation("delete");
     if (!journal) return;
     std::vector<FileOutcome> failed;
-    for (const std::string& name : names)
+    const std::size_t done = ForEachName(this, m_tblLanguage, m_strFolder, names, [&](const std::string& name) {
         if (!TrashJournalled(FolderFilePath(name), *journal))
             failed.push_back(Failure(FolderFilePath(name), platform::GetLastError()));
+    });
     FillFileList();
+    ReportStopped(this, m_tblLanguage, done, names.size());
     ReportFailures(this, GetTextOrBuiltIn(m_tblLanguage, text::kFilesNotDeleted), failed, platform::MB_ICONSTOP);
 }
 

@@ -12,19 +12,44 @@
 #include "platform/WaitCursor.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
 
 namespace {
 
 constexpr const char* kCaption = "Sonadex Pro";
 constexpr std::size_t kListedSkips = 10; // more names would not fit a message box
 
-// What undo did: the language text's line, then each skipped file with why.
+// The language text of each reason Undo gives for leaving a file alone; the
+// system's own refusals keep the system's words.
+constexpr std::array<std::pair<journal::SkipReason, int>, 8> kSkipTexts = {{
+    {journal::SkipReason::OtherFile, text::kUndoOtherFile},
+    {journal::SkipReason::ChangedSince, text::kUndoChangedSince},
+    {journal::SkipReason::MovedSince, text::kUndoMovedSince},
+    {journal::SkipReason::OldNameTaken, text::kUndoOldNameTaken},
+    {journal::SkipReason::NotInTrash, text::kUndoNotInTrash},
+    {journal::SkipReason::LeftTrash, text::kUndoLeftTrash},
+    {journal::SkipReason::NameTaken, text::kUndoNameTaken},
+    {journal::SkipReason::UnknownChange, text::kUndoUnknownChange},
+}};
+
+QString SkipReasonText(CTableFile& languageTable, const journal::UndoFile& file)
+{
+    if (file.reason == journal::SkipReason::System) return QString::fromUtf8(std::strerror(file.error));
+    const auto found = std::ranges::find(kSkipTexts, file.reason, &std::pair<journal::SkipReason, int>::first);
+    return found == kSkipTexts.end() ? QString() : platform::ToQString(GetTextOrBuiltIn(languageTable, found->second));
+}
+
+// What undo did: the language text's line (its own for one file restored),
+// then each skipped file with why.
 QString UndoReportText(CTableFile& languageTable, const std::string& command, const journal::UndoReport& report)
 {
-    QString text = platform::ToQString(GetTextOrBuiltIn(languageTable, text::kUndone))
-                       .arg(QString::fromStdString(command))
-                       .arg(report.Count(journal::UndoStep::Restored))
-                       .arg(report.Count(journal::UndoStep::Skipped));
+    const std::size_t restored = report.Count(journal::UndoStep::Restored);
+    QString text = platform::FillPlaceholders(
+        platform::ToQString(GetTextOrBuiltIn(languageTable, restored == 1 ? text::kUndoneOne : text::kUndone)),
+        {QString::fromStdString(command), QString::number(restored),
+         QString::number(report.Count(journal::UndoStep::Skipped))});
     std::size_t listed = 0;
     for (const journal::UndoFile& file : report.files) {
         if (file.step != journal::UndoStep::Skipped) continue;
@@ -34,7 +59,7 @@ QString UndoReportText(CTableFile& languageTable, const std::string& command, co
         }
         // Named as the list names files: by drive letter where the file has one.
         text += "\n" + platform::PathToQString(platform::SystemPath(file.path).value_or(file.path)) + ": " +
-                QString::fromUtf8(file.reason);
+                SkipReasonText(languageTable, file);
     }
     return text;
 }

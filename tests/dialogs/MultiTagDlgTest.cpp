@@ -3,7 +3,10 @@
 
 #include "../tag/TagBytes.h"
 #include "GuiTestSupport.h"
+#include "ProgressCancel.h"
 #include "TempMachine.h"
+#include "dialogs/ProgressWindow.h"
+#include "journal/Undo.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "table/TableFile.h"
@@ -14,11 +17,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace {
@@ -49,7 +54,11 @@ protected:
                                                       {69, "Genre"},
                                                       {70, "Kommentar"},
                                                       {90, "OK"},
-                                                      {91, "Abbrechen"}});
+                                                      {91, "Abbrechen"},
+                                                      {135, "%1 Dateien oder Ordner nicht bearbeitet:"},
+                                                      {136, "1 Datei oder Ordner nicht bearbeitet:"},
+                                                      {161, "nicht schreibbar"},
+                                                      {163, "Link f\xFChrt hinaus"}});
         ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
     }
 
@@ -208,7 +217,8 @@ TEST_F(MultiTagDlgTest, FilesThatCouldNotBeTaggedAreNamedAfterTheCount)
     ASSERT_EQ(boxes.calls.size(), 2u);
     EXPECT_EQ(boxes.calls[0].text, "1 Dateien bearbeitet");
     EXPECT_EQ(boxes.calls[1].flags, platform::MB_ICONEXCLAMATION | platform::MB_OK);
-    EXPECT_NE(boxes.calls[1].text.find("C:\\Musik\\b.mp3"), std::string::npos) << boxes.calls[1].text;
+    EXPECT_TRUE(boxes.calls[1].text.starts_with("1 Datei oder Ordner nicht bearbeitet:\nC:\\Musik\\b.mp3 ("))
+        << boxes.calls[1].text;
     EXPECT_EQ(boxes.calls[1].text.find("a.mp3"), std::string::npos) << boxes.calls[1].text;
     EXPECT_EQ(tm.ReadFile("Musik/b.mp3"), audio);
 }
@@ -232,15 +242,83 @@ TEST_F(MultiTagDlgTest, ReadOnlyFilesAndLinksLeadingOutsideAreNamed)
     ASSERT_EQ(boxes.calls.size(), 2u);
     EXPECT_EQ(boxes.calls[0].text, "3 Dateien bearbeitet"); // a, ro (opened, not written) and same
     const std::string& named = boxes.calls[1].text;
-    EXPECT_NE(named.find("C:\\Musik\\link.mp3 (link leads outside the folder)"), std::string::npos) << named;
-    EXPECT_NE(named.find("C:\\Musik\\ro.mp3 (cannot write)"), std::string::npos) << named;
+    // In the dialog's language, the system's words after a reason it gave.
+    EXPECT_TRUE(named.starts_with("2 Dateien oder Ordner nicht bearbeitet:\n")) << named;
+    EXPECT_NE(named.find("C:\\Musik\\link.mp3 (Link führt hinaus)"), std::string::npos) << named;
+    EXPECT_NE(named.find("C:\\Musik\\ro.mp3 (nicht schreibbar: "), std::string::npos) << named;
     EXPECT_EQ(named.find("a.mp3"), std::string::npos) << named;
     EXPECT_EQ(tm.ReadFile("Draussen/x.mp3"), tagged);
     EXPECT_EQ(tm.ReadFile("Musik/ro.mp3"), tagged);
     EXPECT_EQ(Field(tm.ReadFile("Musik/a.mp3"), kTitleAt, 3), "Neu");
 }
 
+// Cancel in the progress dialog stops MultiTag between two files: the first
+// part of the walk is written whole, the rest keeps its bytes, the count says
+// how many were done, and the journal names exactly the files written, which
+// undo brings back.
+TEST_F(MultiTagDlgTest, CancelInTheProgressDialogStopsBetweenTwoFiles)
+{
+    dialogs::CProgressWindow::SetTiming({std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
+    std::vector<std::string> names; // in the walk's order
+    std::map<std::string, std::string> files;
+    for (int i = 10; i < 70; ++i) {
+        names.push_back("Musik/" + std::to_string(i) + ".mp3");
+        files[names.back()] = audio + MakeRecord({"Lied " + std::to_string(i), "Alt", "Alb", "1974", "", 17});
+    }
+    const auto before = WriteFiles(files);
+    CMultiTagDlg dlg(tm.Sys("Musik"), language);
+    bool pressed = false;
+    int shown = -1;
+    QString label;
+    RunModalScript(dlg, [&] {
+        Child<QCheckBox>(dlg, "artistCheck").setChecked(true);
+        QTest::keyClicks(&Child<QLineEdit>(dlg, "artistEdit"), "Neu");
+        const ProgressCancel cancel(5);
+        Child<QPushButton>(dlg, "okButton").click();
+        pressed = cancel.Pressed();
+        shown = cancel.value;
+        label = cancel.label;
+    });
+    dialogs::CProgressWindow::SetTiming({});
+    ASSERT_TRUE(pressed);
+    EXPECT_TRUE(label.startsWith(QString::number(shown) + " of ")) << label.toStdString();
+    EXPECT_TRUE(label.endsWith("files\nC:\\Musik")) << label.toStdString();
+    ASSERT_FALSE(boxes.calls.empty());
+    const std::size_t count = std::stoul(boxes.calls[0].text);
+    EXPECT_EQ(boxes.calls[0].text, std::to_string(count) + " Dateien bearbeitet");
+    EXPECT_GE(count, static_cast<std::size_t>(shown));
+    EXPECT_LT(count, names.size());
+
+    std::set<std::string> written;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        const std::string now = tm.ReadFile(names[i]);
+        if (i >= count) {
+            EXPECT_EQ(now, before.at(names[i]));
+            continue;
+        }
+        ASSERT_EQ(now.size(), before.at(names[i]).size());
+        EXPECT_EQ(Field(now, kArtistAt, 30), Pad("Neu", 30));
+        EXPECT_EQ(Field(now, kTitleAt, 30), Field(before.at(names[i]), kTitleAt, 30));
+        written.insert(tm.Host(names[i]));
+    }
+    const journal::CJournalStore store(journal::CJournalStore::DefaultFolder());
+    const auto entries = store.List();
+    ASSERT_EQ(entries.size(), 1u);
+    const auto entry = store.Read(entries[0].id);
+    ASSERT_TRUE(entry);
+    std::set<std::string> journalled;
+    for (const journal::Record& record : entry->records)
+        journalled.insert(record.path);
+    EXPECT_EQ(journalled, written);
+    const journal::UndoReport undo = journal::UndoEntry(store, *entry, "test", false);
+    EXPECT_EQ(undo.Count(journal::UndoStep::Restored), written.size());
+    for (const auto& [name, bytes] : before)
+        EXPECT_EQ(tm.ReadFile(name), bytes) << name;
+}
+
 } // namespace
+
 
 int main(int argc, char** argv)
 {

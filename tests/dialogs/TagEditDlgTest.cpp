@@ -17,6 +17,9 @@
 #include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 #include <sys/resource.h>
 #include <vector>
 
@@ -58,7 +61,8 @@ protected:
                                                       {69, "Genre"},
                                                       {70, "Kommentar"},
                                                       {76, "Umbenennen"},
-                                                      {97, "Speichern"}});
+                                                      {97, "Speichern"},
+                                                      {134, "%1: Tag nicht gespeichert (%2)."}});
         ASSERT_TRUE(language.Load(tm.Sys("lang/Deutsch.qzd")));
     }
 
@@ -404,6 +408,8 @@ TEST_F(TagEditDlgTest, WriteErrorAfterTheOpenIsReportedOnce)
     });
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].flags, platform::MB_ICONSTOP | platform::MB_OK);
+    // The language's sentence around the system's words.
+    EXPECT_EQ(boxes.calls[0].text, std::string("plain.mp3: Tag nicht gespeichert (") + std::strerror(EFBIG) + ").");
     EXPECT_FALSE(dlg.Changed());
     EXPECT_EQ(tm.ReadFile("Musik/plain.mp3"), audio);
 }

@@ -1,6 +1,6 @@
 # The dialogs driven through their widgets on the offscreen platform.
 find_package(Qt6 REQUIRED COMPONENTS Test)
-foreach(dlg TagEditDlg MultiTagDlg SettingsDlg)
+foreach(dlg TagEditDlg MultiTagDlg SettingsDlg ProgressWindow)
   string(TOLOWER ${dlg} lower)
   add_executable(sonadex_${lower}_tests ${dlg}Test.cpp)
   target_link_libraries(sonadex_${lower}_tests PRIVATE

@@ -96,6 +96,8 @@ TEST_F(UndoTest, AFileChangedSinceIsSkippedAndNamedAndTheOthersRestored)
     const auto skipped = std::find_if(report.files.begin(), report.files.end(),
                                       [](const journal::UndoFile& f) { return f.step == UndoStep::Skipped; });
     EXPECT_EQ(skipped->path, machine.Host("m/plain.mp3"));
+    EXPECT_EQ(skipped->reason, journal::SkipReason::ChangedSince);
+    EXPECT_EQ(journal::SkipReasonText(*skipped), "it was changed since");
     EXPECT_EQ(machine.ReadFile("m/plain.mp3"), later) << "never overwritten";
     EXPECT_EQ(machine.ReadFile("m/tagged.mp3"), before.at("m/tagged.mp3"));
 }
@@ -122,7 +124,12 @@ TEST_F(UndoTest, RenamesGoBackUnlessTheOldNameIsTakenAndUndoingTheUndoRedoes)
 
     machine.WriteFile("m/tagged.mp3", "a new file under the old name");
     const journal::UndoReport blocked = Undo(redo.entry);
-    EXPECT_EQ(blocked.Count(UndoStep::Skipped), 1u);
+    ASSERT_EQ(blocked.Count(UndoStep::Skipped), 1u);
+    const journal::UndoFile& taken =
+        *std::find_if(blocked.files.begin(), blocked.files.end(),
+                      [](const journal::UndoFile& f) { return f.step == UndoStep::Skipped; });
+    EXPECT_EQ(taken.reason, journal::SkipReason::OldNameTaken);
+    EXPECT_EQ(journal::SkipReasonText(taken), "its old name is taken again");
     EXPECT_EQ(machine.ReadFile("m/tagged.mp3"), "a new file under the old name");
     EXPECT_TRUE(machine.Exists("m/Artist - Title.mp3"));
 }

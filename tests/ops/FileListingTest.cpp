@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -156,6 +158,57 @@ TEST_F(FileListingTest, ThreadsGiveTheRowsOfOneThread)
         unread += row.opened ? 0 : 1;
     EXPECT_EQ(unread, 2);
     EXPECT_EQ(together[1].rows.at(0).state, RowState::Match);
+}
+
+// A user who stops a slow fill sees the rows read so far, each whole and in
+// the finder's order; the counters tell how far the search and reads got.
+TEST_F(FileListingTest, AStopKeepsOnlyTheRowsReadWholeInOrder)
+{
+    constexpr std::size_t kFiles = 400;
+    for (std::size_t i = 0; i < kFiles; ++i) {
+        const std::string number = std::to_string(1000 + i);
+        machine.WriteFile("m/" + number + ".mp3", TaggedFile({"T" + number, "A" + number, "", "", "", 1}));
+    }
+    const std::string folder = machine.Sys("m");
+    const FileListing whole = ListFolder(folder, "%1");
+    ASSERT_EQ(whole.rows.size(), kFiles);
+
+    for (const unsigned jobs : {1u, 4u}) {
+        SCOPED_TRACE(jobs);
+        std::atomic<std::size_t> found = 0, read = 0;
+        std::atomic<bool> stop = true;
+        EXPECT_TRUE(ListFolder(folder, "%1", {.jobs = jobs, .found = &found, .read = &read, .stop = &stop})
+                        .rows.empty());
+        EXPECT_EQ(read, 0u);
+
+        // The stop comes from another thread once some rows are read, as
+        // the window's Esc does.
+        stop = false;
+        found = 0;
+        read = 0;
+        std::thread user([&] {
+            while (read < 50) std::this_thread::yield();
+            stop = true;
+        });
+        const FileListing part =
+            ListFolder(folder, "%1", {.jobs = jobs, .found = &found, .read = &read, .stop = &stop});
+        user.join();
+        EXPECT_EQ(found, kFiles);
+        EXPECT_EQ(part.rows.size(), read.load());
+        EXPECT_GE(part.rows.size(), 50u);
+        EXPECT_EQ(part.count, static_cast<int>(part.rows.size()));
+        std::uint64_t total = 0;
+        std::size_t at = 0; // the same row of the whole listing
+        for (const FileRow& row : part.rows) {
+            while (at < whole.rows.size() && whole.rows[at].name != row.name) ++at;
+            ASSERT_LT(at, whole.rows.size()) << row.name << " out of order";
+            EXPECT_TRUE(row.opened);
+            EXPECT_EQ(row.fields, whole.rows[at].fields);
+            EXPECT_EQ(row.state, whole.rows[at].state);
+            total += row.size;
+        }
+        EXPECT_EQ(part.total, total);
+    }
 }
 
 TEST(SummaryText, CountWordAndTotal)

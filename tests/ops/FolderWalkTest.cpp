@@ -199,3 +199,32 @@ TEST_F(FolderWalkTest, AFoldersOnlyWalkWithoutRecursionNamesTheStart)
     WalkMp3Files(machine.Sys("m"), false, callbacks);
     EXPECT_EQ(folders, std::vector<std::string>{"C:\\m"});
 }
+
+// A stop ends the walk where it is: no file and no folder after it.
+TEST_F(FolderWalkTest, AStopEndsTheWalkBeforeTheNextEntry)
+{
+    for (const char* name : {"m/a.mp3", "m/b.mp3", "m/c/d.mp3", "m/c/e.mp3", "m/f/g.mp3", "m/z.mp3"})
+        machine.WriteFile(name, "x");
+    const struct {
+        std::size_t stopAfter;
+        std::vector<std::string> order;
+    } cases[] = {
+        {1, {"folder C:\\m", "C:\\m\\a.mp3"}},
+        {3, {"folder C:\\m", "C:\\m\\a.mp3", "C:\\m\\b.mp3", "folder C:\\m\\c", "C:\\m\\c\\d.mp3"}},
+        {4, {"folder C:\\m", "C:\\m\\a.mp3", "C:\\m\\b.mp3", "folder C:\\m\\c", "C:\\m\\c\\d.mp3", "C:\\m\\c\\e.mp3"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stopAfter);
+        std::vector<std::string> order;
+        std::size_t taken = 0;
+        FolderWalkCallbacks callbacks;
+        callbacks.onFolder = [&](const std::string& folder) { order.push_back("folder " + folder); };
+        callbacks.onFile = [&](const std::string& folder, const std::string& name) {
+            order.push_back(folder + "\\" + name);
+            ++taken;
+        };
+        callbacks.stopped = [&] { return taken >= c.stopAfter; };
+        WalkMp3Files(machine.Sys("m"), true, callbacks);
+        EXPECT_EQ(order, c.order);
+    }
+}

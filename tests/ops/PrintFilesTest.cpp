@@ -40,4 +40,27 @@ TEST(CollectPrintFiles, TaggedFilesAndOnRequestUntaggedOnes)
     }
 }
 
+// A stopped collection returns the files taken before the stop, in the
+// walk's order, and the walk goes no further.
+TEST(CollectPrintFiles, AStopReturnsTheFilesCollectedSoFar)
+{
+    TempMachine machine;
+    for (const char* name : {"m/a.mp3", "m/b.mp3", "m/s/c.mp3", "m/s/d.mp3", "m/z.mp3"})
+        machine.WriteFile(name, TaggedFile({"T", "A", "", "", "", 1}));
+    const std::vector<std::string> all = CollectPrintFiles(machine.Sys("m"), true, false);
+    ASSERT_EQ(all.size(), 5u);
+    for (std::size_t stopAfter = 1; stopAfter < all.size(); ++stopAfter) {
+        SCOPED_TRACE(stopAfter);
+        std::size_t told = 0;
+        const auto stop = [&](const WorkProgress& progress) {
+            ++told;
+            return progress.done < stopAfter;
+        };
+        const std::vector<std::string> part = CollectPrintFiles(machine.Sys("m"), true, false, stop);
+        EXPECT_EQ(part, std::vector<std::string>(all.begin(), all.begin() + static_cast<long>(stopAfter)));
+        // Once per folder entered and per file, up to the stop.
+        EXPECT_EQ(told, stopAfter + (stopAfter > 2 ? 2 : 1));
+    }
+}
+
 } // namespace

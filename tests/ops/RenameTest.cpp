@@ -1,6 +1,7 @@
 #include "ops/Rename.h"
 
 #include "TagBytes.h"
+#include "journal/Undo.h"
 #include "ops/FolderWalk.h"
 #include "TempMachine.h"
 #include "platform/File.h"
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <vector>
 
 namespace {
@@ -257,6 +259,64 @@ TEST_F(RenameTest, DryRunNamesButMovesNothing)
     EXPECT_TRUE(machine.Exists("m/a.mp3"));
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].newPath, "C:\\m\\A-B - Why.mp3");
+}
+
+// Rename all stopped after a few files has moved a first part of the walk
+// and left the rest under their names; with a journal it names exactly the
+// moves made, and undo takes back exactly those.
+TEST_F(RenameTest, AStopEndsBetweenTwoFilesAndTheJournalNamesTheMovesMade)
+{
+    constexpr std::size_t kStopAfter = 4;
+    const journal::CJournalStore store(machine.Host(".state/journal"));
+    for (const bool journalled : {false, true}) {
+        SCOPED_TRACE(journalled ? "journalled" : "without a journal");
+        const std::string top = journalled ? "j" : "n";
+        std::vector<std::string> names;
+        for (int i = 10; i < 50; ++i) {
+            names.push_back("f" + std::to_string(i) + ".mp3");
+            Tagged(top + "/" + names.back(), "A", "Song " + std::to_string(i));
+        }
+        bool toldAfterStop = false, stopSaid = false;
+        options.progress = [&](const WorkProgress& progress) {
+            toldAfterStop = toldAfterStop || stopSaid;
+            stopSaid = progress.done >= kStopAfter;
+            return !stopSaid;
+        };
+        std::uint64_t id = 0;
+        int count = 0;
+        {
+            const auto entry = store.Begin({"test", "rename-all", machine.Host(top), std::nullopt});
+            options.journal = journalled ? entry.get() : nullptr;
+            id = entry->Id();
+            count = RenameFolderTree(machine.Sys(top), false, options, sink);
+        }
+        EXPECT_FALSE(toldAfterStop);
+        if (journalled) {
+            EXPECT_GE(count, static_cast<int>(kStopAfter));
+            EXPECT_LT(count, 40) << "the walk went on after the stop";
+        } else {
+            EXPECT_EQ(count, static_cast<int>(kStopAfter)) << "one file at a time stops at once";
+        }
+        std::set<std::string> moved;
+        for (int i = 0; i < 40; ++i) {
+            SCOPED_TRACE(names[i]);
+            const std::string newName = top + "/A - Song " + std::to_string(i + 10) + ".mp3";
+            EXPECT_EQ(machine.Exists(newName), i < count);
+            EXPECT_EQ(machine.Exists(top + "/" + names[i]), i >= count);
+            if (i < count) moved.insert(machine.Host(top + "/" + names[i]));
+        }
+        if (!journalled) continue;
+        const auto entry = store.Read(id);
+        ASSERT_TRUE(entry);
+        std::set<std::string> journalledMoves;
+        for (const journal::Record& record : entry->records)
+            journalledMoves.insert(record.path);
+        EXPECT_EQ(journalledMoves, moved);
+        const journal::UndoReport undo = journal::UndoEntry(store, *entry, "test", false);
+        EXPECT_EQ(undo.Count(journal::UndoStep::Restored), moved.size());
+        for (const std::string& name : names)
+            EXPECT_TRUE(machine.Exists(top + "/" + name)) << name;
+    }
 }
 
 } // namespace

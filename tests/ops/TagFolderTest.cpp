@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "TagBytes.h"
 #include "TempMachine.h"
+#include "journal/Undo.h"
 #include "ops/FolderWalk.h"
 #include "platform/File.h"
 #include "tag/Id3v1Tag.h"
@@ -12,6 +13,9 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -260,6 +264,126 @@ TEST_F(TagFolderTest, ThreadsWriteTheBytesAndReportsOfOneThread)
     }
     EXPECT_EQ(Read("two/a/10.b.mp3").GetArtist(), "Threads");
     EXPECT_EQ(machine.ReadFile("two/a/b/UPPER.MP3"), SilentFrames(1));
+}
+
+// A tree of 60 files in two folders, tagged and untagged: rel path by walk order.
+std::vector<std::string> BuildStopTree(const TempMachine& machine, const std::string& top)
+{
+    std::vector<std::string> files;
+    for (const char* folder : {"", "sub/"})
+        for (int i = 0; i < 30; ++i) {
+            const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+            const std::string rel = top + "/" + folder + number + ".mp3";
+            machine.WriteFile(rel, i % 3 ? TaggedFile({"T" + number, "Old", "", "", "", 7}) : SilentFrames(1));
+            files.push_back(rel);
+        }
+    return files;
+}
+
+// Stopped after a few files, or as the walk enters a folder, MultiTag has
+// written a first part of the walk whole and left the rest byte for byte;
+// the journal names exactly the files written, and undo brings exactly those back.
+TEST_F(TagFolderTest, AStopEndsBetweenTwoFilesAndTheJournalNamesTheFilesWritten)
+{
+    const journal::CJournalStore store(machine.Host(".state/journal"));
+    TagFields fields;
+    fields[Field::Artist] = "New";
+    const struct {
+        const char* what;
+        std::function<bool(const WorkProgress&, const std::string& top)> stopHere;
+        // A stop after a file may fall inside a journalled batch, which is
+        // written to its end; one on entering a folder drops the files taken
+        // but not journalled, so nothing is written after it.
+        bool writesOnlyWhatWasTold;
+    } cases[] = {
+        {"after five files", [](const WorkProgress& p, const std::string&) { return p.done >= 5; }, false},
+        {"entering the subfolder",
+         [this](const WorkProgress& p, const std::string& top) { return p.folder == machine.Sys(top + "/sub"); }, true},
+    };
+    int run = 0;
+    for (const auto& c : cases)
+        for (const unsigned jobs : {1u, 4u}) {
+            SCOPED_TRACE(testing::Message() << c.what << ", " << jobs << " jobs");
+            const std::string top = "run" + std::to_string(++run);
+            const std::vector<std::string> files = BuildStopTree(machine, top);
+            const std::vector<std::string> reference = BuildStopTree(machine, top + "ref");
+            std::map<std::string, std::string> before;
+            for (const std::string& rel : files)
+                before[rel] = machine.ReadFile(rel);
+            ASSERT_EQ(TagFolder(machine.Sys(top + "ref"), fields, true), 60);
+
+            std::vector<WorkProgress> told;
+            bool stopSaid = false, toldAfterStop = false;
+            TagFolderOptions options{jobs};
+            options.progress = [&](const WorkProgress& progress) {
+                toldAfterStop = toldAfterStop || stopSaid;
+                told.push_back(progress);
+                stopSaid = c.stopHere(progress, top);
+                return !stopSaid;
+            };
+            std::uint64_t id = 0;
+            int count = 0;
+            {
+                const auto entry = store.Begin({"test", "multitag", machine.Host(top), std::nullopt});
+                options.journal = entry.get();
+                id = entry->Id();
+                count = TagFolder(machine.Sys(top), fields, true, {}, options);
+            }
+            EXPECT_FALSE(toldAfterStop);
+            ASSERT_TRUE(stopSaid);
+            EXPECT_EQ(told.front().folder, machine.Sys(top));
+            for (const WorkProgress& progress : told)
+                EXPECT_LE(progress.done, progress.found);
+            EXPECT_LT(count, 60) << "the walk went on after the stop";
+            if (c.writesOnlyWhatWasTold)
+                EXPECT_EQ(static_cast<std::size_t>(count), told.back().done);
+            else
+                EXPECT_LE(told.back().done, static_cast<std::size_t>(count));
+
+            // The first count files of the walk are written, the others are as they were.
+            std::set<std::string> written;
+            for (std::size_t i = 0; i < files.size(); ++i) {
+                SCOPED_TRACE(files[i]);
+                const std::string now = machine.ReadFile(files[i]);
+                if (i < static_cast<std::size_t>(count)) {
+                    EXPECT_EQ(now, machine.ReadFile(reference[i]));
+                    written.insert(machine.Host(files[i]));
+                } else {
+                    EXPECT_EQ(now, before.at(files[i]));
+                }
+            }
+            const auto entry = store.Read(id);
+            ASSERT_TRUE(entry);
+            std::set<std::string> journalled;
+            for (const journal::Record& record : entry->records)
+                journalled.insert(record.path);
+            EXPECT_EQ(journalled, written);
+
+            const journal::UndoReport undo = journal::UndoEntry(store, *entry, "test", false);
+            EXPECT_EQ(undo.Count(journal::UndoStep::Restored), written.size());
+            for (const std::string& rel : files)
+                EXPECT_EQ(machine.ReadFile(rel), before.at(rel)) << rel;
+        }
+}
+
+// Without a stop the hook sees every file and every folder of the walk.
+TEST_F(TagFolderTest, ProgressCountsEveryFileAndNamesEachFolder)
+{
+    BuildStopTree(machine, "m");
+    std::vector<std::string> folders;
+    WorkProgress last;
+    TagFolderOptions options;
+    options.progress = [&](const WorkProgress& progress) {
+        if (folders.empty() || folders.back() != progress.folder) folders.push_back(progress.folder);
+        last = progress;
+        return true;
+    };
+    TagFields fields;
+    fields[Field::Album] = "All";
+    EXPECT_EQ(TagFolder(machine.Sys("m"), fields, true, {}, options), 60);
+    EXPECT_EQ(last.done, 60u);
+    EXPECT_EQ(last.found, 60u);
+    EXPECT_EQ(folders, (std::vector<std::string>{"C:\\m", "C:\\m\\sub"}));
 }
 
 } // namespace

@@ -71,3 +71,33 @@ TEST(Machine, OtherCodePageValuesAreRefusedByName)
         EXPECT_EQ(CurrentMachine().codePage.Number(), 1251);
     }
 }
+
+// The refusal also says why in a form the window words in the user's
+// language; the English message is the one the command line prints.
+TEST(Machine, ARefusalCarriesTheValueAndItsReason)
+{
+    using Reason = platform::CodePageRefusal::Reason;
+    const struct {
+        const char* value;
+        Reason reason;
+        const char* tail;
+    } cases[] = {
+        {"12x", Reason::NotANumber, "it is not a code page number."},
+        {"99999", Reason::Unknown, "this system knows no such code page."},
+        {"932", Reason::MultiByte, "it is a multi-byte code page; only single-byte code pages are supported."},
+        {"500", Reason::ChangesAscii, "it does not keep the ASCII characters unchanged."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        TempMachine machine(1251);
+        WriteCodePageHive(machine, c.value);
+        const std::optional<platform::MachineRefusal> refusal = platform::InstallMachineOrRefuse();
+        ASSERT_TRUE(refusal.has_value());
+        ASSERT_TRUE(refusal->codePage.has_value());
+        EXPECT_EQ(refusal->codePage->value, c.value);
+        EXPECT_EQ(refusal->codePage->valueName, "ACP");
+        EXPECT_EQ(refusal->codePage->reason, c.reason);
+        EXPECT_EQ(refusal->message,
+                  std::string("The code page \"") + c.value + "\" (value \"ACP\") cannot be used: " + c.tail);
+    }
+}

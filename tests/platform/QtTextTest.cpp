@@ -36,3 +36,25 @@ TEST(QtText, TextThePageCannotHoldBecomesQuestionMarks)
     // A lone surrogate is no character at all.
     EXPECT_EQ(FromQString(QString(QChar(0xD800)) + "a"), "?a");
 }
+
+// Language patterns are filled in one pass: a file name holding "%2" stays as
+// it is, a pattern may leave a value out (the singular of a count) or name
+// one twice, and a placeholder without a value is kept.
+TEST(QtText, FillPlaceholdersReplacesEachNumberOnce)
+{
+    const struct {
+        const char16_t* pattern;
+        QStringList values;
+        const char16_t* filled;
+    } cases[] = {
+        {u"%1: %2", {"a%2.mp3", "gone"}, u"a%2.mp3: gone"},
+        {u"Undone: %1 (1 file restored, %3 skipped)", {"set", "1", "4"}, u"Undone: set (1 file restored, 4 skipped)"},
+        {u"%2 before %1, %2 again", {"x", "y"}, u"y before x, y again"},
+        {u"100% sure, %3 kept, %0 too", {"x"}, u"100% sure, %3 kept, %0 too"},
+        {u"ends in %", {"x"}, u"ends in %"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.pattern).toStdString());
+        EXPECT_EQ(platform::FillPlaceholders(QString::fromUtf16(c.pattern), c.values), QString::fromUtf16(c.filled));
+    }
+}

@@ -75,7 +75,10 @@ void CreateLanguage(CTableFile& table, const std::string& systemPath)
                              {91, "Cancel"},
                              {92, "File name"},
                              {93, "File size"},
-                             {94, "Print settings"}});
+                             {94, "Print settings"},
+                             // Worded unlike the built-in texts, to show where a message comes from.
+                             {137, "The printout did not start."},
+                             {138, "There is no printer."}});
 }
 
 void CreateOtherLanguage(CTableFile& table, const std::string& systemPath)

@@ -131,9 +131,9 @@ TEST_F(ViewPrintingTest, DirectPrintTellsTheUserOnceWhenItCannotPrint)
         QString outputFile;
         const char* message;
     } cases[] = {
-        {"no printer", QString(), "Es ist kein Drucker eingerichtet."},
+        {"no printer", QString(), "There is no printer."},
         {"unwritable file", QString::fromStdString(machine.Host("no/such/folder/x.pdf")),
-         "Der Druck konnte nicht gestartet werden."},
+         "The printout did not start."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);

@@ -1,5 +1,9 @@
+#include "language/LanguageText.h"
+#include "language/TextIds.h"
 #include "platform/Machine.h"
 #include "platform/Registry.h"
+#include "table/HexEnvelope.h"
+#include "table/TableFile.h"
 #include "tag/Id3v1Tag.h"
 
 #include "TempMachine.h"
@@ -9,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -96,6 +101,94 @@ TEST_F(SonadexSetup, FirstRunPutsEverythingInPlaceAndASecondChangesNothing)
     EXPECT_EQ(ReadHost(Hive()), hiveBefore);
     EXPECT_EQ(fs::last_write_time(Hive()), hiveTime);
     EXPECT_EQ(ReadHost(LangCopy() / "Deutsch.qzd"), copyBefore);
+}
+
+// The plain table inside a language file, and a language file around it.
+std::string PlainOf(const fs::path& file)
+{
+    const std::optional<CHexEnvelope::Content> content = CHexEnvelope::Unwrap(ReadHost(file));
+    EXPECT_TRUE(content.has_value()) << file;
+    return content ? content->plain : std::string();
+}
+
+int RowNumber(const std::string& line)
+{
+    return std::atoi(line.substr(0, 5).c_str());
+}
+
+// A copy made by an earlier set-up, before the texts from 124 on existed,
+// edited by its user since: its text 121 is the user's own, and a line the
+// table reads as no text of the program's sits among its rows.
+struct OlderCopy {
+    std::string plain;   // the copy's table
+    std::string dropped; // the built file's rows it lacks, in order, with their line ends
+};
+
+OlderCopy MakeOlderCopy(const std::string& name)
+{
+    OlderCopy copy;
+    const std::string built = PlainOf(fs::path(SONADEX_LANG_BUILD_DIR) / name);
+    std::size_t lineNumber = 0;
+    for (std::size_t start = 0; start < built.size(); ++lineNumber) {
+        const std::size_t end = built.find("\r\n", start) + 2;
+        const std::string line = built.substr(start, end - start);
+        start = end;
+        const int number = lineNumber < 2 ? 0 : RowNumber(line);
+        if (number >= 124 && number < 150)
+            copy.dropped += line;
+        else if (number == 121)
+            copy.plain += "121  Mine: %1 / %2 / %3\r\nno row of the program's\r\n";
+        else
+            copy.plain += line;
+    }
+    return copy;
+}
+
+// A user whose files an earlier set-up copied gets the texts added since:
+// each copy gains the rows it lacks after its own bytes, which stay as they
+// were, a text the user changed included; a copy that is a link stays one.
+// A second run finds nothing to add.
+TEST_F(SonadexSetup, CopiesMadeBeforeGainTheNewTextsAndKeepTheirOwn)
+{
+    fs::create_directories(LangCopy());
+    const OlderCopy german = MakeOlderCopy("Deutsch.qzd");
+    const OlderCopy english = MakeOlderCopy("English.qzd");
+    ASSERT_NE(german.dropped.find("\r\n139  de"), std::string::npos);
+    std::ofstream(LangCopy() / "Deutsch.qzd", std::ios::binary) << CHexEnvelope::Wrap("Deutsch.txt", german.plain);
+    // The user keeps the English file elsewhere and links it in.
+    machine.MakeDir("mine");
+    const fs::path linked = machine.Host("mine/English.qzd");
+    std::ofstream(linked, std::ios::binary) << CHexEnvelope::Wrap("English.txt", english.plain);
+    fs::permissions(linked, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(linked, LangCopy() / "English.qzd");
+
+    ASSERT_EQ(Run("LANG=de_DE.UTF-8"), 0) << output;
+    const auto rows = [](const OlderCopy& copy) {
+        return std::to_string(std::count(copy.dropped.begin(), copy.dropped.end(), '\n'));
+    };
+    EXPECT_NE(output.find("updated Deutsch.qzd (" + rows(german) + " texts added)"), std::string::npos) << output;
+    EXPECT_NE(output.find("updated English.qzd (" + rows(english) + " texts added)"), std::string::npos) << output;
+    EXPECT_EQ(PlainOf(LangCopy() / "Deutsch.qzd"), german.plain + german.dropped);
+    EXPECT_EQ(CHexEnvelope::Unwrap(ReadHost(LangCopy() / "Deutsch.qzd"))->storedName, "Deutsch.txt");
+    ASSERT_TRUE(fs::is_symlink(LangCopy() / "English.qzd"));
+    EXPECT_EQ(fs::read_symlink(LangCopy() / "English.qzd"), linked);
+    EXPECT_EQ(PlainOf(linked), english.plain + english.dropped);
+    EXPECT_EQ(fs::status(linked).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // The program reads the user's text where it was and the new ones after it.
+    CTableFile table;
+    ASSERT_TRUE(table.Load(platform::SystemPath((LangCopy() / "Deutsch.qzd").string()).value_or("")));
+    EXPECT_EQ(GetText(table, text::kUndone), "Mine: %1 / %2 / %3");
+    EXPECT_EQ(GetText(table, text::kQtLocale), "de");
+    EXPECT_EQ(GetText(table, text::kUndoChangedSince), "sie wurde seitdem ge\xE4ndert");
+
+    const std::string germanAfter = ReadHost(LangCopy() / "Deutsch.qzd");
+    const std::string englishAfter = ReadHost(linked);
+    ASSERT_EQ(Run("LANG=de_DE.UTF-8"), 0) << output;
+    EXPECT_EQ(output.find("updated"), std::string::npos) << output;
+    EXPECT_EQ(ReadHost(LangCopy() / "Deutsch.qzd"), germanAfter);
+    EXPECT_EQ(ReadHost(linked), englishAfter);
 }
 
 TEST_F(SonadexSetup, InstalledUnderTheUsersOwnDataFolderFindsItsFilesInPlace)

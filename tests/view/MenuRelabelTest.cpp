@@ -2,13 +2,18 @@
 #include "ViewHarness.h"
 
 #include "app/MainFrame.h"
+#include "language/TextIds.h"
 #include "platform/QtText.h"
 #include "view/Resource.h"
 #include "view/SonadexView.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -89,4 +94,31 @@ TEST(MenuRelabel, TheContextMenuStaysGermanInEveryLanguage)
             EXPECT_EQ(actions[i]->data().toInt(), commands[i]);
         }
     }
+}
+
+// Qt's own dialogs and buttons follow the locale the language file names
+// (text 139), change with the language and are Qt's English again once the
+// window is gone.
+TEST(MenuRelabel, QtsOwnButtonsFollowTheLanguage)
+{
+    ASSERT_TRUE(QFileInfo(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm").isFile())
+        << "Qt's German translation (qt6-translations-l10n) is not installed";
+    const auto cancelText = [] {
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Cancel);
+        return box.button(QMessageBox::Cancel)->text().toStdString();
+    };
+    {
+        ViewHarness h;
+        std::map<int, std::string> german = GermanTexts();
+        german[text::kQtLocale] = "de";
+        h.WriteLanguage("Deutsch2", german);
+        ASSERT_TRUE(h.Start({.language = "Deutsch2"}));
+        EXPECT_EQ(cancelText(), "Abbrechen");
+        SwitchLanguage(h, "English");
+        EXPECT_EQ(cancelText(), "Cancel");
+        SwitchLanguage(h, "Deutsch2");
+        EXPECT_EQ(cancelText(), "Abbrechen");
+    }
+    EXPECT_EQ(cancelText(), "Cancel");
 }

@@ -5,6 +5,7 @@
 
 #include "app/MainFrame.h"
 #include "journal/JournalStore.h"
+#include "language/TextIds.h"
 #include "ops/TagChange.h"
 #include "tag/Id3v1Tag.h"
 #include "view/Resource.h"
@@ -132,14 +133,14 @@ struct RoundTrip {
 
 const RoundTrip kRoundTrips[] = {
     {"remove tag", false, OnRows({"a.mp3", "b.mp3"}, res::ID_FILE_REMOVE_ID3),
-     "Undone: remove-tag (1 files restored, 0 skipped)"},
+     "Undone: remove-tag (1 file restored, 0 skipped)"},
     {"delete", false, OnRows({"a.mp3", "b.mp3"}, res::ID_FILE_DELETE, {platform::IDYES}),
      "Undone: delete (2 files restored, 0 skipped)"},
-    {"rename", false, OnRows({"a.mp3"}, res::ID_FILE_RENAME), "Undone: rename (1 files restored, 0 skipped)"},
+    {"rename", false, OnRows({"a.mp3"}, res::ID_FILE_RENAME), "Undone: rename (1 file restored, 0 skipped)"},
     {"rename all with subfolders", false, OnRows({}, res::ID_FILE_RENAME_ALL, {platform::IDYES, platform::IDOK}),
      "Undone: rename-all (2 files restored, 0 skipped)"},
     {"rename all of the list", false, OnRows({}, res::ID_FILE_RENAME_ALL, {platform::IDNO}),
-     "Undone: rename-all (1 files restored, 0 skipped)"},
+     "Undone: rename-all (1 file restored, 0 skipped)"},
     // The editor prompted for b.mp3 saves a tag into the same operation, which then names the file.
     {"rename all prompting the editor", true,
      [](ViewHarness& h) {
@@ -159,7 +160,7 @@ const RoundTrip kRoundTrips[] = {
          ScriptEditor("Z", "Y");
          h.View().OnListDoubleClick();
      },
-     "Undone: save (1 files restored, 0 skipped)"},
+     "Undone: save (1 file restored, 0 skipped)"},
 };
 
 } // namespace
@@ -204,12 +205,12 @@ TEST(ViewUndo, EditorSaveAndRenameComeBackOneAtATime)
     ASSERT_TRUE(h.machine.Exists("f/Neu - Lied.mp3"));
 
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Undone: rename (1 files restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: rename (1 file restored, 0 skipped)");
     EXPECT_TRUE(h.machine.Exists("f/a.mp3"));
     EXPECT_NE(Tree(h.machine, "f").at("a.mp3"), before.at("a.mp3")) << "the save is still in effect";
 
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Undone: save (1 files restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: save (1 file restored, 0 skipped)");
     EXPECT_EQ(Tree(h.machine, "f"), before);
 
     Undo(h);
@@ -240,6 +241,35 @@ TEST(ViewUndo, AFileChangedSinceIsSkippedAndNamed)
     EXPECT_EQ(Tree(h.machine, "f").at("b.mp3"), before.at("b.mp3"));
 }
 
+// In the chosen language the report's line, its singular for one file and
+// each skipped file's reason are that language's texts.
+TEST(ViewUndo, TheReportSpeaksTheChosenLanguage)
+{
+    ViewHarness h;
+    WriteFolder(h.machine);
+    std::map<int, std::string> texts = GermanTexts();
+    texts[text::kUndone] = "R\xFC"
+                           "ckg\xE4ngig gemacht: %1 (%2 Dateien wiederhergestellt, %3 \xFC"
+                           "bersprungen)";
+    texts[text::kUndoneOne] = "R\xFC"
+                              "ckg\xE4ngig gemacht: %1 (1 Datei wiederhergestellt, %3 \xFC"
+                              "bersprungen)";
+    texts[text::kUndoChangedSince] = "sie wurde seitdem ge\xE4ndert";
+    h.WriteLanguage("Deutsch2", texts);
+    ASSERT_TRUE(h.Start({.language = "Deutsch2", .lastPath = "C:\\f"}));
+    ScriptMultiTag("Z");
+    h.Command(res::ID_FILE_MULTITAG);
+    h.machine.WriteFile("f/sub/c.mp3", Tagged(Tag("Later", "Edit"), 3000));
+
+    Undo(h);
+    EXPECT_EQ(LastBox(h), "Rückgängig gemacht: multitag (2 Dateien wiederhergestellt, 1 übersprungen)\n"
+                          "C:\\f\\sub\\c.mp3: sie wurde seitdem geändert");
+
+    OnRows({"a.mp3"}, res::ID_FILE_RENAME)(h);
+    Undo(h);
+    EXPECT_EQ(LastBox(h), "Rückgängig gemacht: rename (1 Datei wiederhergestellt, 0 übersprungen)");
+}
+
 // A file Delete could not move (read-only) stays journalled as about to go;
 // Undo leaves it alone without calling it skipped and brings the other back.
 TEST(ViewUndo, ADeleteThatFailedForOneFileBringsBackTheOther)
@@ -255,7 +285,7 @@ TEST(ViewUndo, ADeleteThatFailedForOneFileBringsBackTheOther)
 
     Undo(h);
 
-    EXPECT_EQ(LastBox(h), "Undone: delete (1 files restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: delete (1 file restored, 0 skipped)");
     EXPECT_EQ(Tree(h.machine, "f"), before);
     EXPECT_EQ(TrashContents(h.machine), std::vector<std::string>{});
 }
@@ -287,11 +317,11 @@ TEST(ViewUndo, TakesBackTheNewestOperationOfEitherProgram)
     }
 
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Undone: set (1 files restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: set (1 file restored, 0 skipped)");
     EXPECT_EQ(Tree(h.machine, "f").at("b.mp3"), before.at("b.mp3"));
     EXPECT_NE(Tree(h.machine, "f").at("a.mp3"), before.at("a.mp3"));
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Undone: remove-tag (1 files restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: remove-tag (1 file restored, 0 skipped)");
     EXPECT_EQ(Tree(h.machine, "f"), before);
     Undo(h);
     EXPECT_EQ(LastBox(h), "Nothing to undo.");
@@ -359,6 +389,6 @@ TEST(ViewUndo, CtrlZMenuEntryAndToolbarButtonRunIt)
     OnRows({"a.mp3"}, res::ID_FILE_RENAME)(h);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&h.Frame()));
     QTest::keyClick(h.View().FolderTree(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(LastBox(h), "Undone: rename (1 files restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: rename (1 file restored, 0 skipped)");
     EXPECT_EQ(Tree(h.machine, "f"), before);
 }
