@@ -42,9 +42,10 @@ bool HadTagOnDisk(const CId3v1Tag::FileState& state)
 
 } // namespace
 
-TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit)
+TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool hold)
 {
-    if (!tag.Open(path)) return {Failed(path, tag.GetLastError(), kCannotOpenReason), false, false};
+    const bool opened = hold ? tag.OpenForChange(path) : tag.Open(path);
+    if (!opened) return {Failed(path, tag.GetLastError(), kCannotOpenReason), false, false};
     const bool hadTag = tag.HasTag();
     FileOutcome done{path, {}, true, 0, {}};
     done.trackOverwritten = edit(tag);
@@ -73,7 +74,10 @@ journal::Record TagChangeRecord(const CId3v1Tag& tag)
 
 TagChangeResult FinishTagChange(CId3v1Tag& tag, const TagChangeResult& prepared, bool dryRun, bool journalled)
 {
-    if (!prepared.written) return prepared;
+    if (!prepared.written) {
+        tag.Release();
+        return prepared;
+    }
     const std::string& path = prepared.outcome.path;
     const int error = SaveOrCheck(tag, path, dryRun, journalled);
     if (error == -1) return {Failed(path, 0, kChangedMeanwhileReason), true, false};
@@ -84,7 +88,7 @@ TagChangeResult FinishTagChange(CId3v1Tag& tag, const TagChangeResult& prepared,
 TagChangeResult ChangeTag(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool dryRun,
                           journal::CJournalEntry* journal)
 {
-    const TagChangeResult prepared = PrepareTagChange(tag, path, edit);
+    const TagChangeResult prepared = PrepareTagChange(tag, path, edit, !dryRun);
     const bool journalled = journal && !dryRun && prepared.written;
     if (journalled) journal->AddAndCommit(TagChangeRecord(tag));
     return FinishTagChange(tag, prepared, dryRun, journalled);

@@ -45,10 +45,13 @@ TagChangeResult ChangeTag(const std::string& path, const TagEdit& edit, bool dry
                           journal::CJournalEntry* journal = nullptr);
 
 // The two halves of ChangeTag, for batches that journal many files at once:
-// the read and edit (result.written tells whether a save is due) ...
-TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit);
+// the read and edit (result.written tells whether a save is due); with hold,
+// the file stays open and locked in tag until the finish, which then need
+// not open it again ...
+TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool hold = false);
 // ... the journal record of a prepared change that is due ...
 journal::Record TagChangeRecord(const CId3v1Tag& tag);
-// ... and the save (or a dry run's check). journalled: write only while the
-// file is as it was read, since that is the state the journal holds.
+// ... and the save (or a dry run's check), which lets go of a held file.
+// journalled: write only while the file is as it was read, since that is
+// the state the journal holds.
 TagChangeResult FinishTagChange(CId3v1Tag& tag, const TagChangeResult& prepared, bool dryRun, bool journalled);

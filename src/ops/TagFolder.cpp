@@ -9,6 +9,8 @@
 #include "tag/Id3v1Tag.h"
 #include "platform/SystemPathName.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -17,6 +19,17 @@ namespace {
 // With several threads, files are taken a batch at a time, so that the
 // reports keep the walk's order and memory stays bounded on any tree.
 constexpr std::size_t kParallelBatch = 1024;
+
+// Files a batch may keep open from their read to their write: half the
+// descriptors this process may have, the rest left to the walk, the
+// journal and the program. The others are opened again to be written.
+std::size_t HoldableFiles()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+    if (limit.rlim_cur == RLIM_INFINITY) return kParallelBatch;
+    return static_cast<std::size_t>(limit.rlim_cur / 2);
+}
 
 void Report(const OutcomeSink& sink, const FileOutcome& outcome)
 {
@@ -49,7 +62,7 @@ public:
                  CWalkProgress& progress)
         : m_fields(fields), m_jobs(std::max(options.jobs, 1u)), m_dryRun(options.dryRun),
           m_journal(options.dryRun ? nullptr : options.journal), m_sink(sink), m_progress(progress),
-          m_pace(LargestBatch(), options.progress != nullptr)
+          m_pace(LargestBatch(), options.progress != nullptr), m_holdable(m_dryRun ? 0 : HoldableFiles())
     {
     }
 
@@ -70,7 +83,8 @@ public:
         std::vector<TagChangeResult> results(m_items.size());
         const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
         ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
-            if (!m_items[index].skipReason) results[index] = PrepareTagChange(tags[index], m_items[index].path, edit);
+            if (!m_items[index].skipReason)
+                results[index] = PrepareTagChange(tags[index], m_items[index].path, edit, index < m_holdable);
         });
         Journal(tags, results);
         ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
@@ -105,11 +119,13 @@ private:
             if (item.file) m_progress.Done();
             return;
         }
-        // Two names of one file (hard links) taken at once refuse each other
-        // the lock; done alone, as one thread would have, the file is written.
-        // A file changed between its read and its write (by another name of it
-        // in the same batch, or another program) is read again and written alone.
-        const bool retry = !result.outcome.ok && (m_jobs > 1 || result.outcome.reason == kChangedMeanwhileReason);
+        // Two names of one file (hard links) in one batch refuse each other
+        // the lock, whether taken at once or held from read to write; done
+        // alone, as one thread would have, the file is written. A file changed
+        // between its read and its write (by another name of it in the same
+        // batch, or another program) is read again and written alone.
+        const bool retry = !result.outcome.ok &&
+                           (m_jobs > 1 || m_holdable > 0 || result.outcome.reason == kChangedMeanwhileReason);
         if (retry) result = TagOneFile(tag, item.path, m_fields, m_dryRun, m_journal);
         if (result.opened) ++m_count;
         Report(m_sink, result.outcome);
@@ -123,6 +139,7 @@ private:
     const OutcomeSink& m_sink;
     CWalkProgress& m_progress;
     CBatchPace m_pace;
+    const std::size_t m_holdable; // files of a batch held open from read to write
     std::vector<WalkItem> m_items;
     int m_count = 0;
 };

@@ -89,13 +89,24 @@ bool StillAsOpened(platform::CFile& file, const CId3v1Tag::FileState& state)
 
 bool CId3v1Tag::Open(const std::string& path, Head head)
 {
+    Release();
     platform::CFile file;
     file.Open(path, platform::CFile::modeRead);
     return ReadOpened(file, path, head);
 }
 
+bool CId3v1Tag::OpenForChange(const std::string& path, Head head)
+{
+    platform::CFile file;
+    if (!file.Open(path, platform::CFile::modeReadWrite)) return Open(path, head);
+    const bool opened = ReadOpened(file, path, head);
+    m_held = std::move(file);
+    return opened;
+}
+
 bool CId3v1Tag::OpenIn(int folderFd, const std::string& hostName, const std::string& path, Head head)
 {
+    Release();
     platform::CFile file;
     file.OpenIn(folderFd, hostName, path, platform::CFile::modeRead);
     return ReadOpened(file, path, head);
@@ -122,7 +133,6 @@ bool CId3v1Tag::ReadOpened(platform::CFile& file, const std::string& path, Head 
                           file.ReadAt(m_dwFileLength - kRecordSize, tail.data(), kRecordSize) == kRecordSize;
     m_openState = {file.GetIdentity().device, file.GetIdentity().inode, m_dwFileLength,
                    complete ? std::string(tail.begin(), tail.end()) : std::string()};
-    file.Close();
     const std::optional<CId3v1Record> record = complete ? CId3v1Record::Parse(tail) : std::nullopt;
     m_bHasTag = m_bTagOnDisk = record.has_value();
     m_record = record.value_or(CId3v1Record());
@@ -141,8 +151,8 @@ bool CId3v1Tag::SaveIfUnchanged()
 
 bool CId3v1Tag::SaveChecked(bool onlyIfUnchanged)
 {
-    platform::CFile file;
-    const bool opened = file.Open(m_strPath, platform::CFile::modeReadWrite);
+    platform::CFile file = std::move(m_held);
+    const bool opened = file.IsOpen() || file.Open(m_strPath, platform::CFile::modeReadWrite);
     m_nLastError = opened ? 0 : file.LastError();
     if (!opened) return true;
     if (onlyIfUnchanged && !StillAsOpened(file, m_openState)) return false;

@@ -4,15 +4,12 @@
 #include "Field.h"
 #include "GenreTable.h"
 #include "Id3v1Record.h"
+#include "platform/File.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-namespace platform {
-class CFile;
-}
 
 class CId3v1Tag {
 public:
@@ -37,6 +34,13 @@ public:
     // Open for the entry hostName of an open folder (platform::CFile::OpenIn),
     // the file that has the system path path.
     bool OpenIn(int folderFd, const std::string& hostName, const std::string& path, Head head = Head::Check);
+    // As Open, but the file stays open for writing, and locked, until the next
+    // Save, SaveIfUnchanged or Release: a change read now is written without
+    // opening the file again. A file this user may not write opens as Open
+    // opens it, and its save then fails as Save's would.
+    bool OpenForChange(const std::string& path, Head head = Head::Check);
+    // Lets go of the file OpenForChange holds, writing nothing.
+    void Release() { m_held = platform::CFile(); }
     // Overwrites, appends or cuts the record by the two flags. Does nothing when
     // the file cannot be opened for writing; raises platform::CFileException when
     // a write fails after the open, leaving the file as it was.
@@ -104,4 +108,5 @@ private:
     // 64-bit so that files over 4 GiB are measured and tagged at the right place.
     std::uint64_t m_dwFileLength = 0;
     int m_nLastError = 0;
+    platform::CFile m_held; // open from OpenForChange to the save
 };
