@@ -2,6 +2,7 @@
 
 #include "TagBytes.h"
 #include "TempMachine.h"
+#include "platform/File.h"
 #include "tag/Id3v1Tag.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,48 @@ TEST_F(TagChangeTest, DryRunReportsWhatTheRealRunWouldAndWritesNothing)
 }
 
 // Stripping a file that has no tag has nothing to write: it is not even opened for writing.
+// A held change keeps the file locked from its read to its write, so no
+// other opener of ours changes it in between, and lets go of it after.
+TEST_F(TagChangeTest, AHeldFileStaysLockedUntilItsChangeIsFinished)
+{
+    machine.WriteFile("a.mp3", tagged);
+    machine.WriteFile("same.mp3", tagged);
+    const auto lockedOut = [&](const char* name) {
+        platform::CFile other;
+        return !other.Open(machine.Sys(name), platform::CFile::modeRead) && other.LastError() == EWOULDBLOCK;
+    };
+    const struct {
+        const char* name;
+        TagEdit edit;
+        bool written;
+    } cases[] = {{"a.mp3", SetArtist, true}, {"same.mp3", [](CId3v1Tag&) { return false; }, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CId3v1Tag tag;
+        const TagChangeResult prepared = PrepareTagChange(tag, machine.Sys(c.name), c.edit, true);
+        ASSERT_TRUE(prepared.opened);
+        EXPECT_EQ(prepared.written, c.written);
+        EXPECT_TRUE(lockedOut(c.name)) << "another opener got in between the read and the write";
+        EXPECT_TRUE(FinishTagChange(tag, prepared, false, true).outcome.ok);
+        EXPECT_FALSE(lockedOut(c.name)) << "the file stayed locked after its change";
+    }
+    CId3v1Tag again;
+    ASSERT_TRUE(again.Open(machine.Sys("a.mp3")));
+    EXPECT_EQ(again.GetArtist(), "New");
+
+    // A file this user may not write is read as ever; its save says why.
+    machine.WriteFile("ro.mp3", tagged);
+    chmod(machine.Host("ro.mp3").c_str(), 0444);
+    CId3v1Tag readOnly;
+    const TagChangeResult prepared = PrepareTagChange(readOnly, machine.Sys("ro.mp3"), SetArtist, true);
+    ASSERT_TRUE(prepared.opened);
+    EXPECT_FALSE(lockedOut("ro.mp3"));
+    const TagChangeResult finished = FinishTagChange(readOnly, prepared, false, true);
+    EXPECT_FALSE(finished.outcome.ok);
+    EXPECT_EQ(finished.outcome.error, EACCES);
+    EXPECT_EQ(machine.ReadFile("ro.mp3"), tagged);
+}
+
 TEST_F(TagChangeTest, AnUntaggedFileLeftUntaggedIsNotWritten)
 {
     const std::string audio = "ID3" + SilentFrames(2);

@@ -266,6 +266,44 @@ TEST_F(TagFolderTest, ThreadsWriteTheBytesAndReportsOfOneThread)
     EXPECT_EQ(machine.ReadFile("two/a/b/UPPER.MP3"), SilentFrames(1));
 }
 
+// One thread keeps a journalled batch's files open from read to write; two
+// names of one file in that batch still both end written, and undo brings
+// the file back as it was.
+TEST_F(TagFolderTest, HardLinksInOneHeldBatchAreBothWritten)
+{
+    const journal::CJournalStore store(machine.Host(".state/journal"));
+    const std::string before = TaggedFile({"T", "Old", "", "", "", 7});
+    machine.WriteFile("l/a.mp3", before);
+    machine.WriteFile("l/c.mp3", before);
+    ASSERT_EQ(link(machine.Host("l/a.mp3").c_str(), machine.Host("l/b.mp3").c_str()), 0);
+    TagFields fields;
+    fields[Field::Artist] = "Linked";
+    for (const unsigned jobs : {1u, 4u}) {
+        SCOPED_TRACE(jobs);
+        std::vector<FileOutcome> outcomes;
+        TagFolderOptions options{jobs};
+        std::uint64_t id = 0;
+        {
+            const auto entry = store.Begin({"test", "multitag", machine.Host("l"), std::nullopt});
+            options.journal = entry.get();
+            id = entry->Id();
+            EXPECT_EQ(TagFolder(machine.Sys("l"), fields, false,
+                                [&](const FileOutcome& outcome) { outcomes.push_back(outcome); }, options),
+                      3);
+        }
+        ASSERT_EQ(outcomes.size(), 3u);
+        for (const FileOutcome& outcome : outcomes)
+            EXPECT_TRUE(outcome.ok) << outcome.path << ": " << outcome.reason;
+        for (const char* name : {"l/a.mp3", "l/b.mp3", "l/c.mp3"})
+            EXPECT_EQ(Read(name).GetArtist(), "Linked") << name;
+        const auto entry = store.Read(id);
+        ASSERT_TRUE(entry);
+        journal::UndoEntry(store, *entry, "test", false);
+        EXPECT_EQ(machine.ReadFile("l/a.mp3"), before);
+        EXPECT_EQ(machine.ReadFile("l/c.mp3"), before);
+    }
+}
+
 // A tree of 60 files in two folders, tagged and untagged: rel path by walk order.
 std::vector<std::string> BuildStopTree(const TempMachine& machine, const std::string& top)
 {
