@@ -3,6 +3,8 @@
 #include "platform/Shell.h"
 #include "view/Resource.h"
 
+#include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,7 +16,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto* logo = new QLabel(this);
-    logo->setPixmap(QPixmap(":/icons/logo.png"));
+    // Through QIcon, which takes logo@2x.png where the screen is scaled.
+    logo->setPixmap(QIcon(":/icons/logo.png").pixmap(QImageReader(":/icons/logo.png").size()));
     logo->setAlignment(Qt::AlignCenter);
     logo->setMinimumHeight(104);
     auto* name = new QLabel("Sonadex Pro 2.0", this);

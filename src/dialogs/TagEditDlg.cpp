@@ -106,8 +106,11 @@ void CTagEditDlg::LayOutControls()
     // caption needs with the style's padding. The row keeps the template's
     // gaps, and fields and dialog widen with it.
     int buttonWidth = dialogs::DluX(*this, kButtonWidth);
+    // The style's own hint leaves a long caption almost touching the edges.
+    const int padding = 3 * fontMetrics().averageCharWidth();
     for (const QPushButton* button : {m_closeButton, m_renameButton, m_saveButton})
-        buttonWidth = std::max(buttonWidth, button->sizeHint().width());
+        buttonWidth = std::max({buttonWidth, button->sizeHint().width(),
+                                button->fontMetrics().horizontalAdvance(button->text().remove('&')) + padding});
     const int buttonY = dialogs::DluY(*this, kButtonY);
     const int buttonHeight = dialogs::DluY(*this, kButtonHeight);
     int x = dialogs::DluX(*this, kCloseX);

@@ -72,6 +72,8 @@ void Preview(QWidget* view, CListingPrinter& listing, CPrintSettingsDlg& setting
     if (!listing.OnPreparePrinting(settings, printer, false, view)) return;
     if (!Collect(view, listing, printer, languageTable)) return;
     QPrintPreviewDialog preview(&printer, view);
+    // Qt's own size hides toolbar buttons on a scaled screen; the window's size shows them all.
+    if (view) preview.resize(view->window()->size());
     // Every redraw draws its pages afresh from the collected paths.
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
                      [&listing](QPrinter* target) { listing.PrintPages(*target); });

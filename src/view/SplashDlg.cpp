@@ -1,5 +1,7 @@
 #include "SplashDlg.h"
 
+#include <QIcon>
+#include <QImageReader>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
@@ -15,7 +17,8 @@ CSplashDlg::CSplashDlg(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 3, 3, 3);
     auto* logo = new QLabel(this);
-    logo->setPixmap(QPixmap(":/icons/logo.png"));
+    // Through QIcon, which takes logo@2x.png where the screen is scaled.
+    logo->setPixmap(QIcon(":/icons/logo.png").pixmap(QImageReader(":/icons/logo.png").size()));
     logo->setAlignment(Qt::AlignCenter);
     auto* name = new QLabel("Sonadex Pro 2.0", this);
     name->setAlignment(Qt::AlignCenter);

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -41,6 +42,31 @@ QString SkipReasonText(CTableFile& languageTable, const journal::UndoFile& file)
     return found == kSkipTexts.end() ? QString() : platform::ToQString(GetTextOrBuiltIn(languageTable, found->second));
 }
 
+// The journal names an operation by its command; the report names it by
+// the caption the user knows it under. Taking the command line's commands
+// to the window's entries that do the same.
+constexpr std::array<std::pair<std::string_view, int>, 9> kCommandCaptions = {{
+    {"save", text::kSave},
+    {"set", text::kSave},
+    {"rename", text::kRename},
+    {"rename-all", text::kRenameAll},
+    {"remove-tag", text::kRemoveTag},
+    {"strip", text::kRemoveTag},
+    {"delete", text::kDelete},
+    {"multitag", text::kMultiTag},
+    {"undo", text::kUndo},
+}};
+
+QString CommandCaption(CTableFile& languageTable, const std::string& command)
+{
+    const auto found =
+        std::ranges::find(kCommandCaptions, std::string_view(command), &std::pair<std::string_view, int>::first);
+    if (found == kCommandCaptions.end()) return QString::fromStdString(command);
+    QString caption = platform::ToQString(GetTextOrBuiltIn(languageTable, found->second));
+    caption = caption.left(caption.indexOf('\t')).remove('&');
+    return caption.isEmpty() ? QString::fromStdString(command) : caption;
+}
+
 // What undo did: the language text's line (its own for one file restored),
 // then each skipped file with why.
 QString UndoReportText(CTableFile& languageTable, const std::string& command, const journal::UndoReport& report)
@@ -48,7 +74,7 @@ QString UndoReportText(CTableFile& languageTable, const std::string& command, co
     const std::size_t restored = report.Count(journal::UndoStep::Restored);
     QString text = platform::FillPlaceholders(
         platform::ToQString(GetTextOrBuiltIn(languageTable, restored == 1 ? text::kUndoneOne : text::kUndone)),
-        {QString::fromStdString(command), QString::number(restored),
+        {CommandCaption(languageTable, command), QString::number(restored),
          QString::number(report.Count(journal::UndoStep::Skipped))});
     std::size_t listed = 0;
     for (const journal::UndoFile& file : report.files) {

@@ -128,7 +128,9 @@ struct RoundTrip {
     const char* what;
     bool prompt;
     WindowOperation run;
-    const char* report; // Undo's message
+    // Undo's message. It names the operation by its caption in the language
+    // file (this one has Rename and Save), else by the journal's command.
+    const char* report;
 };
 
 const RoundTrip kRoundTrips[] = {
@@ -136,7 +138,7 @@ const RoundTrip kRoundTrips[] = {
      "Undone: remove-tag (1 file restored, 0 skipped)"},
     {"delete", false, OnRows({"a.mp3", "b.mp3"}, res::ID_FILE_DELETE, {platform::IDYES}),
      "Undone: delete (2 files restored, 0 skipped)"},
-    {"rename", false, OnRows({"a.mp3"}, res::ID_FILE_RENAME), "Undone: rename (1 file restored, 0 skipped)"},
+    {"rename", false, OnRows({"a.mp3"}, res::ID_FILE_RENAME), "Undone: Umbenennen (1 file restored, 0 skipped)"},
     {"rename all with subfolders", false, OnRows({}, res::ID_FILE_RENAME_ALL, {platform::IDYES, platform::IDOK}),
      "Undone: rename-all (2 files restored, 0 skipped)"},
     {"rename all of the list", false, OnRows({}, res::ID_FILE_RENAME_ALL, {platform::IDNO}),
@@ -160,7 +162,7 @@ const RoundTrip kRoundTrips[] = {
          ScriptEditor("Z", "Y");
          h.View().OnListDoubleClick();
      },
-     "Undone: save (1 file restored, 0 skipped)"},
+     "Undone: Speichern (1 file restored, 0 skipped)"},
 };
 
 } // namespace
@@ -205,12 +207,12 @@ TEST(ViewUndo, EditorSaveAndRenameComeBackOneAtATime)
     ASSERT_TRUE(h.machine.Exists("f/Neu - Lied.mp3"));
 
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Undone: rename (1 file restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: Umbenennen (1 file restored, 0 skipped)");
     EXPECT_TRUE(h.machine.Exists("f/a.mp3"));
     EXPECT_NE(Tree(h.machine, "f").at("a.mp3"), before.at("a.mp3")) << "the save is still in effect";
 
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Undone: save (1 file restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: Speichern (1 file restored, 0 skipped)");
     EXPECT_EQ(Tree(h.machine, "f"), before);
 
     Undo(h);
@@ -255,6 +257,7 @@ TEST(ViewUndo, TheReportSpeaksTheChosenLanguage)
                               "ckg\xE4ngig gemacht: %1 (1 Datei wiederhergestellt, %3 \xFC"
                               "bersprungen)";
     texts[text::kUndoChangedSince] = "sie wurde seitdem ge\xE4ndert";
+    texts[text::kMultiTag] = "MultiTag";
     h.WriteLanguage("Deutsch2", texts);
     ASSERT_TRUE(h.Start({.language = "Deutsch2", .lastPath = "C:\\f"}));
     ScriptMultiTag("Z");
@@ -262,12 +265,12 @@ TEST(ViewUndo, TheReportSpeaksTheChosenLanguage)
     h.machine.WriteFile("f/sub/c.mp3", Tagged(Tag("Later", "Edit"), 3000));
 
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Rückgängig gemacht: multitag (2 Dateien wiederhergestellt, 1 übersprungen)\n"
+    EXPECT_EQ(LastBox(h), "Rückgängig gemacht: MultiTag (2 Dateien wiederhergestellt, 1 übersprungen)\n"
                           "C:\\f\\sub\\c.mp3: sie wurde seitdem geändert");
 
     OnRows({"a.mp3"}, res::ID_FILE_RENAME)(h);
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Rückgängig gemacht: rename (1 Datei wiederhergestellt, 0 übersprungen)");
+    EXPECT_EQ(LastBox(h), "Rückgängig gemacht: Umbenennen (1 Datei wiederhergestellt, 0 übersprungen)");
 }
 
 // A file Delete could not move (read-only) stays journalled as about to go;
@@ -317,7 +320,7 @@ TEST(ViewUndo, TakesBackTheNewestOperationOfEitherProgram)
     }
 
     Undo(h);
-    EXPECT_EQ(LastBox(h), "Undone: set (1 file restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: Speichern (1 file restored, 0 skipped)");
     EXPECT_EQ(Tree(h.machine, "f").at("b.mp3"), before.at("b.mp3"));
     EXPECT_NE(Tree(h.machine, "f").at("a.mp3"), before.at("a.mp3"));
     Undo(h);
@@ -389,6 +392,6 @@ TEST(ViewUndo, CtrlZMenuEntryAndToolbarButtonRunIt)
     OnRows({"a.mp3"}, res::ID_FILE_RENAME)(h);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&h.Frame()));
     QTest::keyClick(h.View().FolderTree(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(LastBox(h), "Undone: rename (1 file restored, 0 skipped)");
+    EXPECT_EQ(LastBox(h), "Undone: Umbenennen (1 file restored, 0 skipped)");
     EXPECT_EQ(Tree(h.machine, "f"), before);
 }
