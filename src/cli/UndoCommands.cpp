@@ -102,9 +102,11 @@ std::string ReportText(const journal::UndoReport& report, const journal::EntryIn
 {
     std::string text;
     for (const journal::UndoFile& file : report.files)
-        if (file.step != journal::UndoStep::Unchanged)
-            text += std::string(StepName(file.step)) + "\t" + TerminalText(platform::DisplayText(file.path)) +
-                    (file.reason == journal::SkipReason::None ? "" : "\t" + journal::SkipReasonText(file)) + "\n";
+        if (file.step != journal::UndoStep::Unchanged) {
+            text.append(StepName(file.step)).append("\t").append(TerminalText(platform::DisplayText(file.path)));
+            if (file.reason != journal::SkipReason::None) text.append("\t").append(journal::SkipReasonText(file));
+            text += '\n';
+        }
     text += (dryRun ? "would undo " : "undid ") + std::to_string(info.id) + " (" + TerminalText(info.header.command) +
             "): " + Counted(report.Count(journal::UndoStep::Restored), "file restored", "files restored");
     if (const std::size_t skipped = report.Count(journal::UndoStep::Skipped)) text += ", " + std::to_string(skipped) + " skipped";

@@ -273,8 +273,8 @@ TEST_F(RenameTest, AStopEndsBetweenTwoFilesAndTheJournalNamesTheMovesMade)
         const std::string top = journalled ? "j" : "n";
         std::vector<std::string> names;
         for (int i = 10; i < 50; ++i) {
-            names.push_back("f" + std::to_string(i) + ".mp3");
-            Tagged(top + "/" + names.back(), "A", "Song " + std::to_string(i));
+            names.push_back(std::string{'f'}.append(std::to_string(i)).append(".mp3"));
+            Tagged(top + "/" + names.back(), "A", std::string("Song ").append(std::to_string(i)));
         }
         bool toldAfterStop = false, stopSaid = false;
         options.progress = [&](const WorkProgress& progress) {

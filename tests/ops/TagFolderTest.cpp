@@ -310,7 +310,7 @@ std::vector<std::string> BuildStopTree(const TempMachine& machine, const std::st
     std::vector<std::string> files;
     for (const char* folder : {"", "sub/"})
         for (int i = 0; i < 30; ++i) {
-            const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+            const std::string number = std::string(i < 10 ? "0" : "").append(std::to_string(i));
             const std::string rel = top + "/" + folder + number + ".mp3";
             machine.WriteFile(rel, i % 3 ? TaggedFile({"T" + number, "Old", "", "", "", 7}) : SilentFrames(1));
             files.push_back(rel);

@@ -39,7 +39,7 @@ public:
 
 std::string Name(int i)
 {
-    return "s" + std::to_string(i + 10) + ".mp3";
+    return std::string{'s'}.append(std::to_string(i + 10)).append(".mp3");
 }
 
 struct Command {
@@ -63,16 +63,16 @@ void OnAll(ViewHarness& h, int command, std::deque<int> answers)
 const Command kCommands[] = {
     {"remove tag", [](ViewHarness& h) { OnAll(h, res::ID_FILE_REMOVE_ID3, {}); },
      [](const ViewHarness& h, int i, const std::string& before) {
-         const std::string now = h.machine.ReadFile("f/" + Name(i));
+         const std::string now = h.machine.ReadFile(std::string("f/").append(Name(i)));
          EXPECT_TRUE(now == before || now == before.substr(0, before.size() - 128)) << "a file cut or half-written";
          return now != before;
      },
      true},
     {"delete", [](ViewHarness& h) { OnAll(h, res::ID_FILE_DELETE, {platform::IDYES}); },
      [](const ViewHarness& h, int i, const std::string& before) {
-         const bool gone = !h.machine.Exists("f/" + Name(i));
+         const bool gone = !h.machine.Exists(std::string("f/").append(Name(i)));
          if (!gone) {
-             EXPECT_EQ(h.machine.ReadFile("f/" + Name(i)), before);
+             EXPECT_EQ(h.machine.ReadFile(std::string("f/").append(Name(i))), before);
          }
          return gone;
      },
@@ -81,8 +81,8 @@ const Command kCommands[] = {
      [](const ViewHarness& h, int i, const std::string& before) {
          const std::string newName = "f/A - T" + std::to_string(i + 10) + ".mp3";
          const bool moved = h.machine.Exists(newName);
-         EXPECT_NE(moved, h.machine.Exists("f/" + Name(i)));
-         EXPECT_EQ(h.machine.ReadFile(moved ? newName : "f/" + Name(i)), before);
+         EXPECT_NE(moved, h.machine.Exists(std::string("f/").append(Name(i))));
+         EXPECT_EQ(h.machine.ReadFile(moved ? newName : std::string("f/").append(Name(i))), before);
          return moved;
      },
      false},
@@ -102,8 +102,8 @@ TEST(ViewProgress, CancelStopsBetweenTwoFilesAndUndoTakesBackExactlyThoseDone)
         ViewHarness h;
         std::map<int, std::string> before;
         for (int i = 0; i < kFiles; ++i) {
-            before[i] = Tagged({.title = "T" + std::to_string(i + 10), .artist = "A"});
-            h.machine.WriteFile("f/" + Name(i), before[i]);
+            before[i] = Tagged({.title = std::string{'T'}.append(std::to_string(i + 10)), .artist = "A"});
+            h.machine.WriteFile(std::string("f/").append(Name(i)), before[i]);
         }
         ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
         const ImmediateProgress immediate;
@@ -127,7 +127,7 @@ TEST(ViewProgress, CancelStopsBetweenTwoFilesAndUndoTakesBackExactlyThoseDone)
             EXPECT_TRUE(!isChanged || i == done) << "not a first part of the files";
             if (isChanged) {
                 ++done;
-                changed.insert(h.machine.Host("f/" + Name(i)));
+                changed.insert(h.machine.Host(std::string("f/").append(Name(i))));
             }
         }
         EXPECT_LT(done, kFiles);
@@ -153,7 +153,7 @@ TEST(ViewProgress, CancelStopsBetweenTwoFilesAndUndoTakesBackExactlyThoseDone)
 
         h.Command(res::ID_FILE_UNDO);
         for (int i = 0; i < kFiles; ++i)
-            EXPECT_EQ(h.machine.ReadFile("f/" + Name(i)), before[i]) << Name(i);
+            EXPECT_EQ(h.machine.ReadFile(std::string("f/").append(Name(i))), before[i]) << Name(i);
         EXPECT_EQ(h.RowNames().size(), static_cast<std::size_t>(kFiles));
     }
 }
@@ -166,7 +166,7 @@ TEST(ViewProgress, CancelWhileCollectingAPrintoutPrintsNothing)
         SCOPED_TRACE(cancelled ? "cancelled" : "left to run");
         ViewHarness h;
         for (int i = 0; i < kFiles; ++i)
-            h.machine.WriteFile("f/" + Name(i), Tagged({.title = "T", .artist = "A"}));
+            h.machine.WriteFile(std::string("f/").append(Name(i)), Tagged({.title = "T", .artist = "A"}));
         ASSERT_TRUE(h.Start({.lastPath = "C:\\f"}));
         const std::string pdf = h.machine.Host("listing.pdf");
         ASSERT_TRUE(ConfigurePdfPrinter(ApplicationPrinter(), pdf, "A4"));
