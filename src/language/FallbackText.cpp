@@ -38,7 +38,7 @@ const std::map<int, std::string>& BuiltInTexts()
         {text::kPrintFailed, "The printout could not be started."},
         {text::kNoPrinter, "No printer is set up."},
         {text::kQtLocale, "en"},
-        {text::kCodePageRefused, "The code page \"%1\" (value \"%2\") cannot be used: %3"},
+        {text::kCodePageRefused, R"(The code page "%1" (value "%2") cannot be used: %3)"},
         {text::kCodePageNotNumber, "it is not a code page number."},
         {text::kCodePageUnknown, "this system knows no such code page."},
         {text::kCodePageMultiByte, "it is a multi-byte code page; only single-byte code pages are supported."},

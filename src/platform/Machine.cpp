@@ -60,7 +60,7 @@ void InstallMachine(Machine machine)
 std::string CodePageRefusalText(const CodePageRefusal& refusal)
 {
     using Reason = CodePageRefusal::Reason;
-    const std::string start =
+    std::string start =
         "The code page \"" + refusal.value + "\" (value \"" + refusal.valueName + "\") cannot be used: ";
     switch (refusal.reason) {
     case Reason::NotANumber:

@@ -65,7 +65,7 @@ std::vector<std::pair<int, std::string>> MissingRows(Table& installed, Table& co
         if (id.empty() || copy.table.FindFirst("ID=" + id)) continue;
         int number = 0;
         std::from_chars(id.data(), id.data() + id.size(), number);
-        missing.emplace_back(number, installed.lines[static_cast<std::size_t>(row + kHeaderLines)]);
+        missing.emplace_back(number, installed.lines[static_cast<std::size_t>(row) + kHeaderLines]);
     }
     return missing;
 }
