@@ -6,6 +6,7 @@
 #include "language/LanguageText.h"
 #include "platform/Machine.h"
 #include "platform/MessageBox.h"
+#include "platform/OpenFileRoom.h"
 #include "table/TableFile.h"
 
 #include <QApplication>
@@ -15,6 +16,8 @@
 int main(int argc, char* argv[])
 {
     if (const std::optional<int> answered = AnswerCommandLine(argc, argv, std::cout)) return *answered;
+    // Before Qt starts its threads: MultiTag keeps a batch's files open.
+    platform::MakeRoomForOpenFiles();
     // Code page and drives are machine settings, fixed for the run.
     const std::optional<platform::MachineRefusal> refusal = platform::InstallMachineOrRefuse();
     QApplication application(argc, argv);

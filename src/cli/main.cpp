@@ -9,11 +9,9 @@
 #include "TextOptions.h"
 #include "platform/File.h"
 #include "platform/Machine.h"
+#include "platform/OpenFileRoom.h"
 #include "platform/PathText.h"
 
-#include <sys/resource.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -75,22 +73,12 @@ int Run(const ParsedCommandLine& parsed, int argc, char* argv[])
     return 1;
 }
 
-// multitag keeps a batch's files open from their read to their write; the
-// usual soft limit of 1024 descriptors would let it keep only half of them.
-void RaiseOpenFileLimit()
-{
-    rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
-    limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, 65536);
-    static_cast<void>(setrlimit(RLIMIT_NOFILE, &limit)); // without it, fewer files stay open
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
     SetUpOutput();
-    RaiseOpenFileLimit();
+    platform::MakeRoomForOpenFiles();
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
     if (parsed.options.help) {
         if (parsed.options.command)
