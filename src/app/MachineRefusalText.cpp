@@ -1,6 +1,6 @@
 #include "MachineRefusalText.h"
 
-#include "language/FallbackText.h"
+#include "dialogs/LanguageQText.h"
 #include "language/TextIds.h"
 #include "platform/QtText.h"
 
@@ -29,7 +29,7 @@ QString MachineRefusalText(const platform::MachineRefusal& refusal, CTableFile& 
     if (!refusal.codePage) return platform::ToQString(refusal.message);
     const platform::CodePageRefusal& page = *refusal.codePage;
     const auto language = [&languageTable](int number) {
-        return platform::ToQString(GetTextOrBuiltIn(languageTable, number));
+        return dialogs::LanguageQText(languageTable, number);
     };
     return platform::FillPlaceholders(
         language(text::kCodePageRefused),

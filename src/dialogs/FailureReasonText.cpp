@@ -1,6 +1,6 @@
 #include "FailureReasonText.h"
+#include "LanguageQText.h"
 
-#include "language/FallbackText.h"
 #include "language/TextIds.h"
 #include "ops/FolderWalk.h"
 #include "ops/TagChange.h"
@@ -29,7 +29,7 @@ QString FailureReasonText(CTableFile& languageTable, const FileOutcome& outcome)
     const auto found =
         std::ranges::find(kReasonTexts, std::string_view(outcome.reason), &std::pair<std::string_view, int>::first);
     QString text = found == kReasonTexts.end() ? platform::ToQString(outcome.reason)
-                                               : platform::ToQString(GetTextOrBuiltIn(languageTable, found->second));
+                                               : dialogs::LanguageQText(languageTable, found->second);
     if (outcome.error > 0) text += ": " + QString::fromUtf8(std::strerror(outcome.error));
     return text;
 }

@@ -1,7 +1,7 @@
 #include "JournalSession.h"
+#include "LanguageQText.h"
 
 #include "journal/JournalStore.h"
-#include "language/FallbackText.h"
 #include "language/TextIds.h"
 #include "platform/Machine.h"
 #include "platform/MessageBox.h"
@@ -27,7 +27,7 @@ void ReportJournalError(QWidget* owner, CTableFile& languageTable, const journal
 {
     // The language's heading, then the journal's host path, shown as a name
     // is shown, with the system's words.
-    QString text = platform::ToQString(GetTextOrBuiltIn(languageTable, text::kJournalNotWritten)) + "\n" +
+    QString text = dialogs::LanguageQText(languageTable, text::kJournalNotWritten) + "\n" +
                    platform::PathToQString(error.Path());
     if (error.Error() != 0) text += ": " + QString::fromUtf8(std::strerror(error.Error()));
     platform::MessageBox(owner, text, "Sonadex Pro", platform::MB_OK | platform::MB_ICONSTOP);

@@ -1,4 +1,5 @@
 #include "MultiTagDlg.h"
+#include "LanguageQText.h"
 
 #include "DialogControls.h"
 #include "FailureReasonText.h"
@@ -6,7 +7,6 @@
 #include "ProgressWindow.h"
 #include "UnholdableText.h"
 #include "journal/JournalStore.h"
-#include "language/FallbackText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "ops/TagFolder.h"
@@ -171,7 +171,7 @@ void CMultiTagDlg::ReportFailures()
 {
     if (m_failures.empty()) return;
     const int heading = m_failures.size() == 1 ? text::kOneNotTagged : text::kFilesNotTagged;
-    QString text = platform::FillPlaceholders(platform::ToQString(GetTextOrBuiltIn(m_languageTable, heading)),
+    QString text = platform::FillPlaceholders(dialogs::LanguageQText(m_languageTable, heading),
                                               {QString::number(m_failures.size())});
     // The paths are host bytes, the rest code-page text: each is decoded as what it is.
     for (std::size_t i = 0; i < m_failures.size() && i < kListedFailures; ++i)

@@ -1,6 +1,6 @@
 #include "ProgressWindow.h"
+#include "LanguageQText.h"
 
-#include "language/FallbackText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "platform/QtText.h"
@@ -93,7 +93,7 @@ void CProgressWindow::Refresh(const WorkProgress& progress)
 QString CProgressWindow::LabelText(const WorkProgress& progress) const
 {
     const QString count =
-        platform::FillPlaceholders(platform::ToQString(GetTextOrBuiltIn(m_languageTable, text::kProgressCount)),
+        platform::FillPlaceholders(dialogs::LanguageQText(m_languageTable, text::kProgressCount),
                                    {QString::number(progress.done), QString::number(progress.found)});
     const QFontMetrics metrics = m_dialog->fontMetrics();
     const QString folder = metrics.elidedText(platform::PathToQString(progress.folder), Qt::ElideMiddle,

@@ -1,10 +1,10 @@
 #include "TagEditDlg.h"
+#include "LanguageQText.h"
 
 #include "DialogControls.h"
 #include "JournalSession.h"
 #include "UnholdableText.h"
 #include "journal/JournalStore.h"
-#include "language/FallbackText.h"
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "ops/Rename.h"
@@ -248,7 +248,7 @@ void CTagEditDlg::ReportSaveFailure(int osError)
 {
     // strerror speaks the host's locale, which is UTF-8, and the name is host bytes.
     const QString text = platform::FillPlaceholders(
-        platform::ToQString(GetTextOrBuiltIn(m_languageTable, text::kTagNotSaved)),
+        dialogs::LanguageQText(m_languageTable, text::kTagNotSaved),
         {platform::PathToQString(platform::NameOfSystemPath(m_filePath)), QString::fromUtf8(std::strerror(osError))});
     platform::MessageBox(this, text, kMessageTitle, platform::MB_ICONSTOP | platform::MB_OK);
 }

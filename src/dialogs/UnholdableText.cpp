@@ -1,6 +1,6 @@
 #include "UnholdableText.h"
+#include "LanguageQText.h"
 
-#include "language/FallbackText.h"
 #include "language/TextIds.h"
 #include "platform/Machine.h"
 #include "platform/MessageBox.h"
@@ -15,8 +15,8 @@ std::optional<char32_t> FirstUnholdable(const QString& text)
 
 QString UnholdableMessage(CTableFile& languageTable, int fieldText, char32_t character)
 {
-    const QString pattern = platform::ToQString(GetTextOrBuiltIn(languageTable, text::kUnholdableCharacter));
-    const QString field = platform::ToQString(GetTextOrBuiltIn(languageTable, fieldText));
+    const QString pattern = dialogs::LanguageQText(languageTable, text::kUnholdableCharacter);
+    const QString field = dialogs::LanguageQText(languageTable, fieldText);
     return pattern.arg(field, QString::fromUcs4(&character, 1),
                        QString::number(platform::CurrentMachine().codePage.Number()));
 }

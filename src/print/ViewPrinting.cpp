@@ -3,8 +3,8 @@
 #include "ApplicationPrinter.h"
 #include "ListingPrinter.h"
 #include "PreviewRedraw.h"
+#include "dialogs/LanguageQText.h"
 #include "dialogs/ProgressWindow.h"
-#include "language/FallbackText.h"
 #include "language/TextIds.h"
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
@@ -27,7 +27,7 @@ bool CanPrintWithoutDialog(const QPrinter& printer)
 
 void Warn(QWidget* view, CTableFile& languageTable, int textNumber)
 {
-    platform::MessageBox(view, platform::ToQString(GetTextOrBuiltIn(languageTable, textNumber)), kCaption,
+    platform::MessageBox(view, dialogs::LanguageQText(languageTable, textNumber), kCaption,
                          platform::MB_OK | platform::MB_ICONEXCLAMATION);
 }
 

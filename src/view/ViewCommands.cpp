@@ -3,6 +3,7 @@
 #include "SonadexView.h"
 
 #include "dialogs/JournalSession.h"
+#include "dialogs/LanguageQText.h"
 #include "dialogs/MultiTagDlg.h"
 #include "dialogs/ProgressWindow.h"
 #include "dialogs/SettingsDlg.h"
@@ -80,7 +81,7 @@ void ReportStopped(QWidget* owner, CTableFile& languageTable, std::size_t done, 
 {
     if (done == chosen) return;
     const QString text =
-        platform::FillPlaceholders(platform::ToQString(GetTextOrBuiltIn(languageTable, text::kStoppedAfter)),
+        platform::FillPlaceholders(dialogs::LanguageQText(languageTable, text::kStoppedAfter),
                                    {QString::number(done), QString::number(chosen)});
     platform::MessageBox(owner, text, kCaption, platform::MB_OK | platform::MB_ICONINFORMATION);
 }
@@ -125,7 +126,7 @@ void CSonadexView::RunCommand(const std::function<void()>& command)
         command();
     } catch (const platform::CFileException& e) {
         // The message names the file by its bytes: shown as a name is shown.
-        const QString pattern = platform::ToQString(GetTextOrBuiltIn(m_tblLanguage, text::kFileAccessFailed));
+        const QString pattern = dialogs::LanguageQText(m_tblLanguage, text::kFileAccessFailed);
         const QString text = platform::FillPlaceholders(
             pattern, {platform::PathToQString(e.Path()), QString::fromUtf8(std::strerror(e.OsError()))});
         platform::MessageBox(this, text, kCaption, platform::MB_OK | platform::MB_ICONSTOP);

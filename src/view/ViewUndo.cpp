@@ -3,6 +3,7 @@
 #include "SonadexView.h"
 
 #include "dialogs/JournalSession.h"
+#include "dialogs/LanguageQText.h"
 #include "journal/Undo.h"
 #include "language/FallbackText.h"
 #include "language/TextIds.h"
@@ -39,7 +40,7 @@ QString SkipReasonText(CTableFile& languageTable, const journal::UndoFile& file)
 {
     if (file.reason == journal::SkipReason::System) return QString::fromUtf8(std::strerror(file.error));
     const auto found = std::ranges::find(kSkipTexts, file.reason, &std::pair<journal::SkipReason, int>::first);
-    return found == kSkipTexts.end() ? QString() : platform::ToQString(GetTextOrBuiltIn(languageTable, found->second));
+    return found == kSkipTexts.end() ? QString() : dialogs::LanguageQText(languageTable, found->second);
 }
 
 // The journal names an operation by its command; the report names it by
@@ -62,7 +63,7 @@ QString CommandCaption(CTableFile& languageTable, const std::string& command)
     const auto found =
         std::ranges::find(kCommandCaptions, std::string_view(command), &std::pair<std::string_view, int>::first);
     if (found == kCommandCaptions.end()) return QString::fromStdString(command);
-    QString caption = platform::ToQString(GetTextOrBuiltIn(languageTable, found->second));
+    QString caption = dialogs::LanguageQText(languageTable, found->second);
     caption = caption.left(caption.indexOf('\t')).remove('&');
     return caption.isEmpty() ? QString::fromStdString(command) : caption;
 }
@@ -73,7 +74,7 @@ QString UndoReportText(CTableFile& languageTable, const std::string& command, co
 {
     const std::size_t restored = report.Count(journal::UndoStep::Restored);
     QString text = platform::FillPlaceholders(
-        platform::ToQString(GetTextOrBuiltIn(languageTable, restored == 1 ? text::kUndoneOne : text::kUndone)),
+        dialogs::LanguageQText(languageTable, restored == 1 ? text::kUndoneOne : text::kUndone),
         {CommandCaption(languageTable, command), QString::number(restored),
          QString::number(report.Count(journal::UndoStep::Skipped))});
     std::size_t listed = 0;
