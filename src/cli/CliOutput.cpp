@@ -1,5 +1,7 @@
 #include "CliOutput.h"
 
+#include "platform/Utf8Decode.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,31 +31,6 @@ void AppendHexEscape(std::string& out, unsigned char byte)
     out += kHex[byte & 0xF];
 }
 
-// The length of the well-formed UTF-8 sequence at text[i], or 0.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
-{
-    const auto byte = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF; // the second byte's range
-    if (byte >= 0xC2 && byte <= 0xDF) {
-        length = 2;
-    } else if (byte >= 0xE0 && byte <= 0xEF) {
-        length = 3;
-        if (byte == 0xE0) low = 0xA0;
-        if (byte == 0xED) high = 0x9F;
-    } else if (byte >= 0xF0 && byte <= 0xF4) {
-        length = 4;
-        if (byte == 0xF0) low = 0x90;
-        if (byte == 0xF4) high = 0x8F;
-    }
-    if (length == 0 || i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return 0;
-    }
-    return length;
-}
-
 void AppendEscapedControl(std::string& out, unsigned char byte)
 {
     if (byte == '\t')
@@ -64,6 +41,34 @@ void AppendEscapedControl(std::string& out, unsigned char byte)
         out += "\\r";
     else
         AppendHexEscape(out, byte);
+}
+
+// The length of the character at utf8[i] when a terminal may show it as it
+// stands; 0 for a control character.
+std::size_t ShownAsIs(std::string_view utf8, std::size_t i)
+{
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x20 || byte == 0x7F) return 0;
+    if (byte < 0x80) return 1;
+    const std::size_t length = platform::Utf8SequenceLength(utf8, i);
+    // A stray byte from 0x80 to 0x9F is a C1 control on 8-bit terminals.
+    if (length == 0) return byte > 0x9F ? 1 : 0;
+    const bool c1 = byte == 0xC2 && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F; // U+0080 to U+009F
+    return c1 ? 0 : length;
+}
+
+// Escapes the control character at utf8[i]; returns the bytes it took.
+std::size_t AppendEscaped(std::string& out, std::string_view utf8, std::size_t i)
+{
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {
+        AppendEscapedControl(out, byte);
+        return 1;
+    }
+    AppendHexEscape(out, byte);
+    if (platform::Utf8SequenceLength(utf8, i) == 0) return 1;
+    AppendHexEscape(out, static_cast<unsigned char>(utf8[i + 1]));
+    return 2;
 }
 
 } // namespace
@@ -139,34 +144,18 @@ std::string TerminalText(std::string_view utf8)
 {
     std::string out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte < 0x20 || byte == 0x7F) {
-            AppendEscapedControl(out, byte);
-            ++i;
-            continue;
-        }
-        if (byte < 0x80) {
-            out += utf8[i++];
-            continue;
-        }
-        const std::size_t length = Utf8SequenceLength(utf8, i);
-        if (length == 0) { // a stray byte: 0x80 to 0x9F are C1 controls on 8-bit terminals
-            if (byte <= 0x9F)
-                AppendHexEscape(out, byte);
-            else
-                out += utf8[i];
-            ++i;
-            continue;
-        }
-        const auto second = static_cast<unsigned char>(utf8[i + 1]);
-        if (byte == 0xC2 && second <= 0x9F) { // U+0080 to U+009F
-            AppendHexEscape(out, byte);
-            AppendHexEscape(out, second);
-        } else {
-            out.append(utf8.substr(i, length));
-        }
-        i += length;
-    }
+    AppendTerminalText(out, utf8);
     return out;
+}
+
+void AppendTerminalText(std::string& out, std::string_view utf8)
+{
+    // Runs of characters that pass as they stand are copied whole.
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t end = i;
+        for (std::size_t length = 0; end < utf8.size() && (length = ShownAsIs(utf8, end)) != 0;)
+            end += length;
+        out.append(utf8.substr(i, end - i));
+        i = end < utf8.size() ? end + AppendEscaped(out, utf8, end) : end;
+    }
 }

@@ -35,3 +35,4 @@ void ClearStatus();
 // 0x9F that are not part of UTF-8) become \t, \n, \r or \xNN, so tags and
 // names cannot move the cursor, retitle the window or break a row.
 std::string TerminalText(std::string_view utf8);
+void AppendTerminalText(std::string& out, std::string_view utf8);

@@ -63,13 +63,20 @@ std::string OptionalNumber(std::optional<std::uint64_t> number)
     return number ? std::to_string(*number) : std::string();
 }
 
-// The text columns: the file list's own.
-std::vector<std::string> TextCells(const PrintedRow& row, const FileRow& source)
+// The text columns, the file list's own, as AppendRow writes them; straight
+// from the row, as a large folder has many.
+void AppendTextRow(std::string& out, const FileRow& row)
 {
-    std::vector<std::string> cells{row.name, row.sizeText};
-    cells.insert(cells.end(), row.fields.begin(), row.fields.end());
-    cells.emplace_back(StateName(source));
-    return cells;
+    AppendTerminalText(out, row.name);
+    out += '\t';
+    AppendTerminalText(out, platform::ToUtf8(row.sizeText));
+    for (Field field : kFields) {
+        out += '\t';
+        AppendTerminalText(out, platform::ToUtf8(row.Get(field)));
+    }
+    out += '\t';
+    out += StateName(row);
+    out += '\n';
 }
 
 std::vector<std::string> TextHeading()
@@ -150,13 +157,13 @@ public:
         if (withHeading && m_format == OutputFormat::Text && !listing.rows.empty())
             text += TerminalText(hostFolder) + ":\n";
         for (const FileRow& row : listing.rows) {
-            const PrintedRow printed = ToPrinted(row, hostFolder, row.opened ? std::string() : Unreadable(folder, row));
-            if (m_format == OutputFormat::Json)
-                AppendJsonRow(m_writer, printed, row);
-            else if (m_format == OutputFormat::Text)
-                AppendRow(text, TextCells(printed, row), m_format);
+            const std::string reason = row.opened ? std::string() : Unreadable(folder, row);
+            if (m_format == OutputFormat::Text)
+                AppendTextRow(text, row);
+            else if (m_format == OutputFormat::Json)
+                AppendJsonRow(m_writer, ToPrinted(row, hostFolder, reason), row);
             else
-                AppendRow(text, DataCells(printed, row), m_format);
+                AppendRow(text, DataCells(ToPrinted(row, hostFolder, reason), row), m_format);
             m_progress.Step();
         }
         WriteOut(text);

@@ -22,7 +22,7 @@ void AppendRow(std::string& out, const std::vector<std::string>& cells, OutputFo
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (i > 0) out += separator;
         if (format == OutputFormat::Text)
-            out += TerminalText(cells[i]);
+            AppendTerminalText(out, cells[i]);
         else
             AppendQuotedCell(out, cells[i], separator);
     }

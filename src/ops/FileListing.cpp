@@ -69,6 +69,7 @@ std::vector<FileRow> FoundRows(const std::string& folder, const ListReading& rea
     std::vector<FileRow> rows;
     platform::CFileFind finder;
     bool more = finder.FindFile(platform::JoinSystemPath(folder, "*.mp3"));
+    rows.reserve(finder.EntryCount());
     while (more && !reading.Stopped()) {
         more = finder.FindNextFile();
         rows.emplace_back().name = finder.GetFileName();

@@ -1,6 +1,5 @@
 #include "CaseFold.h"
 
-#include "Iconv.h"
 #include "Utf8Decode.h"
 
 #include <algorithm>
@@ -33,45 +32,6 @@ bool IsCherokee(char32_t c)
     return (c >= 0x13A0 && c <= 0x13FD) || (c >= 0xAB70 && c <= 0xABBF);
 }
 
-std::size_t Utf8Width(char32_t codePoint)
-{
-    return codePoint < 0x80 ? 1 : codePoint < 0x800 ? 2 : codePoint < 0x10000 ? 3 : 4;
-}
-
-// The code points of utf8, with each invalid byte b as kInvalidUtf8Byte + b:
-// DecodeUtf8 gives one stand-in per invalid byte, and every valid code point
-// used exactly its UTF-8 width, so the walk below finds each byte again.
-std::u32string CodePointsOf(std::string_view utf8)
-{
-    std::u32string points = DecodeUtf8(utf8);
-    std::size_t at = 0;
-    for (char32_t& point : points) {
-        if (point == kInvalidUtf8Byte) {
-            point += static_cast<unsigned char>(utf8[at]);
-            ++at;
-        } else {
-            at += Utf8Width(point);
-        }
-    }
-    return points;
-}
-
-// UTF-8 of code points that are all valid, in one conversion.
-void AppendUtf8(std::u32string_view points, std::string& out)
-{
-    if (points.empty()) return;
-    thread_local Iconv encoder("UTF-8", "UTF-32LE");
-    std::string utf32;
-    utf32.reserve(points.size() * 4);
-    for (const char32_t point : points)
-        for (int shift = 0; shift < 32; shift += 8)
-            utf32.push_back(static_cast<char>((point >> shift) & 0xFF));
-    std::size_t used = 0;
-    std::string utf8;
-    encoder.Convert(utf32, used, utf8, points.size() * 4);
-    out += utf8;
-}
-
 } // namespace
 
 char32_t FoldCase(char32_t c)
@@ -95,29 +55,40 @@ bool FoldsTo(std::string_view name, std::string_view folded)
 
 std::u32string FoldedCodePoints(std::string_view utf8)
 {
-    std::u32string points = IsAscii(utf8) ? std::u32string(utf8.begin(), utf8.end()) : CodePointsOf(utf8);
-    for (char32_t& point : points)
-        point = FoldCase(point);
+    std::u32string points;
+    points.reserve(utf8.size());
+    // Each code point as DecodeUtf8 reads it, each invalid byte b as
+    // kInvalidUtf8Byte + b.
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = Utf8SequenceLength(utf8, at);
+        if (length == 0) {
+            points.push_back(kInvalidUtf8Byte + static_cast<unsigned char>(utf8[at]));
+            ++at;
+            continue;
+        }
+        points.push_back(FoldCase(CodePointAt(utf8, at, length)));
+        at += length;
+    }
     return points;
 }
 
 std::string FoldCase(std::string_view utf8)
 {
-    if (IsAscii(utf8)) {
-        std::string folded(utf8);
-        for (char& c : folded)
-            c = AsciiFold(c);
-        return folded;
-    }
-    const std::u32string points = FoldedCodePoints(utf8);
     std::string folded;
     folded.reserve(utf8.size());
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i <= points.size(); ++i) {
-        if (i < points.size() && points[i] <= kLastCodePoint) continue;
-        AppendUtf8(std::u32string_view(points).substr(runStart, i - runStart), folded);
-        if (i < points.size()) folded.push_back(static_cast<char>(points[i] - kInvalidUtf8Byte));
-        runStart = i + 1;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[at]);
+        if (byte < 0x80) { // the common case, without a look at the tables
+            folded.push_back(AsciiFold(utf8[at++]));
+            continue;
+        }
+        const std::size_t length = Utf8SequenceLength(utf8, at);
+        if (length == 0) {
+            folded.push_back(utf8[at++]);
+            continue;
+        }
+        AppendUtf8(FoldCase(CodePointAt(utf8, at, length)), folded);
+        at += length;
     }
     return folded;
 }

@@ -51,20 +51,53 @@ bool MatchPlain(std::basic_string_view<Char> pattern, std::basic_string_view<Cha
     return p == pattern.size();
 }
 
-char AsciiFold(char c)
+bool IsWellFormedUtf8(std::string_view text)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text, at);
+        if (length == 0) return false;
+        at += length;
+    }
+    return true;
 }
 
-// An ASCII pattern against an ASCII name (nearly every case) is matched in
-// place; otherwise folded characters are compared, so that '?' takes one.
-bool MatchFolded(std::string_view pattern, std::string_view name)
-{
-    if (IsAscii(pattern) && IsAscii(name))
-        return MatchPlain(pattern, name, [](char a, char b) { return AsciiFold(a) == AsciiFold(b); });
-    const std::u32string foldedPattern = FoldedCodePoints(pattern), foldedName = FoldedCodePoints(name);
-    return MatchPlain(std::u32string_view(foldedPattern), std::u32string_view(foldedName), std::equal_to<>());
-}
+// A wildcard folded once, matched against many names' folds. For a pattern
+// of well-formed UTF-8 without '?' the folds' bytes are compared: each of
+// its literals starts on a lead byte and so can only match where a character
+// starts. A '?' takes one character, and a stray byte in the pattern is a
+// character of its own, so then the code points are compared.
+class CFoldedWildcard {
+public:
+    explicit CFoldedWildcard(std::string_view pattern)
+        : m_pattern(FoldCase(pattern)), m_points(FoldedCodePoints(pattern)),
+          m_byCharacter(pattern.find('?') != std::string_view::npos || !IsWellFormedUtf8(pattern)),
+          m_anyExtension(pattern.ends_with(kAnyExtension))
+    {
+    }
+
+    // name and FoldCase(name).
+    bool Matches(std::string_view name, std::string_view folded) const
+    {
+        if (!m_byCharacter) return MatchesAny(std::string_view(m_pattern), folded);
+        return MatchesAny(std::u32string_view(m_points), std::u32string_view(FoldedCodePoints(name)));
+    }
+
+private:
+    // As on Windows, a closing ".*" may also match the end of the name, so
+    // "*.*" lists "README" and "Track.*" lists "Track".
+    template <typename Char>
+    bool MatchesAny(std::basic_string_view<Char> pattern, std::basic_string_view<Char> name) const
+    {
+        if (MatchPlain(pattern, name, std::equal_to<>())) return true;
+        return m_anyExtension && MatchPlain(pattern.substr(0, pattern.size() - kAnyExtension.size()), name,
+                                            std::equal_to<>());
+    }
+
+    std::string m_pattern;
+    std::u32string m_points;
+    bool m_byCharacter;
+    bool m_anyExtension;
+};
 
 // A name and its fold, the key of the finder's order.
 struct SortName {
@@ -89,18 +122,17 @@ std::uint64_t SortPrefix(std::string_view folded)
     return prefix;
 }
 
-// Sorts by NameLess. Each name is folded once; a large folder's names are
-// mostly told apart by their prefixes, compared as numbers side by side in
-// memory, so the sort rarely has to reach the names themselves.
-void SortByName(std::vector<CFileFind::Entry>& entries)
+SortName SortKey(std::string folded)
 {
-    std::vector<SortName> keys;
-    keys.reserve(entries.size());
-    for (const CFileFind::Entry& entry : entries) {
-        std::string folded = FoldCase(entry.name);
-        const std::uint64_t prefix = SortPrefix(folded);
-        keys.push_back({std::move(folded), prefix});
-    }
+    const std::uint64_t prefix = SortPrefix(folded);
+    return {std::move(folded), prefix};
+}
+
+// Sorts by NameLess, keys[i] being the key of entries[i]. A large folder's
+// names are mostly told apart by their prefixes, compared as numbers side by
+// side in memory, so the sort rarely has to reach the names themselves.
+void SortByName(std::vector<CFileFind::Entry>& entries, const std::vector<SortName>& keys)
+{
     std::vector<std::size_t> order(entries.size());
     for (std::size_t index = 0; index < order.size(); ++index)
         order[index] = index;
@@ -153,7 +185,9 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
 {
     const DirHandle dir(opendir(hostFolder.c_str()));
     if (!dir) return std::nullopt;
+    const CFoldedWildcard matcher(wildcard);
     std::vector<CFileFind::Entry> entries;
+    std::vector<SortName> keys;
     for (;;) {
         errno = 0; // readdir's only way to tell an error from the end
         const dirent* record = readdir(dir.get());
@@ -163,13 +197,19 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
         // its own dot entries where they belong.
         if (IsDotsName(hostName)) continue;
         // The name's own bytes, so that the entry addresses exactly this file.
+        // Folded once, for the match and the order.
+        std::string folded = FoldCase(hostName);
+        if (!matcher.Matches(hostName, folded)) continue;
         std::string name(hostName);
-        if (!MatchesWildcard(wildcard, name)) continue;
-        auto& into = hostName.find('\\') == std::string_view::npos ? entries : uncarried;
-        into.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
+        if (hostName.find('\\') != std::string_view::npos) {
+            uncarried.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
+            continue;
+        }
+        entries.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
+        keys.push_back(SortKey(std::move(folded)));
     }
     if (errno != 0) return std::nullopt;
-    SortByName(entries);
+    SortByName(entries, keys);
     return entries;
 }
 
@@ -177,11 +217,7 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
 
 bool MatchesWildcard(const std::string& pattern, const std::string& name)
 {
-    if (MatchFolded(pattern, name)) return true;
-    // As on Windows, a closing ".*" may also match the end of the name, so
-    // "*.*" lists "README" and "Track.*" lists "Track".
-    const std::string_view view(pattern);
-    return view.ends_with(kAnyExtension) && MatchFolded(view.substr(0, view.size() - kAnyExtension.size()), name);
+    return CFoldedWildcard(pattern).Matches(name, FoldCase(name));
 }
 
 bool CFileFind::FindFile(const std::string& pattern)

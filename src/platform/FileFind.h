@@ -51,6 +51,8 @@ public:
     // backslash in the name): not reported above, so that a caller that
     // must not pass a file by in silence can name them.
     const std::vector<Entry>& UncarriedEntries() const { return m_uncarried; }
+    // How many entries the search found, "." and ".." included.
+    std::size_t EntryCount() const { return m_entries.size(); }
     // The length at the time of the request; 0 for folders and non-files.
     std::uint64_t GetLength() const;
 

@@ -1,55 +1,74 @@
 #include "Utf8Decode.h"
 
-#include "Iconv.h"
-
 #include <algorithm>
-#include <cerrno>
 
 namespace platform {
 
 namespace {
 
-constexpr std::size_t kUtf32Width = 4;
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+constexpr char32_t kReplacement = 0xFFFD;
 
-char32_t ReadUtf32Le(const std::string& bytes, std::size_t at)
+bool IsSurrogate(char32_t c)
 {
-    char32_t value = 0;
-    for (std::size_t i = kUtf32Width; i-- > 0;)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
+    return c >= 0xD800 && c <= 0xDFFF;
 }
 
-std::string WriteUtf32Le(char32_t value)
+// The payload bits of a lead byte of a sequence of the given length.
+char32_t LeadBits(unsigned char byte, std::size_t length)
 {
-    std::string bytes(kUtf32Width, '\0');
-    for (std::size_t i = 0; i < kUtf32Width; ++i)
-        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    return bytes;
+    static constexpr unsigned char kMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    return byte & kMask[length];
 }
 
 } // namespace
 
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at)
+{
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the second byte's range
+    if (byte >= 0xC2 && byte <= 0xDF) {
+        length = 2;
+    } else if (byte >= 0xE0 && byte <= 0xEF) {
+        length = 3;
+        if (byte == 0xE0) low = 0xA0; // overlong
+        if (byte == 0xED) high = 0x9F; // surrogates
+    } else if (byte >= 0xF0 && byte <= 0xF4) {
+        length = 4;
+        if (byte == 0xF0) low = 0x90; // overlong
+        if (byte == 0xF4) high = 0x8F; // beyond U+10FFFF
+    }
+    if (length == 0 || at + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) return 0;
+    }
+    return length;
+}
+
+char32_t CodePointAt(std::string_view text, std::size_t at, std::size_t length)
+{
+    char32_t point = LeadBits(static_cast<unsigned char>(text[at]), length);
+    for (std::size_t k = 1; k < length; ++k)
+        point = (point << 6) | (static_cast<unsigned char>(text[at + k]) & 0x3F);
+    return point;
+}
+
 std::u32string DecodeUtf8(std::string_view utf8)
 {
-    // One descriptor per thread: iconv descriptors keep state and are not shared.
-    thread_local Iconv decoder("UTF-32LE", "UTF-8");
     std::u32string result;
     result.reserve(utf8.size());
-    std::string out;
-    while (!utf8.empty()) {
-        std::size_t used = 0;
-        const int error = decoder.Convert(utf8, used, out, utf8.size() * kUtf32Width);
-        for (std::size_t at = 0; at + kUtf32Width <= out.size(); at += kUtf32Width)
-            result.push_back(ReadUtf32Le(out, at));
-        utf8.remove_prefix(used);
-        if (error == 0 || !decoder.IsValid()) {
-            if (!decoder.IsValid()) result.append(utf8.size(), kInvalidUtf8Byte);
-            break;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = Utf8SequenceLength(utf8, at);
+        if (length == 0) {
+            result.push_back(kInvalidUtf8Byte);
+            ++at;
+            continue;
         }
-        if (error == E2BIG) continue;
-        // EILSEQ or EINVAL (a sequence cut off at the end): skip one byte and go on.
-        result.push_back(kInvalidUtf8Byte);
-        utf8.remove_prefix(1);
+        result.push_back(CodePointAt(utf8, at, length));
+        at += length;
     }
     return result;
 }
@@ -59,12 +78,31 @@ bool IsAscii(std::string_view text)
     return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+void AppendUtf8(char32_t codePoint, std::string& out)
+{
+    if (codePoint > kLastCodePoint || IsSurrogate(codePoint)) codePoint = kReplacement;
+    const auto byte = [](char32_t bits) { return static_cast<char>(bits); };
+    if (codePoint < 0x80) {
+        out += byte(codePoint);
+    } else if (codePoint < 0x800) {
+        out += byte(0xC0 | (codePoint >> 6));
+        out += byte(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += byte(0xE0 | (codePoint >> 12));
+        out += byte(0x80 | ((codePoint >> 6) & 0x3F));
+        out += byte(0x80 | (codePoint & 0x3F));
+    } else {
+        out += byte(0xF0 | (codePoint >> 18));
+        out += byte(0x80 | ((codePoint >> 12) & 0x3F));
+        out += byte(0x80 | ((codePoint >> 6) & 0x3F));
+        out += byte(0x80 | (codePoint & 0x3F));
+    }
+}
+
 std::string EncodeUtf8(char32_t codePoint)
 {
-    thread_local Iconv encoder("UTF-8", "UTF-32LE");
-    std::size_t used = 0;
     std::string out;
-    if (encoder.Convert(WriteUtf32Le(codePoint), used, out, 8) != 0 || out.empty()) return "\xEF\xBF\xBD";
+    AppendUtf8(codePoint, out);
     return out;
 }
 

@@ -66,6 +66,8 @@ TEST(Wildcard, WindowsMatchingRules)
         {"\xCF\x83*", "\xCF\x82x", true},                 // σ* ~ ςx
         {"\xCE\xA3*", "\xCF\x82x", true},                 // Σ* ~ ςx
         {"*\xE9*", "caf\xC3\xA9", false},                // a lone byte is no character
+        {"*\xA9*", "caf\xC3\xA9", false},                // not even a part of one
+        {"*\xC3*", "caf\xC3\xA9", false},
         {"K*", "\xE2\x84\xAA", true},                    // the Kelvin sign folds to k
         {"\xC3\x9F", "ss", false},                        // simple folding: ß is one letter
     };
