@@ -64,19 +64,38 @@ std::string OptionalNumber(std::optional<std::uint64_t> number)
 }
 
 // The text columns, the file list's own, as AppendRow writes them; straight
-// from the row, as a large folder has many.
-void AppendTextRow(std::string& out, const FileRow& row)
+// from the row, as a large folder has many. scratch holds one cell at a time.
+void AppendTextRow(std::string& out, const FileRow& row, std::string& scratch)
 {
-    AppendTerminalText(out, row.name);
-    out += '\t';
-    AppendTerminalText(out, platform::ToUtf8(row.sizeText));
-    for (Field field : kFields) {
+    const auto cell = [&](std::string_view system) {
         out += '\t';
-        AppendTerminalText(out, platform::ToUtf8(row.Get(field)));
-    }
+        scratch.clear();
+        platform::AppendUtf8(scratch, system);
+        AppendTerminalText(out, scratch);
+    };
+    AppendTerminalText(out, row.name);
+    cell(row.sizeText);
+    for (Field field : kFields)
+        cell(row.Get(field));
     out += '\t';
     out += StateName(row);
     out += '\n';
+}
+
+// The text rows of a listing, formatted in slices on the listing's threads:
+// a large folder's formatting would otherwise wait on one.
+void AppendTextRows(std::string& out, const FileListing& listing, unsigned jobs)
+{
+    constexpr std::size_t kSliceRows = 512;
+    const std::size_t count = listing.rows.size();
+    std::vector<std::string> slices((count + kSliceRows - 1) / kSliceRows);
+    ForEachInParallel(slices.size(), jobs, [&](std::size_t slice, unsigned) {
+        std::string scratch;
+        for (std::size_t index = slice * kSliceRows; index < std::min(count, (slice + 1) * kSliceRows); ++index)
+            AppendTextRow(slices[slice], listing.rows[index], scratch);
+    });
+    for (const std::string& slice : slices)
+        out += slice;
 }
 
 std::vector<std::string> TextHeading()
@@ -150,22 +169,28 @@ public:
         WriteOut(text);
     }
 
-    void AddFolder(const std::string& folder, const FileListing& listing, bool withHeading)
+    // jobs: threads that may format the rows.
+    void AddFolder(const std::string& folder, const FileListing& listing, bool withHeading, unsigned jobs)
     {
         const std::string hostFolder = PrintablePath(folder);
         std::string text;
-        if (withHeading && m_format == OutputFormat::Text && !listing.rows.empty())
-            text += TerminalText(hostFolder) + ":\n";
-        for (const FileRow& row : listing.rows) {
-            const std::string reason = row.opened ? std::string() : Unreadable(folder, row);
-            if (m_format == OutputFormat::Text)
-                AppendTextRow(text, row);
-            else if (m_format == OutputFormat::Json)
-                AppendJsonRow(m_writer, ToPrinted(row, hostFolder, reason), row);
-            else
-                AppendRow(text, DataCells(ToPrinted(row, hostFolder, reason), row), m_format);
-            m_progress.Step();
+        if (m_format == OutputFormat::Text) {
+            for (const FileRow& row : listing.rows)
+                if (!row.opened) Unreadable(folder, row);
+            if (withHeading && !listing.rows.empty()) text += TerminalText(hostFolder) + ":\n";
+            AppendTextRows(text, listing, jobs);
+        } else {
+            for (const FileRow& row : listing.rows) {
+                const PrintedRow printed =
+                    ToPrinted(row, hostFolder, row.opened ? std::string() : Unreadable(folder, row));
+                if (m_format == OutputFormat::Json)
+                    AppendJsonRow(m_writer, printed, row);
+                else
+                    AppendRow(text, DataCells(printed, row), m_format);
+            }
         }
+        for (std::size_t row = 0; row < listing.rows.size(); ++row)
+            m_progress.Step();
         WriteOut(text);
         m_count += listing.count;
         m_total += listing.total;
@@ -251,7 +276,7 @@ void ListBatch(CListPrinter& printer, const std::vector<std::string>& batch, con
     std::size_t next = 0;
     for (const std::string& folder : batch) {
         if (next < readable.size() && readable[next] == folder)
-            printer.AddFolder(folder, listings[next++], options.recurse);
+            printer.AddFolder(folder, listings[next++], options.recurse, reading.jobs);
         else
             printer.FolderFailed(folder);
     }

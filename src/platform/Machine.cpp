@@ -109,6 +109,11 @@ std::string ToUtf8(std::string_view system)
     return CurrentMachine().codePage.ToUtf8(system);
 }
 
+void AppendUtf8(std::string& out, std::string_view system)
+{
+    CurrentMachine().codePage.AppendUtf8(out, system);
+}
+
 std::string FromUtf8(std::string_view utf8)
 {
     return CurrentMachine().codePage.FromUtf8(utf8);

@@ -49,6 +49,7 @@ std::string CodePageRefusalText(const CodePageRefusal& refusal);
 std::optional<std::string> HostPath(std::string_view systemPath);
 std::optional<std::string> SystemPath(std::string_view hostPath);
 std::string ToUtf8(std::string_view system);
+void AppendUtf8(std::string& out, std::string_view system); // ToUtf8 onto the end of out
 std::string FromUtf8(std::string_view utf8);
 
 } // namespace platform
