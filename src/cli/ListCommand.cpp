@@ -94,6 +94,10 @@ void AppendTextRows(std::string& out, const FileListing& listing, unsigned jobs)
         for (std::size_t index = slice * kSliceRows; index < std::min(count, (slice + 1) * kSliceRows); ++index)
             AppendTextRow(slices[slice], listing.rows[index], scratch);
     });
+    std::size_t size = out.size();
+    for (const std::string& slice : slices)
+        size += slice.size();
+    out.reserve(size);
     for (const std::string& slice : slices)
         out += slice;
 }

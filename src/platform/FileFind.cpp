@@ -230,6 +230,7 @@ bool CFileFind::FindFile(const std::string& pattern)
     const std::optional<std::string> host = HostPath(folder.empty() ? "\\" : folder);
     std::optional<std::vector<Entry>> files = host ? ListMatching(*host, wildcard, m_uncarried) : std::nullopt;
     if (!files) return false;
+    m_entries.reserve(files->size() + 2);
     const bool hasDrive = folder.size() >= 2 && folder[1] == ':';
     if (host != HostPath(hasDrive ? folder.substr(0, 2) : "C:"))
         for (const char* dots : {".", ".."})
