@@ -11,10 +11,13 @@
 #include "ops/FileListing.h"
 #include "ops/FolderWalk.h"
 #include "ops/ParallelFor.h"
+#include "platform/FileSystemKind.h"
 #include "platform/Machine.h"
 #include "platform/SystemPathName.h"
 
 #include <sys/stat.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -263,6 +266,14 @@ std::string ListSummary(int count, std::uint64_t total)
 // whole batch, and the output still comes folder by folder in walk order.
 constexpr std::size_t kFolderBatch = 64;
 
+bool AnyOnNetwork(const std::vector<std::string>& folders)
+{
+    return std::ranges::any_of(folders, [](const std::string& folder) {
+        const std::optional<std::string> host = platform::HostPath(folder);
+        return host && platform::IsOnNetworkFileSystem(*host);
+    });
+}
+
 void ListBatch(CListPrinter& printer, const std::vector<std::string>& batch, const std::string& pattern,
                const CliOptions& options)
 {
@@ -273,7 +284,7 @@ void ListBatch(CListPrinter& printer, const std::vector<std::string>& batch, con
     reading.jobs = options.Jobs();
     // Without -j the reads get more threads while the device makes them wait
     // (a cold disk, a network share); -j N holds them to N.
-    reading.ioJobs = options.jobs ? options.Jobs() : DefaultIoJobs();
+    reading.ioJobs = options.jobs ? options.Jobs() : DefaultIoJobs(AnyOnNetwork(readable));
     // Only the data formats show has_id3v2; text saves the read of each file's head.
     reading.id3v2 = *OutputFormatOf(options) != OutputFormat::Text;
     std::vector<FileListing> listings = ListFolders(readable, pattern, reading);

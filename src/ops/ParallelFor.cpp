@@ -164,7 +164,9 @@ unsigned DefaultJobs()
     return std::clamp(2 * std::thread::hardware_concurrency(), 1u, kMaxJobs);
 }
 
-unsigned DefaultIoJobs()
+unsigned DefaultIoJobs(bool networkShare)
 {
-    return kMaxIoJobs;
+    constexpr unsigned kLocalPerProcessor = 8;
+    if (networkShare) return kMaxIoJobs;
+    return std::clamp(kLocalPerProcessor * std::thread::hardware_concurrency(), DefaultJobs(), kMaxIoJobs);
 }

@@ -24,9 +24,11 @@ void ForEachWaitingInParallel(std::size_t count, unsigned jobs, unsigned ioJobs,
 // calls wait on locks and the journal, and a spare thread per processor
 // keeps the processors busy meanwhile.
 unsigned DefaultJobs();
-// The most threads a slow device gets: the requests a network share or a
-// cold disk needs in flight to hide its latency.
-unsigned DefaultIoJobs();
+// The most threads a slow device gets: the requests it needs in flight to
+// hide its latency. A network share answers each request after the
+// network's round trip, and the more in flight the better; a local disk's
+// queue is full at a few dozen, and more threads only cost processor time.
+unsigned DefaultIoJobs(bool networkShare);
 
 inline constexpr unsigned kMaxJobs = 64;
 inline constexpr unsigned kMaxIoJobs = 256;

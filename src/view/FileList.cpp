@@ -5,6 +5,8 @@
 #include "FolderFill.h"
 #include "ops/FileListing.h"
 #include "ops/ParallelFor.h"
+#include "platform/FileSystemKind.h"
+#include "platform/Machine.h"
 #include "platform/QtText.h"
 #include "platform/WaitCursor.h"
 
@@ -103,7 +105,8 @@ FolderFillResult CSonadexView::ReadFolderRows()
     // than one after another.
     ListReading reading;
     reading.jobs = DefaultJobs();
-    reading.ioJobs = DefaultIoJobs();
+    const std::optional<std::string> host = platform::HostPath(m_strFolder);
+    reading.ioJobs = DefaultIoJobs(host && platform::IsOnNetworkFileSystem(*host));
     reading.id3v2 = false; // the list does not show it
     const std::string folder = m_strFolder;
     const std::string pattern = m_strRenamePattern;
