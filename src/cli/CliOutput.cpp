@@ -153,8 +153,11 @@ void AppendTerminalText(std::string& out, std::string_view utf8)
     // Runs of characters that pass as they stand are copied whole.
     for (std::size_t i = 0; i < utf8.size();) {
         std::size_t end = i;
-        for (std::size_t length = 0; end < utf8.size() && (length = ShownAsIs(utf8, end)) != 0;)
+        while (end < utf8.size()) {
+            const std::size_t length = ShownAsIs(utf8, end);
+            if (length == 0) break;
             end += length;
+        }
         out.append(utf8.substr(i, end - i));
         i = end < utf8.size() ? end + AppendEscaped(out, utf8, end) : end;
     }

@@ -24,6 +24,14 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 8> kNameMapp
     {"|", "I"},
 }};
 
+// The characters the mappings replace (each one character long).
+constexpr std::array<char, kNameMappings.size()> kMappedCharacters = [] {
+    std::array<char, kNameMappings.size()> characters{};
+    for (std::size_t i = 0; i < characters.size(); ++i)
+        characters[i] = kNameMappings[i].first.front();
+    return characters;
+}();
+
 } // namespace
 
 void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
@@ -68,6 +76,8 @@ std::string MakeHostFileName(std::string_view pattern, const CId3v1Tag& tag)
 std::string MakeFileName(std::string_view pattern, const FieldArray<std::string>& values)
 {
     std::string name = FillPattern(pattern, values);
+    // Most names hold none of the characters; one look answers for all.
+    if (name.find_first_of(kMappedCharacters.data(), 0, kMappedCharacters.size()) == std::string::npos) return name;
     for (const auto& [what, with] : kNameMappings)
         ReplaceAll(name, what, with);
     return name;

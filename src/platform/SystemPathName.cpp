@@ -38,7 +38,9 @@ std::string_view NameOfSystemPath(std::string_view systemPath)
 
 std::string JoinSystemPath(std::string_view folder, std::string_view name)
 {
-    std::string path(folder);
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder);
     if (!path.empty() && path.back() != kSeparator) path += kSeparator;
     return path.append(name);
 }
