@@ -87,7 +87,12 @@ std::string FoldCase(std::string_view utf8)
             folded.push_back(utf8[at++]);
             continue;
         }
-        AppendUtf8(FoldCase(CodePointAt(utf8, at, length)), folded);
+        const char32_t point = CodePointAt(utf8, at, length);
+        const char32_t foldedPoint = FoldCase(point);
+        if (foldedPoint == point)
+            folded.append(utf8.substr(at, length)); // most characters fold to themselves
+        else
+            AppendUtf8(foldedPoint, folded);
         at += length;
     }
     return folded;
