@@ -9,6 +9,7 @@
 #include "platform/Machine.h"
 #include "platform/QtText.h"
 #include "platform/WaitCursor.h"
+#include "view/SplashDlg.h"
 
 #include <QTreeWidget>
 #include <algorithm>
@@ -98,8 +99,11 @@ void CSonadexView::FillFileList()
 FolderFillResult CSonadexView::ReadFolderRows()
 {
     const auto progress = [this](std::size_t read, std::size_t found) {
-        ShowStatusText(platform::FromQString(platform::FillPlaceholders(
-            platform::ToQString(GetText(text::kReadingFolder)), {QString::number(read), QString::number(found)})));
+        const QString text = platform::FillPlaceholders(platform::ToQString(GetText(text::kReadingFolder)),
+                                                        {QString::number(read), QString::number(found)});
+        ShowStatusText(platform::FromQString(text));
+        // At start-up the window is not shown yet: the splash carries the line.
+        if (auto* splash = findChild<CSplashDlg*>(); splash && splash->isVisible()) splash->ShowProgress(text);
     };
     // A cold disk or a network share answers many reads at once far sooner
     // than one after another.

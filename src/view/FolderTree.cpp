@@ -200,5 +200,8 @@ void CSonadexView::OnFolderSelChanged()
     const QTreeWidgetItem* node = selected.front();
     m_strFolder = GetFolderPath(node);
     emit DocumentTitleChanged(platform::PathToQString(m_strFolder));
+    // At start-up the list is filled once, when its columns are in place; the
+    // tree's selection of the stored folder would read the folder twice.
+    if (!m_bRunning) return;
     FillFileList();
 }

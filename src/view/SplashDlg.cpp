@@ -9,7 +9,8 @@
 #include <QVBoxLayout>
 
 CSplashDlg::CSplashDlg(QWidget* parent)
-    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_progress(new QLabel(this))
 {
     setObjectName("SplashDlg");
     // A thin border stands in for the dialog's modal frame.
@@ -28,6 +29,20 @@ CSplashDlg::CSplashDlg(QWidget* parent)
     name->setFont(font);
     layout->addWidget(logo);
     layout->addWidget(name);
+    // A slow start folder (a network share, a cold disk) is read behind the
+    // splash; the line tells the user why it stays.
+    m_progress->setAlignment(Qt::AlignCenter);
+    m_progress->setObjectName("SplashProgress");
+    m_progress->hide();
+    layout->addWidget(m_progress);
+}
+
+void CSplashDlg::ShowProgress(const QString& text)
+{
+    m_progress->setText(text);
+    if (m_progress->isVisible()) return;
+    m_progress->show();
+    ShowCentred();
 }
 
 void CSplashDlg::ShowCentred()

@@ -7,6 +7,9 @@
 #include "view/SonadexView.h"
 #include "view/SplashDlg.h"
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QTimer>
 #include <QTreeWidget>
@@ -46,6 +49,45 @@ TEST(ViewStartup, ReopensTheLastFolderThreeLevelsDeep)
     EXPECT_EQ(d->childCount(), 0);
     EXPECT_TRUE(h.boxes.calls.empty());
     EXPECT_TRUE(h.Frame().isMaximized());
+}
+
+// Opens of files in a folder, counted by the kernel while the object lives.
+class OpenCounter {
+public:
+    explicit OpenCounter(const std::string& folder) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        inotify_add_watch(m_fd, folder.c_str(), IN_OPEN);
+    }
+    ~OpenCounter() { close(m_fd); }
+    OpenCounter(const OpenCounter&) = delete;
+    OpenCounter& operator=(const OpenCounter&) = delete;
+
+    int Opens(const std::string& name) const
+    {
+        int count = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t size; (size = read(m_fd, buffer, sizeof buffer)) > 0;)
+            for (ssize_t at = 0; at < size;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->len > 0 && name == event->name) ++count;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        return count;
+    }
+
+private:
+    int m_fd;
+};
+
+// A slow share makes a second reading of the start folder cost as much as the first.
+TEST(ViewStartup, ReadsTheStartFolderOnce)
+{
+    ViewHarness h;
+    h.machine.WriteFile("music/one.mp3", Untagged());
+    const OpenCounter opens(h.machine.Host("music"));
+    ASSERT_TRUE(h.Start({.lastPath = "C:\\music"}));
+    EXPECT_EQ(h.RowNames(), std::vector<std::string>{"one.mp3"});
+    EXPECT_EQ(opens.Opens("one.mp3"), 1);
 }
 
 TEST(ViewStartup, AMissingStoredFolderSelectsNothingAndListsNothing)
