@@ -31,6 +31,12 @@ template <typename Char, typename Same>
 bool MatchPlain(std::basic_string_view<Char> pattern, std::basic_string_view<Char> name, Same same)
 {
     constexpr std::size_t none = std::basic_string_view<Char>::npos;
+    // A star and a literal ("*.mp3", the usual case) compares the name's end at once.
+    const auto isWild = [](Char c) { return c == '*' || c == '?'; };
+    if (!pattern.empty() && pattern.front() == '*' && std::ranges::none_of(pattern.substr(1), isWild)) {
+        const std::basic_string_view<Char> end = pattern.substr(1);
+        return name.size() >= end.size() && std::equal(end.begin(), end.end(), name.end() - end.size(), same);
+    }
     std::size_t p = 0, n = 0, star = none, starName = 0;
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
