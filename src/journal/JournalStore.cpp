@@ -203,7 +203,7 @@ CJournalEntry::~CJournalEntry()
 void CJournalEntry::Add(const Record& record)
 {
     const std::lock_guard lock(m_mutex);
-    m_pending += FormatRecord(record);
+    AppendRecord(m_pending, record);
     m_pending += '\n';
     ++m_records;
 }
