@@ -56,12 +56,28 @@ char AsciiFold(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// ASCII without letters and without '?' ("*.*", "*"): no character folds to
+// one of its characters, and UTF-8 hides no ASCII byte inside another
+// character, so the name's bytes match as its characters would.
+bool MatchesAsBytes(std::string_view pattern)
+{
+    return IsAscii(pattern) &&
+           std::ranges::none_of(pattern, [](char c) { return c == '?' || IsAsciiLetter(c); });
+}
+
 // An ASCII pattern against an ASCII name (nearly every case) is matched in
-// place; otherwise folded characters are compared, so that '?' takes one.
+// place, as is any name against a pattern MatchesAsBytes takes; otherwise
+// folded characters are compared, so that '?' takes one.
 bool MatchFolded(std::string_view pattern, std::string_view name)
 {
     if (IsAscii(pattern) && IsAscii(name))
         return MatchPlain(pattern, name, [](char a, char b) { return AsciiFold(a) == AsciiFold(b); });
+    if (MatchesAsBytes(pattern)) return MatchPlain(pattern, name, std::equal_to<>());
     const std::u32string foldedPattern = FoldedCodePoints(pattern), foldedName = FoldedCodePoints(name);
     return MatchPlain(std::u32string_view(foldedPattern), std::u32string_view(foldedName), std::equal_to<>());
 }
