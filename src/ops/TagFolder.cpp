@@ -9,9 +9,14 @@
 #include "tag/Id3v1Tag.h"
 #include "platform/SystemPathName.h"
 
+#include "platform/Machine.h"
+#include "platform/UniqueFd.h"
+
+#include <fcntl.h>
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -19,6 +24,10 @@ namespace {
 // With several threads, files are taken a batch at a time, so that the
 // reports keep the walk's order and memory stays bounded on any tree.
 constexpr std::size_t kParallelBatch = 1024;
+// Folders a batch keeps open for its files; the files of further folders
+// (a tree of many small ones) open by their whole path, so that a batch
+// never needs more descriptors than HoldableFiles leaves over.
+constexpr std::size_t kOpenFolders = 64;
 
 // Files a batch may keep open from their read to their write: half the
 // descriptors this process may have, the rest left to the walk, the
@@ -36,12 +45,39 @@ void Report(const OutcomeSink& sink, const FileOutcome& outcome)
     if (sink) sink(outcome);
 }
 
+// A folder the walk found files in, held open so that each of its files
+// opens from it rather than by its whole path, shared by the items of a batch.
+struct WalkFolder {
+    std::string path;      // system path
+    std::string hostPath;  // empty when it has none
+    platform::UniqueFd fd; // invalid when the folder did not open: its files open by path
+
+    WalkFolder(std::string systemPath, bool openIt)
+        : path(std::move(systemPath)), hostPath(platform::HostPath(path).value_or(std::string()))
+    {
+        if (openIt && !hostPath.empty())
+            fd = platform::UniqueFd(open(hostPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+    bool IsOpen() const { return fd.IsValid(); }
+    // The host path of the entry hostName, as HostPath gives it for the system path.
+    std::string HostPathOf(const std::string& hostName) const
+    {
+        std::string host = hostPath;
+        if (host != "/") host += '/';
+        return host.append(hostName);
+    }
+};
+
 // A file of the walk, or what the walk passed by: a folder that could not
 // be read, a link leading outside the folder.
 struct WalkItem {
     std::string path;
     const char* skipReason = nullptr;
     bool file = true; // false for a folder: not counted as a file found
+    std::shared_ptr<const WalkFolder> folder = {}; // a file's folder
+    std::string name = {};                         // and the file's host name in it
+
+    bool InOpenFolder() const { return folder && folder->IsOpen(); }
 };
 
 // Writes the fields into one file on its own; a dry run only opens it for writing.
@@ -66,6 +102,17 @@ public:
     {
     }
 
+    // A file the walk found: the entry name of the folder where.
+    void AddFile(const std::string& where, const std::string& name)
+    {
+        if (!m_folder || m_folder->path != where) {
+            const bool openIt = m_openFolders < kOpenFolders;
+            m_folder = std::make_shared<const WalkFolder>(where, openIt);
+            if (openIt) ++m_openFolders;
+        }
+        Add({platform::JoinSystemPath(where, name), nullptr, true, m_folder, name});
+    }
+
     void Add(WalkItem item)
     {
         if (m_progress.Stopped()) return;
@@ -83,8 +130,7 @@ public:
         std::vector<TagChangeResult> results(m_items.size());
         const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
         ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
-            if (!m_items[index].skipReason)
-                results[index] = PrepareTagChange(tags[index], m_items[index].path, edit, index < m_holdable);
+            if (!m_items[index].skipReason) results[index] = Prepare(tags[index], m_items[index], edit, index < m_holdable);
         });
         Journal(tags, results);
         ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
@@ -94,6 +140,7 @@ public:
         for (std::size_t index = 0; index < m_items.size(); ++index)
             ReportInOrder(m_items[index], tags[index], results[index]);
         m_items.clear();
+        m_openFolders = m_folder && m_folder->IsOpen() ? 1 : 0; // the one the next batch goes on in
         m_pace.End();
     }
 
@@ -104,11 +151,22 @@ private:
     // batch shares one sync of the journal.
     std::size_t LargestBatch() const { return m_jobs == 1 && !m_journal ? 1 : kParallelBatch; }
 
+    static TagChangeResult Prepare(CId3v1Tag& tag, const WalkItem& item, const TagEdit& edit, bool hold)
+    {
+        if (!item.InOpenFolder()) return PrepareTagChange(tag, item.path, edit, hold);
+        return PrepareTagChangeIn(tag, item.folder->fd.Get(), item.name, item.path, edit, hold);
+    }
+
     void Journal(const std::vector<CId3v1Tag>& tags, const std::vector<TagChangeResult>& results)
     {
         if (!m_journal) return;
-        for (std::size_t index = 0; index < tags.size(); ++index)
-            if (results[index].written) m_journal->Add(TagChangeRecord(tags[index]));
+        for (std::size_t index = 0; index < tags.size(); ++index) {
+            if (!results[index].written) continue;
+            const WalkItem& item = m_items[index];
+            const bool known = item.folder && !item.folder->hostPath.empty();
+            m_journal->Add(known ? TagChangeRecord(tags[index], item.folder->HostPathOf(item.name))
+                                 : TagChangeRecord(tags[index]));
+        }
         m_journal->Commit();
     }
 
@@ -141,6 +199,8 @@ private:
     CBatchPace m_pace;
     const std::size_t m_holdable; // files of a batch held open from read to write
     std::vector<WalkItem> m_items;
+    std::shared_ptr<const WalkFolder> m_folder; // of the last file added
+    std::size_t m_openFolders = 0;              // folders the batch in hand holds open
     int m_count = 0;
 };
 
@@ -168,9 +228,7 @@ int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, 
     CBatchTagger tagger(fields, options, sink, progress);
     FolderWalkCallbacks callbacks;
     progress.Attach(callbacks);
-    callbacks.onFile = [&](const std::string& where, const std::string& name) {
-        tagger.Add({platform::JoinSystemPath(where, name)});
-    };
+    callbacks.onFile = [&](const std::string& where, const std::string& name) { tagger.AddFile(where, name); };
     callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, kFolderUnreadableReason, false}); };
     callbacks.stayInside = !options.followLinks;
     callbacks.onLinkOutside = [&](const std::string& path) { tagger.Add({path, kLinkOutsideReason}); };

@@ -96,13 +96,27 @@ bool CId3v1Tag::Open(const std::string& path, Head head)
     return ReadOpened(file, path, head);
 }
 
-bool CId3v1Tag::OpenForChange(const std::string& path, Head head)
+template <typename OpenForReading>
+bool CId3v1Tag::HoldOrRead(platform::CFile& file, const std::string& path, Head head, OpenForReading fallback)
 {
-    platform::CFile file;
-    if (!file.Open(path, platform::CFile::modeReadWrite)) return Open(path, head);
+    if (!file.IsOpen()) return fallback();
     const bool opened = ReadOpened(file, path, head);
     m_held = std::move(file);
     return opened;
+}
+
+bool CId3v1Tag::OpenForChange(const std::string& path, Head head)
+{
+    platform::CFile file;
+    file.Open(path, platform::CFile::modeReadWrite);
+    return HoldOrRead(file, path, head, [&] { return Open(path, head); });
+}
+
+bool CId3v1Tag::OpenForChangeIn(int folderFd, const std::string& hostName, const std::string& path, Head head)
+{
+    platform::CFile file;
+    file.OpenIn(folderFd, hostName, path, platform::CFile::modeReadWrite);
+    return HoldOrRead(file, path, head, [&] { return OpenIn(folderFd, hostName, path, head); });
 }
 
 bool CId3v1Tag::OpenIn(int folderFd, const std::string& hostName, const std::string& path, Head head)
