@@ -109,15 +109,22 @@ std::string FoldCase(std::string_view utf8)
             c = AsciiFold(c);
         return folded;
     }
-    const std::u32string points = FoldedCodePoints(utf8);
+    // A character that folds to itself (most of any name) keeps its own
+    // bytes; only the others are encoded again. An invalid byte's stand-in
+    // folds to itself and so stays that byte.
     std::string folded;
     folded.reserve(utf8.size());
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i <= points.size(); ++i) {
-        if (i < points.size() && points[i] <= kLastCodePoint) continue;
-        AppendUtf8(std::u32string_view(points).substr(runStart, i - runStart), folded);
-        if (i < points.size()) folded.push_back(static_cast<char>(points[i] - kInvalidUtf8Byte));
-        runStart = i + 1;
+    std::size_t at = 0;
+    for (const char32_t point : CodePointsOf(utf8)) {
+        const std::size_t width = point > kLastCodePoint ? 1 : Utf8Width(point);
+        const char32_t fold = FoldCase(point);
+        if (fold == point)
+            folded.append(utf8.substr(at, width));
+        else if (fold < 0x80)
+            folded.push_back(static_cast<char>(fold));
+        else
+            AppendUtf8(std::u32string_view(&fold, 1), folded);
+        at += width;
     }
     return folded;
 }
