@@ -304,6 +304,47 @@ TEST_F(TagFolderTest, HardLinksInOneHeldBatchAreBothWritten)
     }
 }
 
+// A batch opens its files from their folders, up to a number of folders;
+// the files of the folders past it open by their path. Either way every
+// file is written, journalled by its own path, and undo brings it back.
+TEST_F(TagFolderTest, ABatchOverManyFoldersWritesAndJournalsEveryFile)
+{
+    const journal::CJournalStore store(machine.Host(".state/journal"));
+    const std::string before = TaggedFile({"T", "Old", "", "", "", 7});
+    std::vector<std::string> files;
+    for (int i = 0; i < 80; ++i) {
+        files.push_back("many/" + std::to_string(i) + "/a.mp3");
+        machine.WriteFile(files.back(), before);
+    }
+    TagFields fields;
+    fields[Field::Artist] = "Everywhere";
+    for (const unsigned jobs : {1u, 3u}) {
+        SCOPED_TRACE(jobs);
+        std::uint64_t id = 0;
+        {
+            const auto entry = store.Begin({"test", "multitag", machine.Host("many"), std::nullopt});
+            id = entry->Id();
+            TagFolderOptions options{jobs};
+            options.journal = entry.get();
+            EXPECT_EQ(TagFolder(machine.Sys("many"), fields, true, {}, options), 80);
+        }
+        for (const std::string& file : files)
+            EXPECT_EQ(Read(file).GetArtist(), "Everywhere") << file;
+        const auto entry = store.Read(id);
+        ASSERT_TRUE(entry);
+        std::set<std::string> journalled;
+        for (const journal::Record& record : entry->records)
+            journalled.insert(record.path);
+        std::set<std::string> expected;
+        for (const std::string& file : files)
+            expected.insert(machine.Host(file));
+        EXPECT_EQ(journalled, expected);
+        journal::UndoEntry(store, *entry, "test", false);
+        for (const std::string& file : files)
+            EXPECT_EQ(machine.ReadFile(file), before) << file;
+    }
+}
+
 // A tree of 60 files in two folders, tagged and untagged: rel path by walk order.
 std::vector<std::string> BuildStopTree(const TempMachine& machine, const std::string& top)
 {
