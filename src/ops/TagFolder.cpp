@@ -16,28 +16,35 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <future>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// With several threads, files are taken a batch at a time, so that the
-// reports keep the walk's order and memory stays bounded on any tree.
-constexpr std::size_t kParallelBatch = 1024;
+// Files are read, journalled and written a part at a time: while the
+// journal syncs one part, the next one is read, so a batch of several parts
+// waits for the journal once, and at most two parts are held open at once.
+constexpr std::size_t kPart = 1024;
+// With several threads (or a journal), files are taken a batch at a time,
+// so that the reports keep the walk's order and memory stays bounded on any tree.
+constexpr std::size_t kParallelBatch = 4 * kPart;
 // Folders a batch keeps open for its files; the files of further folders
 // (a tree of many small ones) open by their whole path, so that a batch
 // never needs more descriptors than HoldableFiles leaves over.
 constexpr std::size_t kOpenFolders = 64;
 
-// Files a batch may keep open from their read to their write: half the
-// descriptors this process may have, the rest left to the walk, the
-// journal and the program. The others are opened again to be written.
+// Files a part may keep open from their read to their write: a quarter of
+// the descriptors this process may have (two parts are held at once), the
+// rest left to the walk, the journal and the program. The others are
+// opened again to be written.
 std::size_t HoldableFiles()
 {
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
-    if (limit.rlim_cur == RLIM_INFINITY) return kParallelBatch;
-    return static_cast<std::size_t>(limit.rlim_cur / 2);
+    if (limit.rlim_cur == RLIM_INFINITY) return kPart;
+    return static_cast<std::size_t>(limit.rlim_cur / 4);
 }
 
 void Report(const OutcomeSink& sink, const FileOutcome& outcome)
@@ -88,10 +95,11 @@ TagChangeResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFie
         tag, path, [&](CId3v1Tag& opened) { return fields.ApplyTo(opened); }, dryRun, journal);
 }
 
-// Files go a batch at a time: all are read and changed in memory, their
-// states go to the journal in one commit, and only then are they written.
-// A stop drops the files taken but not yet journalled; a batch once
-// journalled is written to its end.
+// Files go a batch at a time, and a batch a part at a time: a part's files
+// are read and changed in memory, their states go to the journal in one
+// commit, and only then are they written; the reports follow when the whole
+// batch is written. A stop drops the files taken but not yet journalled; a
+// batch once journalled is written to its end.
 class CBatchTagger {
 public:
     CBatchTagger(const TagFields& fields, const TagFolderOptions& options, const OutcomeSink& sink,
@@ -128,17 +136,28 @@ public:
         if (m_items.empty()) return;
         std::vector<CId3v1Tag> tags(m_items.size());
         std::vector<TagChangeResult> results(m_items.size());
-        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
-        ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
-            if (!m_items[index].skipReason) results[index] = Prepare(tags[index], m_items[index], edit, index < m_holdable);
-        });
-        Journal(tags, results);
-        ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
-            if (!m_items[index].skipReason)
-                results[index] = FinishTagChange(tags[index], results[index], m_dryRun, m_journal != nullptr);
-        });
+        const std::size_t parts = (m_items.size() + kPart - 1) / kPart;
+        std::size_t written = 0; // parts written
+        try {
+            std::future<void> synced;
+            for (std::size_t part = 0; part <= parts; ++part) {
+                if (part < parts) PreparePart(part, tags, results);
+                if (part > 0) {
+                    if (synced.valid()) synced.get();
+                    FinishPart(part - 1, tags, results);
+                    written = part;
+                }
+                if (part < parts) synced = JournalPart(part, part + 1 == parts, tags, results);
+            }
+        } catch (const journal::JournalError&) {
+            // The parts written are told as they went; no file is tried again
+            // without the journal.
+            for (std::size_t index = 0; index < std::min(written * kPart, m_items.size()); ++index)
+                ReportInOrder(m_items[index], tags[index], results[index], false);
+            throw;
+        }
         for (std::size_t index = 0; index < m_items.size(); ++index)
-            ReportInOrder(m_items[index], tags[index], results[index]);
+            ReportInOrder(m_items[index], tags[index], results[index], true);
         m_items.clear();
         m_openFolders = m_folder && m_folder->IsOpen() ? 1 : 0; // the one the next batch goes on in
         m_pace.End();
@@ -157,20 +176,56 @@ private:
         return PrepareTagChangeIn(tag, item.folder->fd.Get(), item.name, item.path, edit, hold);
     }
 
-    void Journal(const std::vector<CId3v1Tag>& tags, const std::vector<TagChangeResult>& results)
+    // The items of one part of the batch in hand.
+    std::pair<std::size_t, std::size_t> PartItems(std::size_t part) const
     {
-        if (!m_journal) return;
-        for (std::size_t index = 0; index < tags.size(); ++index) {
+        return {part * kPart, std::min((part + 1) * kPart, m_items.size())};
+    }
+
+    void PreparePart(std::size_t part, std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
+    {
+        const auto [begin, end] = PartItems(part);
+        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
+        ForEachInParallel(end - begin, m_jobs, [&](std::size_t offset, unsigned) {
+            const std::size_t index = begin + offset;
+            if (!m_items[index].skipReason)
+                results[index] = Prepare(tags[index], m_items[index], edit, offset < m_holdable);
+        });
+    }
+
+    void FinishPart(std::size_t part, std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
+    {
+        const auto [begin, end] = PartItems(part);
+        ForEachInParallel(end - begin, m_jobs, [&](std::size_t offset, unsigned) {
+            const std::size_t index = begin + offset;
+            if (!m_items[index].skipReason)
+                results[index] = FinishTagChange(tags[index], results[index], m_dryRun, m_journal != nullptr);
+        });
+    }
+
+    // Writes the part's records to the journal; the sync runs on a thread of
+    // its own while the next part is read, except after the batch's last part.
+    std::future<void> JournalPart(std::size_t part, bool last, const std::vector<CId3v1Tag>& tags,
+                                  const std::vector<TagChangeResult>& results)
+    {
+        if (!m_journal) return {};
+        const auto [begin, end] = PartItems(part);
+        for (std::size_t index = begin; index < end; ++index) {
             if (!results[index].written) continue;
             const WalkItem& item = m_items[index];
             const bool known = item.folder && !item.folder->hostPath.empty();
             m_journal->Add(known ? TagChangeRecord(tags[index], item.folder->HostPathOf(item.name))
                                  : TagChangeRecord(tags[index]));
         }
-        m_journal->Commit();
+        m_journal->WriteAdded();
+        if (last) {
+            m_journal->Sync();
+            return {};
+        }
+        return std::async(std::launch::async, [journal = m_journal] { journal->Sync(); });
     }
 
-    void ReportInOrder(const WalkItem& item, CId3v1Tag& tag, TagChangeResult& result)
+    void ReportInOrder(const WalkItem& item, CId3v1Tag& tag, TagChangeResult& result, bool mayRetry)
     {
         if (item.skipReason) {
             Report(m_sink, FileOutcome{item.path, {}, false, 0, item.skipReason});
@@ -182,7 +237,7 @@ private:
         // alone, as one thread would have, the file is written. A file changed
         // between its read and its write (by another name of it in the same
         // batch, or another program) is read again and written alone.
-        const bool retry = !result.outcome.ok &&
+        const bool retry = mayRetry && !result.outcome.ok &&
                            (m_jobs > 1 || m_holdable > 0 || result.outcome.reason == kChangedMeanwhileReason);
         if (retry) result = TagOneFile(tag, item.path, m_fields, m_dryRun, m_journal);
         if (result.opened) ++m_count;
@@ -197,7 +252,7 @@ private:
     const OutcomeSink& m_sink;
     CWalkProgress& m_progress;
     CBatchPace m_pace;
-    const std::size_t m_holdable; // files of a batch held open from read to write
+    const std::size_t m_holdable; // files of a part held open from read to write
     std::vector<WalkItem> m_items;
     std::shared_ptr<const WalkFolder> m_folder; // of the last file added
     std::size_t m_openFolders = 0;              // folders the batch in hand holds open
