@@ -7,9 +7,8 @@
 #include "WalkProgress.h"
 #include "journal/JournalStore.h"
 #include "tag/Id3v1Tag.h"
-#include "platform/SystemPathName.h"
-
 #include "platform/Machine.h"
+#include "platform/SystemPathName.h"
 #include "platform/UniqueFd.h"
 
 #include <fcntl.h>
@@ -18,6 +17,7 @@
 #include <algorithm>
 #include <future>
 #include <memory>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -167,7 +167,7 @@ public:
 
 private:
     // Without a journal one thread reports each file as it goes; otherwise a
-    // batch shares one sync of the journal.
+    // batch waits for the journal's sync once.
     std::size_t LargestBatch() const { return m_jobs == 1 && !m_journal ? 1 : kParallelBatch; }
 
     static TagChangeResult Prepare(CId3v1Tag& tag, const WalkItem& item, const TagEdit& edit, bool hold)
@@ -222,7 +222,12 @@ private:
             m_journal->Sync();
             return {};
         }
-        return std::async(std::launch::async, [journal = m_journal] { journal->Sync(); });
+        try {
+            return std::async(std::launch::async, [journal = m_journal] { journal->Sync(); });
+        } catch (const std::system_error&) {
+            m_journal->Sync(); // no thread to spare: the sync is waited for here
+            return {};
+        }
     }
 
     void ReportInOrder(const WalkItem& item, CId3v1Tag& tag, TagChangeResult& result, bool mayRetry)
