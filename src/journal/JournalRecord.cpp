@@ -35,16 +35,49 @@ int HexDigit(char c)
     return -1;
 }
 
-std::string FormatTail(const TailState& state)
+// The formatters append to one line: a batch of thousands of records is
+// formatted without a string of its own for each field.
+void AppendNumber(std::string& line, std::uint64_t value)
 {
-    return std::to_string(state.length) + ' ' + ToHexField(state.tail);
+    char digits[20];
+    line.append(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr);
+}
+
+void AppendHex(std::string& line, std::string_view bytes)
+{
+    if (bytes.empty()) {
+        line += '-';
+        return;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    const std::size_t start = line.size();
+    line.resize(start + bytes.size() * 2);
+    char* hex = line.data() + start;
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        *hex++ = kDigits[value >> 4];
+        *hex++ = kDigits[value & 15];
+    }
+}
+
+void AppendTail(std::string& line, const TailState& state)
+{
+    line += ' ';
+    AppendNumber(line, state.length);
+    line += ' ';
+    AppendHex(line, state.tail);
 }
 
 // The fields every kind starts with: the kind, device, inode and path.
-std::string Head(const Record& record)
+void AppendHead(std::string& line, const Record& record)
 {
-    return std::string(kKindNames[static_cast<int>(record.kind)]) + ' ' + std::to_string(record.identity.device) +
-           ' ' + std::to_string(record.identity.inode) + ' ' + ToHexField(record.path);
+    line += kKindNames[static_cast<int>(record.kind)];
+    line += ' ';
+    AppendNumber(line, record.identity.device);
+    line += ' ';
+    AppendNumber(line, record.identity.inode);
+    line += ' ';
+    AppendHex(line, record.path);
 }
 
 std::optional<RecordKind> KindOf(std::string_view name)
@@ -119,15 +152,8 @@ platform::TrashEntry Record::TrashEntry() const
 
 std::string ToHexField(std::string_view bytes)
 {
-    if (bytes.empty()) return "-";
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (const char byte : bytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        hex += kDigits[value >> 4];
-        hex += kDigits[value & 15];
-    }
+    AppendHex(hex, bytes);
     return hex;
 }
 
@@ -147,14 +173,31 @@ std::optional<std::string> FromHexField(std::string_view field)
 
 std::string FormatRecord(const Record& record)
 {
-    std::string line = Head(record);
-    switch (record.kind) {
-    case RecordKind::Tag: return line + ' ' + FormatTail(record.before) + ' ' + FormatTail(record.after);
-    case RecordKind::Move: return line + ' ' + ToHexField(record.newPath);
-    case RecordKind::Trash:
-    case RecordKind::Restore: return line + ' ' + ToHexField(record.trashFolder) + ' ' + ToHexField(record.trashedName);
-    }
+    std::string line;
+    AppendRecord(line, record);
     return line;
+}
+
+void AppendRecord(std::string& line, const Record& record)
+{
+    AppendHead(line, record);
+    switch (record.kind) {
+    case RecordKind::Tag:
+        AppendTail(line, record.before);
+        AppendTail(line, record.after);
+        return;
+    case RecordKind::Move:
+        line += ' ';
+        AppendHex(line, record.newPath);
+        return;
+    case RecordKind::Trash:
+    case RecordKind::Restore:
+        line += ' ';
+        AppendHex(line, record.trashFolder);
+        line += ' ';
+        AppendHex(line, record.trashedName);
+        return;
+    }
 }
 
 std::optional<Record> ParseRecord(std::string_view line)

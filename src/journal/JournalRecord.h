@@ -46,6 +46,8 @@ struct Record {
 // One line, without its newline: the kind, then the fields as decimal numbers
 // and hex bytes, so that any name survives.
 std::string FormatRecord(const Record& record);
+// The same line appended to line.
+void AppendRecord(std::string& line, const Record& record);
 // Nullopt for a line that is no record (a line cut short by a crash).
 std::optional<Record> ParseRecord(std::string_view line);
 

@@ -203,24 +203,46 @@ CJournalEntry::~CJournalEntry()
 void CJournalEntry::Add(const Record& record)
 {
     const std::lock_guard lock(m_mutex);
-    m_pending += FormatRecord(record);
+    AppendRecord(m_pending, record);
     m_pending += '\n';
     ++m_records;
 }
 
 void CJournalEntry::Commit()
 {
+    WriteAdded();
+    Sync();
+}
+
+void CJournalEntry::WriteAdded()
+{
     const std::lock_guard lock(m_mutex);
     if (m_failed) throw JournalError(m_path, 0);
     if (m_pending.empty()) return;
     try {
         Write(m_pending);
-        if (fdatasync(m_fd.Get()) != 0) Fail(m_path, errno);
     } catch (const JournalError&) {
         m_failed = true; // a half-written batch: no later change may rely on the entry
         throw;
     }
     m_pending.clear();
+    m_unsynced = true;
+}
+
+void CJournalEntry::Sync()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_failed) throw JournalError(m_path, 0);
+        if (!m_unsynced) return;
+        m_unsynced = false;
+    }
+    // Outside the lock: records of the next files may be added meanwhile.
+    if (fdatasync(m_fd.Get()) == 0) return;
+    const int error = errno;
+    const std::lock_guard lock(m_mutex);
+    m_failed = true;
+    Fail(m_path, error);
 }
 
 void CJournalEntry::AddAndCommit(const Record& record)

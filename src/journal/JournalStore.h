@@ -72,6 +72,12 @@ public:
     std::uint64_t Id() const { return m_id; }
     void Add(const Record& record); // safe from several threads
     void Commit();                  // throws JournalError
+    // Commit in two steps, so that the sync may run on another thread while
+    // the caller reads the next files: Write puts the records added so far
+    // in the file, Sync makes what was written durable. A change may rely
+    // on its records only once Sync has returned. Both throw JournalError.
+    void WriteAdded();
+    void Sync();
     // Add and Commit in one, for changes that go one file at a time.
     void AddAndCommit(const Record& record);
     std::size_t RecordCount() const;
@@ -86,6 +92,7 @@ private:
     mutable std::mutex m_mutex;
     std::string m_pending;
     std::size_t m_records = 0;
+    bool m_unsynced = false; // written since the last sync
     bool m_failed = false;
 };
 

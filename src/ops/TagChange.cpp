@@ -40,11 +40,9 @@ bool HadTagOnDisk(const CId3v1Tag::FileState& state)
     return CId3v1Record::Parse(bytes).has_value();
 }
 
-} // namespace
-
-TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool hold)
+// The edit of a file Prepare... has just tried to open into tag.
+TagChangeResult EditOpened(CId3v1Tag& tag, bool opened, const std::string& path, const TagEdit& edit)
 {
-    const bool opened = hold ? tag.OpenForChange(path) : tag.Open(path);
     if (!opened) return {Failed(path, tag.GetLastError(), kCannotOpenReason), false, false};
     const bool hadTag = tag.HasTag();
     FileOutcome done{path, {}, true, 0, {}};
@@ -53,13 +51,33 @@ TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const 
     return {done, true, hadTag || tag.HasTag()};
 }
 
+} // namespace
+
+TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool hold)
+{
+    return EditOpened(tag, hold ? tag.OpenForChange(path) : tag.Open(path), path, edit);
+}
+
+TagChangeResult PrepareTagChangeIn(CId3v1Tag& tag, int folderFd, const std::string& hostName,
+                                   const std::string& path, const TagEdit& edit, bool hold)
+{
+    const bool opened =
+        hold ? tag.OpenForChangeIn(folderFd, hostName, path) : tag.OpenIn(folderFd, hostName, path);
+    return EditOpened(tag, opened, path, edit);
+}
+
 journal::Record TagChangeRecord(const CId3v1Tag& tag)
+{
+    return TagChangeRecord(tag, platform::HostPath(tag.GetPath()).value_or(tag.GetPath()));
+}
+
+journal::Record TagChangeRecord(const CId3v1Tag& tag, std::string hostPath)
 {
     const CId3v1Tag::FileState& state = tag.GetOpenState();
     journal::Record record;
     record.kind = journal::RecordKind::Tag;
     record.identity = {state.device, state.inode};
-    record.path = platform::HostPath(tag.GetPath()).value_or(tag.GetPath());
+    record.path = std::move(hostPath);
     record.before = {state.length, state.tail};
     const bool hadTag = HadTagOnDisk(state);
     const std::uint64_t audio = state.length - (hadTag ? CId3v1Record::kSize : 0);

@@ -49,8 +49,15 @@ TagChangeResult ChangeTag(const std::string& path, const TagEdit& edit, bool dry
 // the file stays open and locked in tag until the finish, which then need
 // not open it again ...
 TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const TagEdit& edit, bool hold = false);
-// ... the journal record of a prepared change that is due ...
+// (the same for the entry hostName of an open folder, a descriptor the
+// caller keeps open: a walk's files open from their folder, sparing the
+// system the walk of each whole path) ...
+TagChangeResult PrepareTagChangeIn(CId3v1Tag& tag, int folderFd, const std::string& hostName,
+                                   const std::string& path, const TagEdit& edit, bool hold);
+// ... the journal record of a prepared change that is due (hostPath: the
+// file's host path when the caller knows it; else it is converted) ...
 journal::Record TagChangeRecord(const CId3v1Tag& tag);
+journal::Record TagChangeRecord(const CId3v1Tag& tag, std::string hostPath);
 // ... and the save (or a dry run's check), which lets go of a held file.
 // journalled: write only while the file is as it was read, since that is
 // the state the journal holds.

@@ -7,28 +7,44 @@
 #include "WalkProgress.h"
 #include "journal/JournalStore.h"
 #include "tag/Id3v1Tag.h"
+#include "platform/Machine.h"
 #include "platform/SystemPathName.h"
+#include "platform/UniqueFd.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <future>
+#include <memory>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// With several threads, files are taken a batch at a time, so that the
-// reports keep the walk's order and memory stays bounded on any tree.
-constexpr std::size_t kParallelBatch = 1024;
+// Files are read, journalled and written a part at a time: while the
+// journal syncs one part, the next one is read, so a batch of several parts
+// waits for the journal once, and at most two parts are held open at once.
+constexpr std::size_t kPart = 1024;
+// With several threads (or a journal), files are taken a batch at a time,
+// so that the reports keep the walk's order and memory stays bounded on any tree.
+constexpr std::size_t kParallelBatch = 4 * kPart;
+// Folders a batch keeps open for its files; the files of further folders
+// (a tree of many small ones) open by their whole path, so that a batch
+// never needs more descriptors than HoldableFiles leaves over.
+constexpr std::size_t kOpenFolders = 64;
 
-// Files a batch may keep open from their read to their write: half the
-// descriptors this process may have, the rest left to the walk, the
-// journal and the program. The others are opened again to be written.
+// Files a part may keep open from their read to their write: a quarter of
+// the descriptors this process may have (two parts are held at once), the
+// rest left to the walk, the journal and the program. The others are
+// opened again to be written.
 std::size_t HoldableFiles()
 {
     rlimit limit{};
     if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
-    if (limit.rlim_cur == RLIM_INFINITY) return kParallelBatch;
-    return static_cast<std::size_t>(limit.rlim_cur / 2);
+    if (limit.rlim_cur == RLIM_INFINITY) return kPart;
+    return static_cast<std::size_t>(limit.rlim_cur / 4);
 }
 
 void Report(const OutcomeSink& sink, const FileOutcome& outcome)
@@ -36,12 +52,39 @@ void Report(const OutcomeSink& sink, const FileOutcome& outcome)
     if (sink) sink(outcome);
 }
 
+// A folder the walk found files in, held open so that each of its files
+// opens from it rather than by its whole path, shared by the items of a batch.
+struct WalkFolder {
+    std::string path;      // system path
+    std::string hostPath;  // empty when it has none
+    platform::UniqueFd fd; // invalid when the folder did not open: its files open by path
+
+    WalkFolder(std::string systemPath, bool openIt)
+        : path(std::move(systemPath)), hostPath(platform::HostPath(path).value_or(std::string()))
+    {
+        if (openIt && !hostPath.empty())
+            fd = platform::UniqueFd(open(hostPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+    bool IsOpen() const { return fd.IsValid(); }
+    // The host path of the entry hostName, as HostPath gives it for the system path.
+    std::string HostPathOf(const std::string& hostName) const
+    {
+        std::string host = hostPath;
+        if (host != "/") host += '/';
+        return host.append(hostName);
+    }
+};
+
 // A file of the walk, or what the walk passed by: a folder that could not
 // be read, a link leading outside the folder.
 struct WalkItem {
     std::string path;
     const char* skipReason = nullptr;
     bool file = true; // false for a folder: not counted as a file found
+    std::shared_ptr<const WalkFolder> folder = {}; // a file's folder
+    std::string name = {};                         // and the file's host name in it
+
+    bool InOpenFolder() const { return folder && folder->IsOpen(); }
 };
 
 // Writes the fields into one file on its own; a dry run only opens it for writing.
@@ -52,10 +95,11 @@ TagChangeResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFie
         tag, path, [&](CId3v1Tag& opened) { return fields.ApplyTo(opened); }, dryRun, journal);
 }
 
-// Files go a batch at a time: all are read and changed in memory, their
-// states go to the journal in one commit, and only then are they written.
-// A stop drops the files taken but not yet journalled; a batch once
-// journalled is written to its end.
+// Files go a batch at a time, and a batch a part at a time: a part's files
+// are read and changed in memory, their states go to the journal in one
+// commit, and only then are they written; the reports follow when the whole
+// batch is written. A stop drops the files taken but not yet journalled; a
+// batch once journalled is written to its end.
 class CBatchTagger {
 public:
     CBatchTagger(const TagFields& fields, const TagFolderOptions& options, const OutcomeSink& sink,
@@ -64,6 +108,17 @@ public:
           m_journal(options.dryRun ? nullptr : options.journal), m_sink(sink), m_progress(progress),
           m_pace(LargestBatch(), options.progress != nullptr), m_holdable(m_dryRun ? 0 : HoldableFiles())
     {
+    }
+
+    // A file the walk found: the entry name of the folder where.
+    void AddFile(const std::string& where, const std::string& name)
+    {
+        if (!m_folder || m_folder->path != where) {
+            const bool openIt = m_openFolders < kOpenFolders;
+            m_folder = std::make_shared<const WalkFolder>(where, openIt);
+            if (openIt) ++m_openFolders;
+        }
+        Add({platform::JoinSystemPath(where, name), nullptr, true, m_folder, name});
     }
 
     void Add(WalkItem item)
@@ -81,19 +136,30 @@ public:
         if (m_items.empty()) return;
         std::vector<CId3v1Tag> tags(m_items.size());
         std::vector<TagChangeResult> results(m_items.size());
-        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
-        ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
-            if (!m_items[index].skipReason)
-                results[index] = PrepareTagChange(tags[index], m_items[index].path, edit, index < m_holdable);
-        });
-        Journal(tags, results);
-        ForEachInParallel(m_items.size(), m_jobs, [&](std::size_t index, unsigned) {
-            if (!m_items[index].skipReason)
-                results[index] = FinishTagChange(tags[index], results[index], m_dryRun, m_journal != nullptr);
-        });
+        const std::size_t parts = (m_items.size() + kPart - 1) / kPart;
+        std::size_t written = 0; // parts written
+        try {
+            std::future<void> synced;
+            for (std::size_t part = 0; part <= parts; ++part) {
+                if (part < parts) PreparePart(part, tags, results);
+                if (part > 0) {
+                    if (synced.valid()) synced.get();
+                    FinishPart(part - 1, tags, results);
+                    written = part;
+                }
+                if (part < parts) synced = JournalPart(part, part + 1 == parts, tags, results);
+            }
+        } catch (const journal::JournalError&) {
+            // The parts written are told as they went; no file is tried again
+            // without the journal.
+            for (std::size_t index = 0; index < std::min(written * kPart, m_items.size()); ++index)
+                ReportInOrder(m_items[index], tags[index], results[index], false);
+            throw;
+        }
         for (std::size_t index = 0; index < m_items.size(); ++index)
-            ReportInOrder(m_items[index], tags[index], results[index]);
+            ReportInOrder(m_items[index], tags[index], results[index], true);
         m_items.clear();
+        m_openFolders = m_folder && m_folder->IsOpen() ? 1 : 0; // the one the next batch goes on in
         m_pace.End();
     }
 
@@ -101,18 +167,70 @@ public:
 
 private:
     // Without a journal one thread reports each file as it goes; otherwise a
-    // batch shares one sync of the journal.
+    // batch waits for the journal's sync once.
     std::size_t LargestBatch() const { return m_jobs == 1 && !m_journal ? 1 : kParallelBatch; }
 
-    void Journal(const std::vector<CId3v1Tag>& tags, const std::vector<TagChangeResult>& results)
+    static TagChangeResult Prepare(CId3v1Tag& tag, const WalkItem& item, const TagEdit& edit, bool hold)
     {
-        if (!m_journal) return;
-        for (std::size_t index = 0; index < tags.size(); ++index)
-            if (results[index].written) m_journal->Add(TagChangeRecord(tags[index]));
-        m_journal->Commit();
+        if (!item.InOpenFolder()) return PrepareTagChange(tag, item.path, edit, hold);
+        return PrepareTagChangeIn(tag, item.folder->fd.Get(), item.name, item.path, edit, hold);
     }
 
-    void ReportInOrder(const WalkItem& item, CId3v1Tag& tag, TagChangeResult& result)
+    // The items of one part of the batch in hand.
+    std::pair<std::size_t, std::size_t> PartItems(std::size_t part) const
+    {
+        return {part * kPart, std::min((part + 1) * kPart, m_items.size())};
+    }
+
+    void PreparePart(std::size_t part, std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
+    {
+        const auto [begin, end] = PartItems(part);
+        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
+        ForEachInParallel(end - begin, m_jobs, [&](std::size_t offset, unsigned) {
+            const std::size_t index = begin + offset;
+            if (!m_items[index].skipReason)
+                results[index] = Prepare(tags[index], m_items[index], edit, offset < m_holdable);
+        });
+    }
+
+    void FinishPart(std::size_t part, std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
+    {
+        const auto [begin, end] = PartItems(part);
+        ForEachInParallel(end - begin, m_jobs, [&](std::size_t offset, unsigned) {
+            const std::size_t index = begin + offset;
+            if (!m_items[index].skipReason)
+                results[index] = FinishTagChange(tags[index], results[index], m_dryRun, m_journal != nullptr);
+        });
+    }
+
+    // Writes the part's records to the journal; the sync runs on a thread of
+    // its own while the next part is read, except after the batch's last part.
+    std::future<void> JournalPart(std::size_t part, bool last, const std::vector<CId3v1Tag>& tags,
+                                  const std::vector<TagChangeResult>& results)
+    {
+        if (!m_journal) return {};
+        const auto [begin, end] = PartItems(part);
+        for (std::size_t index = begin; index < end; ++index) {
+            if (!results[index].written) continue;
+            const WalkItem& item = m_items[index];
+            const bool known = item.folder && !item.folder->hostPath.empty();
+            m_journal->Add(known ? TagChangeRecord(tags[index], item.folder->HostPathOf(item.name))
+                                 : TagChangeRecord(tags[index]));
+        }
+        m_journal->WriteAdded();
+        if (last) {
+            m_journal->Sync();
+            return {};
+        }
+        try {
+            return std::async(std::launch::async, [journal = m_journal] { journal->Sync(); });
+        } catch (const std::system_error&) {
+            m_journal->Sync(); // no thread to spare: the sync is waited for here
+            return {};
+        }
+    }
+
+    void ReportInOrder(const WalkItem& item, CId3v1Tag& tag, TagChangeResult& result, bool mayRetry)
     {
         if (item.skipReason) {
             Report(m_sink, FileOutcome{item.path, {}, false, 0, item.skipReason});
@@ -124,7 +242,7 @@ private:
         // alone, as one thread would have, the file is written. A file changed
         // between its read and its write (by another name of it in the same
         // batch, or another program) is read again and written alone.
-        const bool retry = !result.outcome.ok &&
+        const bool retry = mayRetry && !result.outcome.ok &&
                            (m_jobs > 1 || m_holdable > 0 || result.outcome.reason == kChangedMeanwhileReason);
         if (retry) result = TagOneFile(tag, item.path, m_fields, m_dryRun, m_journal);
         if (result.opened) ++m_count;
@@ -139,8 +257,10 @@ private:
     const OutcomeSink& m_sink;
     CWalkProgress& m_progress;
     CBatchPace m_pace;
-    const std::size_t m_holdable; // files of a batch held open from read to write
+    const std::size_t m_holdable; // files of a part held open from read to write
     std::vector<WalkItem> m_items;
+    std::shared_ptr<const WalkFolder> m_folder; // of the last file added
+    std::size_t m_openFolders = 0;              // folders the batch in hand holds open
     int m_count = 0;
 };
 
@@ -168,9 +288,7 @@ int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, 
     CBatchTagger tagger(fields, options, sink, progress);
     FolderWalkCallbacks callbacks;
     progress.Attach(callbacks);
-    callbacks.onFile = [&](const std::string& where, const std::string& name) {
-        tagger.Add({platform::JoinSystemPath(where, name)});
-    };
+    callbacks.onFile = [&](const std::string& where, const std::string& name) { tagger.AddFile(where, name); };
     callbacks.onFolderFailed = [&](const std::string& where) { tagger.Add({where, kFolderUnreadableReason, false}); };
     callbacks.stayInside = !options.followLinks;
     callbacks.onLinkOutside = [&](const std::string& path) { tagger.Add({path, kLinkOutsideReason}); };

@@ -39,8 +39,8 @@ struct TagFolderOptions {
     unsigned jobs = 1;
     bool followLinks = false;
     bool dryRun = false;
-    // The operation's undo journal entry, or none. Each batch of files is
-    // committed to it before any file of the batch is written; a journal
+    // The operation's undo journal entry, or none. Each part of a batch of
+    // files is committed to it before any file of that part is written; a journal
     // that cannot be written raises journal::JournalError.
     journal::CJournalEntry* journal = nullptr;
     // Told after each file; stopping it ends the walk once the batch in hand

@@ -64,8 +64,9 @@ void AppendRecord(platform::CFile& file, const Record& record)
     }
 }
 
-// ReadTrailingTag for a file StillAsOpened has just checked under the lock:
-// its last bytes are the tail Open kept, so they need no second read.
+// ReadTrailingTag for a file held locked since Open, or one StillAsOpened has
+// just checked under the lock: its last bytes are the tail Open kept, so they
+// need no second read.
 std::optional<std::uint64_t> TrailingTagAsOpened(const CId3v1Tag::FileState& state, Record& record)
 {
     if (state.tail.size() != record.size()) return std::nullopt;
@@ -95,13 +96,27 @@ bool CId3v1Tag::Open(const std::string& path, Head head)
     return ReadOpened(file, path, head);
 }
 
-bool CId3v1Tag::OpenForChange(const std::string& path, Head head)
+template <typename OpenForReading>
+bool CId3v1Tag::HoldOrRead(platform::CFile& file, const std::string& path, Head head, OpenForReading fallback)
 {
-    platform::CFile file;
-    if (!file.Open(path, platform::CFile::modeReadWrite)) return Open(path, head);
+    if (!file.IsOpen()) return fallback();
     const bool opened = ReadOpened(file, path, head);
     m_held = std::move(file);
     return opened;
+}
+
+bool CId3v1Tag::OpenForChange(const std::string& path, Head head)
+{
+    platform::CFile file;
+    file.Open(path, platform::CFile::modeReadWrite);
+    return HoldOrRead(file, path, head, [&] { return Open(path, head); });
+}
+
+bool CId3v1Tag::OpenForChangeIn(int folderFd, const std::string& hostName, const std::string& path, Head head)
+{
+    platform::CFile file;
+    file.OpenIn(folderFd, hostName, path, platform::CFile::modeReadWrite);
+    return HoldOrRead(file, path, head, [&] { return OpenIn(folderFd, hostName, path, head); });
 }
 
 bool CId3v1Tag::OpenIn(int folderFd, const std::string& hostName, const std::string& path, Head head)
@@ -151,18 +166,23 @@ bool CId3v1Tag::SaveIfUnchanged()
 
 bool CId3v1Tag::SaveChecked(bool onlyIfUnchanged)
 {
+    // A file held since Open was locked all along: no opener of ours can have
+    // changed it, so it is as Open found it without being read again.
+    const bool held = m_held.IsOpen();
     platform::CFile file = std::move(m_held);
-    const bool opened = file.IsOpen() || file.Open(m_strPath, platform::CFile::modeReadWrite);
+    const bool opened = held || file.Open(m_strPath, platform::CFile::modeReadWrite);
     m_nLastError = opened ? 0 : file.LastError();
     if (!opened) return true;
-    if (onlyIfUnchanged && !StillAsOpened(file, m_openState)) return false;
-    // The tail is read again under the lock: the file may have gained or lost
-    // a tag since Open (another program or process saved meanwhile), and a
-    // second record must never be stacked onto one, nor audio cut as a tag.
+    if (onlyIfUnchanged && !held && !StillAsOpened(file, m_openState)) return false;
+    // Opened again, the tail is read again under the lock: the file may have
+    // gained or lost a tag since Open (another program or process saved
+    // meanwhile), and a second record must never be stacked onto one, nor
+    // audio cut as a tag.
     Record old{};
     const bool lookAtTail = m_bTagOnDisk || m_bHasTag;
+    const bool asOpened = held || onlyIfUnchanged;
     std::optional<std::uint64_t> tagAt;
-    if (lookAtTail) tagAt = onlyIfUnchanged ? TrailingTagAsOpened(m_openState, old) : ReadTrailingTag(file, old);
+    if (lookAtTail) tagAt = asOpened ? TrailingTagAsOpened(m_openState, old) : ReadTrailingTag(file, old);
     if (m_bHasTag && tagAt)
         OverwriteRecord(file, *tagAt, m_record.Render(), old);
     else if (m_bHasTag)

@@ -39,6 +39,8 @@ public:
     // opening the file again. A file this user may not write opens as Open
     // opens it, and its save then fails as Save's would.
     bool OpenForChange(const std::string& path, Head head = Head::Check);
+    // OpenForChange for the entry hostName of an open folder, as OpenIn.
+    bool OpenForChangeIn(int folderFd, const std::string& hostName, const std::string& path, Head head = Head::Check);
     // Lets go of the file OpenForChange holds, writing nothing.
     void Release() { m_held = platform::CFile(); }
     // Overwrites, appends or cuts the record by the two flags. Does nothing when
@@ -96,6 +98,10 @@ public:
 
 private:
     bool SaveChecked(bool onlyIfUnchanged);
+    // Keeps file, opened for writing, until the save; or, when it did not
+    // open, reads the file as fallback opens it.
+    template <typename OpenForReading> bool HoldOrRead(platform::CFile& file, const std::string& path, Head head,
+                                                       OpenForReading fallback);
     // Reads what Open learns from file, opened or not (then its error is kept).
     bool ReadOpened(platform::CFile& file, const std::string& path, Head head);
 

@@ -304,6 +304,88 @@ TEST_F(TagFolderTest, HardLinksInOneHeldBatchAreBothWritten)
     }
 }
 
+// A batch opens its files from their folders, up to a number of folders;
+// the files of the folders past it open by their path. Either way every
+// file is written, journalled by its own path, and undo brings it back.
+TEST_F(TagFolderTest, ABatchOverManyFoldersWritesAndJournalsEveryFile)
+{
+    const journal::CJournalStore store(machine.Host(".state/journal"));
+    const std::string before = TaggedFile({"T", "Old", "", "", "", 7});
+    std::vector<std::string> files;
+    for (int i = 0; i < 80; ++i) {
+        files.push_back("many/" + std::to_string(i) + "/a.mp3");
+        machine.WriteFile(files.back(), before);
+    }
+    TagFields fields;
+    fields[Field::Artist] = "Everywhere";
+    for (const unsigned jobs : {1u, 3u}) {
+        SCOPED_TRACE(jobs);
+        std::uint64_t id = 0;
+        {
+            const auto entry = store.Begin({"test", "multitag", machine.Host("many"), std::nullopt});
+            id = entry->Id();
+            TagFolderOptions options{jobs};
+            options.journal = entry.get();
+            EXPECT_EQ(TagFolder(machine.Sys("many"), fields, true, {}, options), 80);
+        }
+        for (const std::string& file : files)
+            EXPECT_EQ(Read(file).GetArtist(), "Everywhere") << file;
+        const auto entry = store.Read(id);
+        ASSERT_TRUE(entry);
+        std::set<std::string> journalled;
+        for (const journal::Record& record : entry->records)
+            journalled.insert(record.path);
+        std::set<std::string> expected;
+        for (const std::string& file : files)
+            expected.insert(machine.Host(file));
+        EXPECT_EQ(journalled, expected);
+        journal::UndoEntry(store, *entry, "test", false);
+        for (const std::string& file : files)
+            EXPECT_EQ(machine.ReadFile(file), before) << file;
+    }
+}
+
+// A batch is read, journalled and written in parts of 1024 files, the next
+// part read while the one before waits for the journal: three names of one
+// file, two in the first part and one in the second, all end written, and
+// undo brings every file back.
+TEST_F(TagFolderTest, NamesOfOneFileInTwoPartsOfABatchAreAllWritten)
+{
+    const journal::CJournalStore store(machine.Host(".state/journal"));
+    const std::string before = TaggedFile({"T", "Old", "", "", "", 7});
+    const auto name = [](int i) { return "parts/" + std::string(i < 1000 ? "0" : "").append(std::to_string(i)) + ".mp3"; };
+    for (int i = 0; i < 1100; ++i)
+        if (i != 1 && i != 1050) machine.WriteFile(name(i), before);
+    for (const int i : {1, 1050})
+        ASSERT_EQ(link(machine.Host(name(0)).c_str(), machine.Host(name(i)).c_str()), 0);
+    TagFields fields;
+    fields[Field::Artist] = "Parts";
+    for (const unsigned jobs : {1u, 3u}) {
+        SCOPED_TRACE(jobs);
+        std::vector<FileOutcome> failed;
+        std::uint64_t id = 0;
+        {
+            const auto entry = store.Begin({"test", "multitag", machine.Host("parts"), std::nullopt});
+            id = entry->Id();
+            TagFolderOptions options{jobs};
+            options.journal = entry.get();
+            const auto sink = [&](const FileOutcome& outcome) {
+                if (!outcome.ok) failed.push_back(outcome);
+            };
+            EXPECT_EQ(TagFolder(machine.Sys("parts"), fields, false, sink, options), 1100);
+        }
+        for (const FileOutcome& outcome : failed)
+            ADD_FAILURE() << outcome.path << ": " << outcome.reason;
+        for (const int i : {0, 1, 2, 1049, 1050, 1099})
+            EXPECT_EQ(Read(name(i)).GetArtist(), "Parts") << name(i);
+        const auto entry = store.Read(id);
+        ASSERT_TRUE(entry);
+        journal::UndoEntry(store, *entry, "test", false);
+        for (int i = 0; i < 1100; ++i)
+            ASSERT_EQ(machine.ReadFile(name(i)), before) << name(i);
+    }
+}
+
 // A tree of 60 files in two folders, tagged and untagged: rel path by walk order.
 std::vector<std::string> BuildStopTree(const TempMachine& machine, const std::string& top)
 {

@@ -70,6 +70,11 @@ TEST(Wildcard, WindowsMatchingRules)
         {"*\xC3*", "caf\xC3\xA9", false},
         {"K*", "\xE2\x84\xAA", true},                    // the Kelvin sign folds to k
         {"\xC3\x9F", "ss", false},                        // simple folding: ß is one letter
+        {"*.*", "Tr\xC3\xA4umerei.mp3", true},
+        {"*.*", "\xC3\xA4\xE9", true},                      // no dot, one byte not UTF-8
+        {"*-*", "a\xE2\x80\x93" "b", false},                // the dash '-' is no byte of the en dash
+        {"*.?", "x.\xCE\xA9", true},                       // '?' still takes a character, not a byte
+        {"*.k", "x.\xE2\x84\xAA", true},                  // and a letter still folds
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.pattern) + " ~ " + c.name);

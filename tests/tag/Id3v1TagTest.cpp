@@ -476,6 +476,49 @@ TEST_F(Id3v1TagTest, SaveWritesAtTheEndOfAFileThatChangedSinceOpen)
     }
 }
 
+// The journal holds the file as Open found it: a file that was not held
+// locked since then is looked at again and written only when it is still
+// that file, with that length and those last bytes.
+TEST_F(Id3v1TagTest, SaveIfUnchangedWritesOnlyTheFileOpenFound)
+{
+    const std::string audio = SilentFrames(3);
+    const std::string oldRecord = MakeRecord({"T", "A", "", "", "", 1});
+    const std::string otherRecord = MakeRecord({"Other", "Tool", "", "", "", 2});
+    const auto rewrite = [&](const std::string& bytes) { machine.WriteFile("song.mp3", bytes); };
+    const auto replace = [&](const std::string& bytes) {
+        machine.WriteFile("other.mp3", bytes);
+        std::filesystem::rename(machine.Host("other.mp3"), machine.Host("song.mp3"));
+    };
+    const struct {
+        const char* label;
+        std::function<void()> meanwhile;
+        bool written;
+    } cases[] = {
+        {"unchanged", [] {}, true},
+        {"grown", [&] { rewrite(audio + SilentFrames(1) + oldRecord); }, false},
+        {"shrunk", [&] { rewrite(SilentFrames(2) + oldRecord); }, false},
+        {"tag rewritten, same length", [&] { rewrite(audio + otherRecord); }, false},
+        {"tag removed", [&] { rewrite(audio); }, false},
+        {"replaced by an equal file", [&] { replace(audio + oldRecord); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(tag.Open(Put(audio + oldRecord)));
+        c.meanwhile();
+        const std::string before = machine.ReadFile("song.mp3");
+        tag.SetTitle("New");
+        EXPECT_EQ(tag.SaveIfUnchanged(), c.written);
+        const std::string after = machine.ReadFile("song.mp3");
+        if (!c.written) {
+            EXPECT_EQ(after, before);
+            continue;
+        }
+        ASSERT_EQ(after.size(), before.size());
+        EXPECT_EQ(after.substr(0, audio.size()), audio);
+        EXPECT_EQ(Tail(after), "TAGNew" + std::string(27, ' ') + oldRecord.substr(33));
+    }
+}
+
 TEST_F(Id3v1TagTest, FilesOver4GiBAreTaggedAtTheirEnd)
 {
     // A sparse file: its length passes 32 bits without using the disk.
