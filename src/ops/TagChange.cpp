@@ -48,7 +48,14 @@ TagChangeResult EditOpened(CId3v1Tag& tag, bool opened, const std::string& path,
     FileOutcome done{path, {}, true, 0, {}};
     done.trackOverwritten = edit(tag);
     done.hasId3v2 = tag.HasId3v2();
-    return {done, true, hadTag || tag.HasTag()};
+    const bool write = hadTag || tag.HasTag();
+    // A file that would be written but cannot be fails here, before the
+    // journal would name it among the files changed.
+    if (write && tag.GetWriteRefusal() != 0) {
+        tag.Release();
+        return {Failed(path, tag.GetWriteRefusal(), kCannotWriteReason), true, false};
+    }
+    return {done, true, write};
 }
 
 } // namespace

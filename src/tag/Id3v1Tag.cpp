@@ -4,6 +4,7 @@
 #include "platform/File.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 
@@ -99,7 +100,14 @@ bool CId3v1Tag::Open(const std::string& path, Head head)
 template <typename OpenForReading>
 bool CId3v1Tag::HoldOrRead(platform::CFile& file, const std::string& path, Head head, OpenForReading fallback)
 {
-    if (!file.IsOpen()) return fallback();
+    if (!file.IsOpen()) {
+        const int refusal = file.LastError();
+        const bool opened = fallback();
+        // Read though not writable: the change is known to fail before it is journalled.
+        if (opened && (refusal == EACCES || refusal == EPERM || refusal == EROFS || refusal == ETXTBSY))
+            m_nWriteRefusal = refusal;
+        return opened;
+    }
     const bool opened = ReadOpened(file, path, head);
     m_held = std::move(file);
     return opened;
@@ -131,6 +139,7 @@ bool CId3v1Tag::ReadOpened(platform::CFile& file, const std::string& path, Head 
 {
     m_strPath = path;
     m_openState = {};
+    m_nWriteRefusal = 0;
     m_bHasTag = false;
     m_bTagOnDisk = false;
     m_bHasId3v2 = false;

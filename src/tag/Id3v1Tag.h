@@ -58,6 +58,9 @@ public:
     const std::string& GetPath() const { return m_strPath; }
     // errno value of the last Open or Save that could not open the file; 0 when it opened.
     int GetLastError() const { return m_nLastError; }
+    // Why OpenForChange could not open the file for writing and read it
+    // instead (EACCES, EPERM, EROFS, ETXTBSY); 0 when it could or was not asked.
+    int GetWriteRefusal() const { return m_nWriteRefusal; }
     // The file starts with "ID3": it also carries an ID3v2 tag, which players
     // may show instead of this one. False when the last Open failed or skipped the head.
     bool HasId3v2() const { return m_bHasId3v2; }
@@ -114,5 +117,6 @@ private:
     // 64-bit so that files over 4 GiB are measured and tagged at the right place.
     std::uint64_t m_dwFileLength = 0;
     int m_nLastError = 0;
+    int m_nWriteRefusal = 0;
     platform::CFile m_held; // open from OpenForChange to the save
 };

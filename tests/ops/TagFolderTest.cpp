@@ -200,6 +200,41 @@ TEST_F(TagFolderTest, ReadOnlyFileIsReportedAndKeepsItsBytes)
     EXPECT_EQ(Read("m/b.mp3").GetArtist(), "New");
 }
 
+// The journal names the files changed: a file that cannot be written is
+// reported, but never recorded as if it had been.
+TEST_F(TagFolderTest, AReadOnlyFileIsNotJournalled)
+{
+    const journal::CJournalStore store(machine.Host(".state/journal"));
+    const std::string original = TaggedFile({"T", "Old", "", "", "", 1});
+    machine.WriteFile("ro/a.mp3", original);
+    machine.WriteFile("ro/b.mp3", original);
+    chmod(machine.Host("ro/a.mp3").c_str(), 0444); // read-only for root too
+    TagFields fields;
+    fields[Field::Artist] = "New";
+    for (const unsigned jobs : {1u, 3u}) {
+        SCOPED_TRACE(jobs);
+        std::uint64_t id = 0;
+        std::vector<FileOutcome> outcomes;
+        {
+            const auto entry = store.Begin({"test", "multitag", machine.Host("ro"), std::nullopt});
+            id = entry->Id();
+            TagFolderOptions options{jobs};
+            options.journal = entry.get();
+            TagFolder(machine.Sys("ro"), fields, false, [&](const FileOutcome& o) { outcomes.push_back(o); }, options);
+        }
+        ASSERT_EQ(outcomes.size(), 2u);
+        EXPECT_FALSE(outcomes[0].ok);
+        EXPECT_EQ(outcomes[0].error, EACCES);
+        EXPECT_EQ(outcomes[0].reason, "cannot write");
+        EXPECT_TRUE(outcomes[1].ok);
+        const auto entry = store.Read(id);
+        ASSERT_TRUE(entry);
+        ASSERT_EQ(entry->records.size(), 1u);
+        EXPECT_EQ(entry->records[0].path, machine.Host("ro/b.mp3"));
+        EXPECT_EQ(machine.ReadFile("ro/a.mp3"), original);
+    }
+}
+
 // One tree, built twice: hard links within and across folders (one file
 // under two names, whose locks collide when written at once), upper-case
 // names that are passed over, and one file held open by another opener.
