@@ -176,15 +176,12 @@ private:
         return PrepareTagChangeIn(tag, item.folder->fd.Get(), item.name, item.path, edit, hold);
     }
 
-    // The items of one part of the batch in hand.
-    std::pair<std::size_t, std::size_t> PartItems(std::size_t part) const
-    {
-        return {part * kPart, std::min((part + 1) * kPart, m_items.size())};
-    }
+    // The end of one part of the batch in hand; it begins at part * kPart.
+    std::size_t PartEnd(std::size_t part) const { return std::min((part + 1) * kPart, m_items.size()); }
 
     void PreparePart(std::size_t part, std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
     {
-        const auto [begin, end] = PartItems(part);
+        const std::size_t begin = part * kPart, end = PartEnd(part);
         const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
         ForEachInParallel(end - begin, m_jobs, [&](std::size_t offset, unsigned) {
             const std::size_t index = begin + offset;
@@ -195,7 +192,7 @@ private:
 
     void FinishPart(std::size_t part, std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
     {
-        const auto [begin, end] = PartItems(part);
+        const std::size_t begin = part * kPart, end = PartEnd(part);
         ForEachInParallel(end - begin, m_jobs, [&](std::size_t offset, unsigned) {
             const std::size_t index = begin + offset;
             if (!m_items[index].skipReason)
@@ -209,7 +206,7 @@ private:
                                   const std::vector<TagChangeResult>& results)
     {
         if (!m_journal) return {};
-        const auto [begin, end] = PartItems(part);
+        const std::size_t begin = part * kPart, end = PartEnd(part);
         for (std::size_t index = begin; index < end; ++index) {
             if (!results[index].written) continue;
             const WalkItem& item = m_items[index];
