@@ -35,11 +35,6 @@ const char* StateName(const FileRow& row)
     return "untagged";
 }
 
-std::string HostPathIn(const std::string& hostFolder, const std::string& name)
-{
-    return hostFolder == "/" ? "/" + name : hostFolder + "/" + name;
-}
-
 std::optional<std::uint64_t> GenreNumberOf(const FileRow& row)
 {
     return row.hasTag ? std::optional<std::uint64_t>(row.genreByte) : std::nullopt;
@@ -54,8 +49,8 @@ struct PrintedRow {
 
 PrintedRow ToPrinted(const FileRow& row, const std::string& hostFolder, std::string reason)
 {
-    PrintedRow printed{row.name, HostPathIn(hostFolder, row.name), platform::ToUtf8(row.sizeText), std::move(reason),
-                       {}};
+    PrintedRow printed{
+        row.name, platform::JoinHostPath(hostFolder, row.name), platform::ToUtf8(row.sizeText), std::move(reason), {}};
     for (Field field : kFields)
         At(printed.fields, field) = platform::ToUtf8(row.Get(field));
     return printed;
@@ -117,8 +112,8 @@ std::vector<std::string> TextHeading()
 // CSV and TSV: every value of the JSON row, one column each.
 std::vector<std::string> DataCells(const PrintedRow& row, const FileRow& source)
 {
-    std::vector<std::string> cells{row.path, row.name,
-                                   source.opened ? std::to_string(source.size) : std::string(), row.sizeText};
+    std::vector<std::string> cells{row.path, row.name, source.opened ? std::to_string(source.size) : std::string(),
+                                   row.sizeText};
     cells.insert(cells.end(), row.fields.begin(), row.fields.end());
     cells.push_back(source.track != 0 ? std::to_string(source.track) : std::string());
     cells.push_back(OptionalNumber(GenreNumberOf(source)));
@@ -238,9 +233,9 @@ private:
     // be read is an error.
     std::string Unreadable(const std::string& folder, const FileRow& row)
     {
-        if (IsHostFolder(HostPathIn(PrintablePath(folder), row.name))) return "a folder";
+        if (IsHostFolder(platform::JoinHostPath(PrintablePath(folder), row.name))) return "a folder";
         std::string reason = OpenFailureReason(platform::JoinSystemPath(folder, row.name));
-        WriteError(HostPathIn(PrintablePath(folder), row.name) + ": " + reason);
+        WriteError(platform::JoinHostPath(PrintablePath(folder), row.name) + ": " + reason);
         m_failed = true;
         return reason;
     }
@@ -268,10 +263,7 @@ constexpr std::size_t kFolderBatch = 64;
 
 bool AnyOnNetwork(const std::vector<std::string>& folders)
 {
-    return std::ranges::any_of(folders, [](const std::string& folder) {
-        const std::optional<std::string> host = platform::HostPath(folder);
-        return host && platform::IsOnNetworkFileSystem(*host);
-    });
+    return std::ranges::any_of(folders, platform::IsSystemPathOnNetwork);
 }
 
 void ListBatch(CListPrinter& printer, const std::vector<std::string>& batch, const std::string& pattern,

@@ -1,18 +1,15 @@
 #include "FileListing.h"
 
 #include "FormatFileSize.h"
+#include "HeldFolder.h"
 #include "ParallelFor.h"
 #include "naming/MakeFileName.h"
 #include "platform/FileFind.h"
 #include "platform/Machine.h"
 #include "platform/SystemPathName.h"
-#include "platform/UniqueFd.h"
 #include "tag/Id3v1Tag.h"
 
-#include <fcntl.h>
-
 #include <algorithm>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -33,25 +30,12 @@ std::string NameFromTag(const FileRow& row, const std::string& pattern)
     return platform::ToUtf8(MakeFileName(pattern, row.fields));
 }
 
-// A folder being listed: its system path and, while it can be opened, its
-// descriptor, so that each file opens from it rather than by its whole path.
-struct ListedFolder {
-    std::string path;
-    platform::UniqueFd fd;
-};
-
-platform::UniqueFd OpenFolder(const std::string& folder)
-{
-    const std::optional<std::string> host = platform::HostPath(folder);
-    return platform::UniqueFd(host ? open(host->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
-}
-
 // Fills the row of the file row.name (the finder gives the host's own name) in folder.
-void ReadRow(FileRow& row, CId3v1Tag& tag, const ListedFolder& folder, const std::string& pattern, bool id3v2)
+void ReadRow(FileRow& row, CId3v1Tag& tag, const HeldFolder& folder, const std::string& pattern, bool id3v2)
 {
     const std::string path = platform::JoinSystemPath(folder.path, row.name);
     const CId3v1Tag::Head head = id3v2 ? CId3v1Tag::Head::Check : CId3v1Tag::Head::Skip;
-    row.opened = folder.fd.IsValid() ? tag.OpenIn(folder.fd.Get(), row.name, path, head) : tag.Open(path, head);
+    row.opened = folder.IsOpen() ? tag.OpenIn(folder.fd.Get(), row.name, path, head) : tag.Open(path, head);
     if (!row.opened) return;
     row.hasId3v2 = tag.HasId3v2();
     row.hasTag = tag.HasTag();
@@ -96,10 +80,10 @@ std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, co
 {
     const unsigned jobs = reading.jobs;
     std::vector<FileListing> listings(folders.size());
-    std::vector<ListedFolder> listed(folders.size());
+    std::vector<HeldFolder> listed(folders.size());
     ForEachInParallel(folders.size(), jobs, [&](std::size_t index, unsigned) {
         listings[index].rows = FoundRows(folders[index], reading);
-        listed[index] = {folders[index], OpenFolder(folders[index])};
+        listed[index] = HeldFolder(folders[index]);
     });
     // Every file of every folder is one item, so a tree of small folders
     // keeps all threads as busy as one large folder does.

@@ -2,16 +2,14 @@
 
 #include "BatchPace.h"
 #include "FolderWalk.h"
+#include "HeldFolder.h"
 #include "ParallelFor.h"
 #include "TagChange.h"
 #include "WalkProgress.h"
 #include "journal/JournalStore.h"
-#include "tag/Id3v1Tag.h"
-#include "platform/Machine.h"
 #include "platform/SystemPathName.h"
-#include "platform/UniqueFd.h"
+#include "tag/Id3v1Tag.h"
 
-#include <fcntl.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -52,36 +50,13 @@ void Report(const OutcomeSink& sink, const FileOutcome& outcome)
     if (sink) sink(outcome);
 }
 
-// A folder the walk found files in, held open so that each of its files
-// opens from it rather than by its whole path, shared by the items of a batch.
-struct WalkFolder {
-    std::string path;      // system path
-    std::string hostPath;  // empty when it has none
-    platform::UniqueFd fd; // invalid when the folder did not open: its files open by path
-
-    WalkFolder(std::string systemPath, bool openIt)
-        : path(std::move(systemPath)), hostPath(platform::HostPath(path).value_or(std::string()))
-    {
-        if (openIt && !hostPath.empty())
-            fd = platform::UniqueFd(open(hostPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    }
-    bool IsOpen() const { return fd.IsValid(); }
-    // The host path of the entry hostName, as HostPath gives it for the system path.
-    std::string HostPathOf(const std::string& hostName) const
-    {
-        std::string host = hostPath;
-        if (host != "/") host += '/';
-        return host.append(hostName);
-    }
-};
-
 // A file of the walk, or what the walk passed by: a folder that could not
 // be read, a link leading outside the folder.
 struct WalkItem {
     std::string path;
     const char* skipReason = nullptr;
-    bool file = true; // false for a folder: not counted as a file found
-    std::shared_ptr<const WalkFolder> folder = {}; // a file's folder
+    bool file = true;                              // false for a folder: not counted as a file found
+    std::shared_ptr<const HeldFolder> folder = {}; // a file's folder
     std::string name = {};                         // and the file's host name in it
 
     bool InOpenFolder() const { return folder && folder->IsOpen(); }
@@ -115,7 +90,7 @@ public:
     {
         if (!m_folder || m_folder->path != where) {
             const bool openIt = m_openFolders < kOpenFolders;
-            m_folder = std::make_shared<const WalkFolder>(where, openIt);
+            m_folder = std::make_shared<const HeldFolder>(where, openIt);
             if (openIt) ++m_openFolders;
         }
         Add({platform::JoinSystemPath(where, name), nullptr, true, m_folder, name});
@@ -256,7 +231,7 @@ private:
     CBatchPace m_pace;
     const std::size_t m_holdable; // files of a part held open from read to write
     std::vector<WalkItem> m_items;
-    std::shared_ptr<const WalkFolder> m_folder; // of the last file added
+    std::shared_ptr<const HeldFolder> m_folder; // of the last file added
     std::size_t m_openFolders = 0;              // folders the batch in hand holds open
     int m_count = 0;
 };

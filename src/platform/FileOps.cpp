@@ -66,9 +66,8 @@ int CaseClash(const std::string& hostTo, const struct stat& source)
     if (const int error = NamesFoldingTo(folder, FoldCase(name), alike); error != 0) return error;
     for (const std::string& entry : alike) {
         struct stat info {};
-        const std::string path = (folder == "/" ? "" : folder) + "/" + entry;
-        const bool itself =
-            entry != name && lstat(path.c_str(), &info) == 0 && SameFile(info, source);
+        const std::string path = JoinHostPath(folder, entry);
+        const bool itself = entry != name && lstat(path.c_str(), &info) == 0 && SameFile(info, source);
         if (!itself) return EEXIST;
     }
     return 0;

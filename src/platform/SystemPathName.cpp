@@ -45,4 +45,12 @@ std::string JoinSystemPath(std::string_view folder, std::string_view name)
     return path.append(name);
 }
 
+std::string JoinHostPath(std::string_view folder, std::string_view name)
+{
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    if (folder != "/") path.append(folder);
+    return path.append(1, '/').append(name);
+}
+
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "HostUser.h"
 #include "MountTable.h"
+#include "SystemPathName.h"
 #include "UniqueFd.h"
 
 #include <fcntl.h>
@@ -54,11 +55,6 @@ TrashResult RefusedResult(int error, const std::string& reason)
     return Failure(Refused(error, reason));
 }
 
-std::string Join(const std::string& folder, std::string_view name)
-{
-    return (folder == "/" ? "" : folder) + "/" + std::string(name);
-}
-
 std::string ParentOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -94,9 +90,9 @@ UniqueFd OpenFolder(int at, const std::string& path)
 std::string HomeTrashPath()
 {
     const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && *data == '/') return Join(data, "Trash");
+    if (data && *data == '/') return JoinHostPath(data, "Trash");
     const std::string home = HomeFolder();
-    return home.empty() ? "" : Join(home, ".local/share/Trash");
+    return home.empty() ? "" : JoinHostPath(home, ".local/share/Trash");
 }
 
 // The device the home trash is (or will be, once made) on.
@@ -176,8 +172,10 @@ bool IsSharedTrash(const std::string& path)
 TrashOutcome OpenMountTrash(const std::string& top, OpenTrash& trash)
 {
     const std::string uid = std::to_string(geteuid());
-    if (IsSharedTrash(Join(top, ".Trash")) && OpenTrashFolder(Join(top, ".Trash/" + uid), true, trash) == 0) return {};
-    const std::string own = Join(top, ".Trash-" + uid);
+    if (IsSharedTrash(JoinHostPath(top, ".Trash")) &&
+        OpenTrashFolder(JoinHostPath(top, ".Trash/" + uid), true, trash) == 0)
+        return {};
+    const std::string own = JoinHostPath(top, ".Trash-" + uid);
     if (const int error = OpenTrashFolder(own, true, trash); error != 0)
         return Refused(error, "no trash can be used on the mount " + top + " (" + own + ")");
     return {};
@@ -301,8 +299,9 @@ TrashResult MoveInto(const OpenTrash& trash, const Source& source, const std::st
     TrashResult result;
     std::string trashedName;
     if (const int error = PutInTrash(trash, source.folderFd.Get(), source.name, pathValue, trashedName); error != 0)
-        return RefusedResult(error, "cannot move " + Join(source.folder, source.name) + " into " + trash.path);
-    result.entry = {trash.path, trashedName, Join(source.folder, source.name), source.info.st_dev, source.info.st_ino};
+        return RefusedResult(error, "cannot move " + JoinHostPath(source.folder, source.name) + " into " + trash.path);
+    result.entry = {trash.path, trashedName, JoinHostPath(source.folder, source.name), source.info.st_dev,
+                    source.info.st_ino};
     return result;
 }
 
@@ -314,7 +313,7 @@ std::optional<TrashResult> TryHomeTrash(const Source& source)
     OpenTrash trash;
     if (const int error = OpenTrashFolder(home, false, trash); error != 0)
         return RefusedResult(error, "cannot use the home trash " + home);
-    TrashResult result = MoveInto(trash, source, Join(source.folder, source.name));
+    TrashResult result = MoveInto(trash, source, JoinHostPath(source.folder, source.name));
     // Another mount of the same filesystem (a bind mount) cannot rename into
     // the home trash; its own mount's trash can take the file.
     if (result.error == EXDEV) return std::nullopt;
@@ -327,7 +326,7 @@ TrashResult UseMountTrash(const Source& source)
     const std::string top = MountTop(source.folder, source.info.st_dev);
     OpenTrash trash;
     if (TrashOutcome opened = OpenMountTrash(top, trash); !opened.Ok()) return Failure(std::move(opened));
-    const std::string path = Join(source.folder, source.name);
+    const std::string path = JoinHostPath(source.folder, source.name);
     return MoveInto(trash, source, top == "/" ? path.substr(1) : path.substr(top.size() + 1));
 }
 

@@ -1,12 +1,11 @@
 // The file list: one row per MP3 file of the current folder, with its tag.
 #include "SonadexView.h"
 
-#include "language/TextIds.h"
 #include "FolderFill.h"
+#include "language/TextIds.h"
 #include "ops/FileListing.h"
 #include "ops/ParallelFor.h"
 #include "platform/FileSystemKind.h"
-#include "platform/Machine.h"
 #include "platform/QtText.h"
 #include "platform/WaitCursor.h"
 #include "view/SplashDlg.h"
@@ -89,7 +88,8 @@ void CSonadexView::FillFileList()
     m_listFiles->addTopLevelItems(items); // the list takes ownership
 
     const std::string summary = SummaryText(listing.count, listing.total, GetText(text::kFiles));
-    if (!fill.stopped) ShowStatusText(summary);
+    if (!fill.stopped)
+        ShowStatusText(summary);
     else
         ShowStatusText(platform::FromQString(platform::FillPlaceholders(
             platform::ToQString(GetText(text::kReadingStopped)), {platform::ToQString(summary)})));
@@ -109,8 +109,7 @@ FolderFillResult CSonadexView::ReadFolderRows()
     // than one after another.
     ListReading reading;
     reading.jobs = DefaultJobs();
-    const std::optional<std::string> host = platform::HostPath(m_strFolder);
-    reading.ioJobs = DefaultIoJobs(host && platform::IsOnNetworkFileSystem(*host));
+    reading.ioJobs = DefaultIoJobs(platform::IsSystemPathOnNetwork(m_strFolder));
     reading.id3v2 = false; // the list does not show it
     const std::string folder = m_strFolder;
     const std::string pattern = m_strRenamePattern;
