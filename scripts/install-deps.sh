@@ -7,6 +7,8 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
   libgtest-dev googletest
+  # io_uring for batched file reads
+  liburing-dev
   clang-tidy
   fonts-liberation fonts-dejavu-core
   # interop oracles and test helpers

@@ -4,12 +4,17 @@
 #include "HeldFolder.h"
 #include "ParallelFor.h"
 #include "naming/MakeFileName.h"
+#include "platform/FileEndsReader.h"
 #include "platform/FileFind.h"
 #include "platform/Machine.h"
+#include "platform/OpenFileRoom.h"
 #include "platform/SystemPathName.h"
 #include "tag/Id3v1Tag.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -30,12 +35,9 @@ std::string NameFromTag(const FileRow& row, const std::string& pattern)
     return platform::ToUtf8(MakeFileName(pattern, row.fields));
 }
 
-// Fills the row of the file row.name (the finder gives the host's own name) in folder.
-void ReadRow(FileRow& row, CId3v1Tag& tag, const HeldFolder& folder, const std::string& pattern, bool id3v2)
+// Completes the row from the tag read for it (row.opened tells whether it opened).
+void TakeRow(FileRow& row, const CId3v1Tag& tag, const std::string& pattern)
 {
-    const std::string path = platform::JoinSystemPath(folder.path, row.name);
-    const CId3v1Tag::Head head = id3v2 ? CId3v1Tag::Head::Check : CId3v1Tag::Head::Skip;
-    row.opened = folder.IsOpen() ? tag.OpenIn(folder.fd.Get(), row.name, path, head) : tag.Open(path, head);
     if (!row.opened) return;
     row.hasId3v2 = tag.HasId3v2();
     row.hasTag = tag.HasTag();
@@ -46,6 +48,89 @@ void ReadRow(FileRow& row, CId3v1Tag& tag, const HeldFolder& folder, const std::
         TakeFields(row, tag);
     }
     if (NameFromTag(row, pattern) == row.name) row.state = RowState::Match;
+}
+
+CId3v1Tag::Head HeadFor(bool id3v2)
+{
+    return id3v2 ? CId3v1Tag::Head::Check : CId3v1Tag::Head::Skip;
+}
+
+// Fills the row of the file row.name (the finder gives the host's own name) in folder.
+void ReadRow(FileRow& row, CId3v1Tag& tag, const HeldFolder& folder, const std::string& pattern, bool id3v2)
+{
+    const std::string path = platform::JoinSystemPath(folder.path, row.name);
+    const CId3v1Tag::Head head = HeadFor(id3v2);
+    row.opened = folder.IsOpen() ? tag.OpenIn(folder.fd.Get(), row.name, path, head) : tag.Open(path, head);
+    TakeRow(row, tag, pattern);
+}
+
+// What one thread reads with: one tag object (and genre table), and the
+// reader of file ends, made when the thread first reads a batch.
+struct RowReader {
+    CId3v1Tag tag;
+    std::optional<platform::CFileEndsReader> ends;
+};
+
+// ReadRow for the rows of up to CFileEndsReader::kMostFiles files of the
+// open folder, opened and read together.
+void ReadRowBatch(std::span<FileRow* const> rows, RowReader& reader, const HeldFolder& folder,
+                  const std::string& pattern, bool id3v2)
+{
+    constexpr std::size_t kMost = platform::CFileEndsReader::kMostFiles;
+    std::array<const char*, kMost> names{};
+    std::array<platform::FileEnds, kMost> ends{};
+    const std::size_t count = std::min(rows.size(), kMost);
+    for (std::size_t i = 0; i < count; ++i)
+        names.at(i) = rows[i]->name.c_str();
+    if (!reader.ends) reader.ends.emplace();
+    reader.ends->Read(folder.fd.Get(), std::span(names.data(), count), id3v2 ? CId3v1Tag::kHeadSize : 0,
+                      std::span(ends.data(), count));
+    for (std::size_t i = 0; i < count; ++i) {
+        FileRow& row = *rows[i];
+        row.opened = reader.tag.TakeEnds(ends.at(i), platform::JoinSystemPath(folder.path, row.name), HeadFor(id3v2));
+        TakeRow(row, reader.tag, pattern);
+    }
+}
+
+// Reads the rows of a run of files (folder index, row) of one folder: in
+// batches when the folder is open, else one by one by path.
+void ReadRows(std::span<const std::pair<std::size_t, FileRow*>> files, RowReader& reader, const HeldFolder& folder,
+              const std::string& pattern, const ListReading& reading)
+{
+    if (reading.batched && folder.IsOpen()) {
+        std::array<FileRow*, platform::CFileEndsReader::kMostFiles> rows{};
+        const std::size_t count = std::min(files.size(), rows.size());
+        std::transform(files.begin(), files.begin() + static_cast<std::ptrdiff_t>(count), rows.begin(),
+                       [](const auto& file) { return file.second; });
+        ReadRowBatch(std::span(rows.data(), count), reader, folder, pattern, reading.id3v2);
+    } else {
+        for (const auto& file : files)
+            ReadRow(*file.second, reader.tag, folder, pattern, reading.id3v2);
+    }
+    if (reading.read) *reading.read += files.size();
+}
+
+// ReadRows for each folder's run of files (folder index, row) in turn.
+void ReadFiles(std::span<const std::pair<std::size_t, FileRow*>> files, RowReader& reader,
+               const std::vector<HeldFolder>& folders, const std::string& pattern, const ListReading& reading)
+{
+    while (!files.empty()) {
+        const std::size_t folder = files.front().first;
+        const auto run = static_cast<std::size_t>(
+            std::find_if(files.begin(), files.end(), [&](const auto& file) { return file.first != folder; }) -
+            files.begin());
+        ReadRows(files.first(run), reader, folders[folder], pattern, reading);
+        files = files.subspan(run);
+    }
+}
+
+// Files per batch on each of threads threads: as many as the reader takes,
+// while all threads' batches leave most of the descriptors free.
+std::size_t BatchFiles(const ListReading& reading, unsigned threads)
+{
+    if (!reading.batched) return 1;
+    const std::size_t room = platform::OpenFileLimit() / (4UL * std::max(threads, 1u));
+    return std::clamp<std::size_t>(room, 1, platform::CFileEndsReader::kMostFiles);
 }
 
 std::vector<FileRow> FoundRows(const std::string& folder, const ListReading& reading)
@@ -91,22 +176,27 @@ std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, co
     for (std::size_t index = 0; index < listings.size(); ++index)
         for (FileRow& row : listings[index].rows)
             files.emplace_back(index, &row);
-    // One object and one genre table per thread; a slow device gets more
-    // threads than the processors need, to keep many reads in flight.
-    std::vector<CId3v1Tag> tags(std::min(std::max({jobs, reading.ioJobs, 1u}), kMaxIoJobs));
+    // One reader per thread; a slow device gets more threads than the
+    // processors need, to keep many reads in flight. Each item is a batch of
+    // files; a stop ends the reads between two batches.
+    const unsigned threads = std::min(std::max({jobs, reading.ioJobs, 1u}), kMaxIoJobs);
+    std::vector<RowReader> readers(threads);
+    const std::size_t batch = BatchFiles(reading, threads);
     std::vector<char> done(files.size(), 0);
-    ForEachWaitingInParallel(files.size(), jobs, reading.ioJobs, [&](std::size_t index, unsigned worker) {
-        if (reading.Stopped()) return;
-        ReadRow(*files[index].second, tags[worker], listed[files[index].first], pattern, reading.id3v2);
-        done[index] = 1;
-        if (reading.read) ++*reading.read;
-    });
-    // Two names of one file (hard links) read at once refuse each other the
-    // lock; read alone, as one thread would have, a refused file opens.
-    if (jobs > 1)
-        for (std::size_t i = 0; i < files.size(); ++i)
-            if (done[i] && !files[i].second->opened)
-                ReadRow(*files[i].second, tags.front(), listed[files[i].first], pattern, reading.id3v2);
+    ForEachWaitingInParallel(
+        (files.size() + batch - 1) / batch, jobs, reading.ioJobs, [&](std::size_t item, unsigned worker) {
+            if (reading.Stopped()) return;
+            const std::size_t first = item * batch;
+            const std::size_t count = std::min(batch, files.size() - first);
+            ReadFiles(std::span(files).subspan(first, count), readers[worker], listed, pattern, reading);
+            std::fill_n(done.begin() + static_cast<std::ptrdiff_t>(first), count, 1);
+        });
+    // Two names of one file (hard links) read at once, on two threads or in
+    // one batch, refuse each other the lock; read alone, as one thread
+    // reading one file at a time would have, a refused file opens.
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (done[i] && !files[i].second->opened)
+            ReadRow(*files[i].second, readers.front().tag, listed[files[i].first], pattern, reading.id3v2);
     if (reading.Stopped()) KeepRowsRead(listings, files, done);
     for (FileListing& listing : listings) {
         for (const FileRow& row : listing.rows)

@@ -37,6 +37,7 @@ struct ListReading {
     unsigned jobs = 1;   // threads
     unsigned ioJobs = 0; // more threads, up to this many, while the reads wait on the device
     bool id3v2 = true;   // fill FileRow::hasId3v2, at one more read per file
+    bool batched = true; // open and read the files in batches (platform::CFileEndsReader)
     // For a caller that shows progress and lets the user stop: the files
     // found and read so far, counted as they go, and a stop that ends the
     // search and the reads between two files. A stopped listing holds only

@@ -33,21 +33,6 @@ bool TruncatesOnOpen(unsigned flags)
     return Writes(flags) && (flags & CFile::modeCreate) && !(flags & CFile::modeNoTruncate);
 }
 
-// Checks and prepares a freshly opened descriptor: only a regular file opens,
-// and its lock is taken before anything changes it. Returns 0 or an errno value.
-int PrepareOpened(int fd, unsigned flags, struct stat& info)
-{
-    if (fstat(fd, &info) != 0) return errno;
-    if (S_ISDIR(info.st_mode)) return EISDIR;
-    if (!S_ISREG(info.st_mode)) return EINVAL; // devices, pipes and sockets are no files in the Windows sense
-    if (Writes(flags) && IsReadOnlyMode(info.st_mode))
-        return EACCES; // as the read-only attribute binds every user, root too
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
-    if (TruncatesOnOpen(flags) && ftruncate(fd, 0) != 0) return errno;
-    if (TruncatesOnOpen(flags)) info.st_size = 0;
-    return 0;
-}
-
 // Opens without truncating: an existing file is emptied only after its lock
 // is ours, so a failed open never touches a file another opener holds.
 // O_NONBLOCK keeps a FIFO from stalling the open. It stays set: it has no
@@ -56,9 +41,7 @@ int PrepareOpened(int fd, unsigned flags, struct stat& info)
 // A relative hostPath is taken from folderFd (AT_FDCWD: the working folder).
 int OpenLocked(int folderFd, const std::string& hostPath, unsigned flags, struct stat& info)
 {
-    const int createFlag = (flags & CFile::modeCreate) ? O_CREAT : 0;
-    const int fd =
-        openat(folderFd, hostPath.c_str(), AccessFlags(flags) | createFlag | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    const int fd = openat(folderFd, hostPath.c_str(), SystemOpenFlags(flags), 0666);
     if (fd < 0) return -1;
     const int error = PrepareOpened(fd, flags, info);
     if (error == 0) return fd;
@@ -73,6 +56,25 @@ std::string Describe(const std::string& path, int osError, const std::string& wh
 }
 
 } // namespace
+
+int SystemOpenFlags(unsigned flags)
+{
+    const int createFlag = (flags & CFile::modeCreate) ? O_CREAT : 0;
+    return AccessFlags(flags) | createFlag | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+}
+
+int PrepareOpened(int fd, unsigned flags, struct stat& info)
+{
+    if (fstat(fd, &info) != 0) return errno;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (!S_ISREG(info.st_mode)) return EINVAL; // devices, pipes and sockets are no files in the Windows sense
+    if (Writes(flags) && IsReadOnlyMode(info.st_mode))
+        return EACCES; // as the read-only attribute binds every user, root too
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
+    if (TruncatesOnOpen(flags) && ftruncate(fd, 0) != 0) return errno;
+    if (TruncatesOnOpen(flags)) info.st_size = 0;
+    return 0;
+}
 
 CFileException::CFileException(std::string path, int osError, const std::string& what)
     : std::runtime_error(Describe(path, osError, what)), m_path(std::move(path)), m_osError(osError)

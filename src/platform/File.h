@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+struct stat;
+
 namespace platform {
 
 // Raised by CFile for a failure after a successful open. The one exception
@@ -36,6 +38,13 @@ struct FileIdentity {
     std::uint64_t inode = 0;
     bool operator==(const FileIdentity&) const = default;
 };
+
+// The open(2) flags CFile opens with for flags (CFile::OpenFlags).
+int SystemOpenFlags(unsigned flags);
+// Checks and prepares a descriptor just opened with flags (CFile::OpenFlags):
+// only a regular file opens, and its lock is taken before anything changes
+// it. info receives the file's status. Returns 0 or an errno value.
+int PrepareOpened(int fd, unsigned flags, struct stat& info);
 
 // While open, the file holds a non-blocking flock(LOCK_EX), so a second
 // opener (in this or another process) fails to open it, as on Windows.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace platform {
 
@@ -27,6 +28,14 @@ void MakeRoomForOpenFiles()
     const int highest = static_cast<int>(std::min(limit.rlim_cur, kTableReserved)) - 1;
     const int reserved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, highest);
     if (reserved >= 0) close(reserved);
+}
+
+unsigned long OpenFileLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 1024; // the usual default
+    return limit.rlim_cur == RLIM_INFINITY ? std::numeric_limits<unsigned long>::max()
+                                           : static_cast<unsigned long>(limit.rlim_cur);
 }
 
 } // namespace platform

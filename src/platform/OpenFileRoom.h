@@ -10,4 +10,7 @@ namespace platform {
 // the limits as they were.
 void MakeRoomForOpenFiles();
 
+// The soft limit of open descriptors (RLIM_INFINITY as the largest value).
+unsigned long OpenFileLimit();
+
 } // namespace platform

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr char kId3v2Marker[] = {'I', 'D', '3'};
+static_assert(sizeof kId3v2Marker == CId3v1Tag::kHeadSize);
 
 using Record = CId3v1Record::Bytes;
 
@@ -137,30 +138,53 @@ bool CId3v1Tag::OpenIn(int folderFd, const std::string& hostName, const std::str
 
 bool CId3v1Tag::ReadOpened(platform::CFile& file, const std::string& path, Head head)
 {
+    if (!Begin(path, file.IsOpen(), file.LastError())) return false;
+    m_dwFileLength = file.GetLength();
+    const bool id3v2 = head == Head::Check && StartsWithId3v2(file);
+    Record tail{};
+    const bool complete = m_dwFileLength > kRecordSize &&
+                          file.ReadAt(m_dwFileLength - kRecordSize, tail.data(), kRecordSize) == kRecordSize;
+    Keep(file.GetIdentity(), id3v2, complete ? &tail : nullptr);
+    return true;
+}
+
+bool CId3v1Tag::TakeEnds(const platform::FileEnds& ends, const std::string& path, Head head)
+{
+    Release();
+    if (!Begin(path, ends.openError == 0, ends.openError)) return false;
+    m_dwFileLength = ends.length;
+    if (ends.readError != 0) throw platform::CFileException(path, ends.readError, "Cannot read");
+    const bool id3v2 = head == Head::Check && ends.headRead >= kHeadSize &&
+                       std::memcmp(ends.head.data(), kId3v2Marker, kHeadSize) == 0;
+    static_assert(platform::FileEnds::kTail == kRecordSize);
+    Record tail{};
+    std::memcpy(tail.data(), ends.tail.data(), tail.size());
+    Keep(ends.identity, id3v2, ends.tailRead ? &tail : nullptr);
+    return true;
+}
+
+bool CId3v1Tag::Begin(const std::string& path, bool opened, int openError)
+{
     m_strPath = path;
     m_openState = {};
     m_nWriteRefusal = 0;
     m_bHasTag = false;
     m_bTagOnDisk = false;
     m_bHasId3v2 = false;
-    const bool opened = file.IsOpen();
-    m_nLastError = opened ? 0 : file.LastError();
-    if (!opened) {
-        // Nothing of the previous file may show through a reused object.
-        m_record = CId3v1Record();
-        return false;
-    }
-    m_dwFileLength = file.GetLength();
-    m_bHasId3v2 = head == Head::Check && StartsWithId3v2(file);
-    Record tail{};
-    const bool complete = m_dwFileLength > kRecordSize &&
-                          file.ReadAt(m_dwFileLength - kRecordSize, tail.data(), kRecordSize) == kRecordSize;
-    m_openState = {file.GetIdentity().device, file.GetIdentity().inode, m_dwFileLength,
-                   complete ? std::string(tail.begin(), tail.end()) : std::string()};
-    const std::optional<CId3v1Record> record = complete ? CId3v1Record::Parse(tail) : std::nullopt;
+    m_nLastError = opened ? 0 : openError;
+    // Nothing of the previous file may show through a reused object.
+    if (!opened) m_record = CId3v1Record();
+    return opened;
+}
+
+void CId3v1Tag::Keep(const platform::FileIdentity& identity, bool id3v2, const Record* tail)
+{
+    m_bHasId3v2 = id3v2;
+    m_openState = {identity.device, identity.inode, m_dwFileLength,
+                   tail ? std::string(tail->begin(), tail->end()) : std::string()};
+    const std::optional<CId3v1Record> record = tail ? CId3v1Record::Parse(*tail) : std::nullopt;
     m_bHasTag = m_bTagOnDisk = record.has_value();
     m_record = record.value_or(CId3v1Record());
-    return true;
 }
 
 void CId3v1Tag::Save()

@@ -5,6 +5,7 @@
 #include "GenreTable.h"
 #include "Id3v1Record.h"
 #include "platform/File.h"
+#include "platform/FileEndsReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,11 +30,17 @@ public:
     // What Open reads besides the record: whether the file starts with an
     // ID3v2 tag costs one more read per file, which a listing does without.
     enum class Head { Check, Skip };
+    // The bytes at the start that tell an ID3v2 tag.
+    static constexpr std::size_t kHeadSize = 3;
     // path is a system path. Nonzero when the file could be opened for reading.
     bool Open(const std::string& path, Head head = Head::Check);
     // Open for the entry hostName of an open folder (platform::CFile::OpenIn),
     // the file that has the system path path.
     bool OpenIn(int folderFd, const std::string& hostName, const std::string& path, Head head = Head::Check);
+    // Takes what a platform::CFileEndsReader read of the file that has the
+    // system path path (with kHeadSize head bytes for Head::Check), as Open
+    // would have read it; a failed read raises platform::CFileException.
+    bool TakeEnds(const platform::FileEnds& ends, const std::string& path, Head head = Head::Check);
     // As Open, but the file stays open for writing, and locked, until the next
     // Save, SaveIfUnchanged or Release: a change read now is written without
     // opening the file again. A file this user may not write opens as Open
@@ -103,10 +110,15 @@ private:
     bool SaveChecked(bool onlyIfUnchanged);
     // Keeps file, opened for writing, until the save; or, when it did not
     // open, reads the file as fallback opens it.
-    template <typename OpenForReading> bool HoldOrRead(platform::CFile& file, const std::string& path, Head head,
-                                                       OpenForReading fallback);
+    template <typename OpenForReading>
+    bool HoldOrRead(platform::CFile& file, const std::string& path, Head head, OpenForReading fallback);
     // Reads what Open learns from file, opened or not (then its error is kept).
     bool ReadOpened(platform::CFile& file, const std::string& path, Head head);
+    // Starts taking in the file at path; false, with nothing of the previous
+    // file kept, when it did not open.
+    bool Begin(const std::string& path, bool opened, int openError);
+    // Keeps what was read of the open file: its record when tail holds one.
+    void Keep(const platform::FileIdentity& identity, bool id3v2, const CId3v1Record::Bytes* tail);
 
     std::string m_strPath;
     FileState m_openState;

@@ -114,13 +114,17 @@ void ExpectSameRows(const FileListing& one, const FileListing& other)
         EXPECT_EQ(a.sizeText, b.sizeText);
         EXPECT_EQ(a.state, b.state);
         EXPECT_EQ(a.fields, b.fields);
+        EXPECT_EQ(a.hasId3v2, b.hasId3v2);
+        EXPECT_EQ(a.track, b.track);
+        EXPECT_EQ(a.genreByte, b.genreByte);
     }
 }
 
-// Threads must not change a single row: hard links (one file under two
-// names, whose locks collide when read at the same moment), a file held by another
-// opener and a folder that matches the pattern, across several folders.
-TEST_F(FileListingTest, ThreadsGiveTheRowsOfOneThread)
+// Threads and batches must not change a single row: hard links (one file
+// under two names, whose locks collide when read at the same moment or in
+// one batch), a file held by another opener, a folder that matches the
+// pattern and files with an ID3v2 head, across several folders.
+TEST_F(FileListingTest, ThreadsAndBatchesGiveTheRowsOfOneFileAtATime)
 {
     const std::vector<std::string> folders = {"m", "m/sub", "n", "empty"};
     for (const std::string& folder : folders)
@@ -137,6 +141,8 @@ TEST_F(FileListingTest, ThreadsGiveTheRowsOfOneThread)
         ASSERT_TRUE(i % 2 == 0 || hardLink(name, "m/" + number + ".b.mp3"));
     }
     machine.WriteFile("m/sub/A - T1.mp3", TaggedFile({"T1", "A", "", "", "", 1}));
+    machine.WriteFile("m/sub/v2.mp3", "ID3" + TaggedFile({"T2", "A", "", "", "", 1}));
+    machine.WriteFile("m/sub/short.mp3", "ID");
     machine.MakeDir("m/folder.mp3");
     platform::CFile holder;
     ASSERT_TRUE(holder.Open(machine.Sys("m/6.mp3"), platform::CFile::modeRead));
@@ -148,8 +154,9 @@ TEST_F(FileListingTest, ThreadsGiveTheRowsOfOneThread)
     ASSERT_EQ(together.size(), folders.size());
     for (std::size_t i = 0; i < folders.size(); ++i) {
         SCOPED_TRACE(folders[i]);
-        const FileListing alone = ListFolder(systemFolders[i], "%1 - %2", {.jobs = 1});
+        const FileListing alone = ListFolder(systemFolders[i], "%1 - %2", {.jobs = 1, .batched = false});
         ExpectSameRows(together[i], alone);
+        ExpectSameRows(ListFolder(systemFolders[i], "%1 - %2", {.jobs = 1}), alone);
         ExpectSameRows(ListFolder(systemFolders[i], "%1 - %2", {.jobs = 3}), alone);
     }
     // The held file and the folder are the rows that could not be read.
@@ -158,6 +165,7 @@ TEST_F(FileListingTest, ThreadsGiveTheRowsOfOneThread)
         unread += row.opened ? 0 : 1;
     EXPECT_EQ(unread, 2);
     EXPECT_EQ(together[1].rows.at(0).state, RowState::Match);
+    EXPECT_TRUE(together[1].rows.at(2).hasId3v2);
 }
 
 // A user who stops a slow fill sees the rows read so far, each whole and in
@@ -177,8 +185,8 @@ TEST_F(FileListingTest, AStopKeepsOnlyTheRowsReadWholeInOrder)
         SCOPED_TRACE(jobs);
         std::atomic<std::size_t> found = 0, read = 0;
         std::atomic<bool> stop = true;
-        EXPECT_TRUE(ListFolder(folder, "%1", {.jobs = jobs, .found = &found, .read = &read, .stop = &stop})
-                        .rows.empty());
+        EXPECT_TRUE(
+            ListFolder(folder, "%1", {.jobs = jobs, .found = &found, .read = &read, .stop = &stop}).rows.empty());
         EXPECT_EQ(read, 0u);
 
         // The stop comes from another thread once some rows are read, as
@@ -187,7 +195,8 @@ TEST_F(FileListingTest, AStopKeepsOnlyTheRowsReadWholeInOrder)
         found = 0;
         read = 0;
         std::thread user([&] {
-            while (read < 50) std::this_thread::yield();
+            while (read < 50)
+                std::this_thread::yield();
             stop = true;
         });
         const FileListing part =
@@ -200,7 +209,8 @@ TEST_F(FileListingTest, AStopKeepsOnlyTheRowsReadWholeInOrder)
         std::uint64_t total = 0;
         std::size_t at = 0; // the same row of the whole listing
         for (const FileRow& row : part.rows) {
-            while (at < whole.rows.size() && whole.rows[at].name != row.name) ++at;
+            while (at < whole.rows.size() && whole.rows[at].name != row.name)
+                ++at;
             ASSERT_LT(at, whole.rows.size()) << row.name << " out of order";
             EXPECT_TRUE(row.opened);
             EXPECT_EQ(row.fields, whole.rows[at].fields);
