@@ -276,7 +276,9 @@ void ListBatch(CListPrinter& printer, const std::vector<std::string>& batch, con
     reading.jobs = options.Jobs();
     // Without -j the reads get more threads while the device makes them wait
     // (a cold disk, a network share); -j N holds them to N.
-    reading.ioJobs = options.jobs ? options.Jobs() : DefaultIoJobs(AnyOnNetwork(readable));
+    const bool onNetwork = AnyOnNetwork(readable);
+    reading.ioJobs = options.jobs ? options.Jobs() : DefaultIoJobs(onNetwork);
+    reading.batched = !onNetwork;
     // Only the data formats show has_id3v2; text saves the read of each file's head.
     reading.id3v2 = *OutputFormatOf(options) != OutputFormat::Text;
     std::vector<FileListing> listings = ListFolders(readable, pattern, reading);

@@ -37,7 +37,10 @@ struct ListReading {
     unsigned jobs = 1;   // threads
     unsigned ioJobs = 0; // more threads, up to this many, while the reads wait on the device
     bool id3v2 = true;   // fill FileRow::hasId3v2, at one more read per file
-    bool batched = true; // open and read the files in batches (platform::CFileEndsReader)
+    // Open and read the files in batches (platform::CFileEndsReader). Not on
+    // a network share: there each file's status check and lock is a round
+    // trip, which in a batch would wait one after another.
+    bool batched = true;
     // For a caller that shows progress and lets the user stop: the files
     // found and read so far, counted as they go, and a stop that ends the
     // search and the reads between two files. A stopped listing holds only

@@ -109,7 +109,9 @@ FolderFillResult CSonadexView::ReadFolderRows()
     // than one after another.
     ListReading reading;
     reading.jobs = DefaultJobs();
-    reading.ioJobs = DefaultIoJobs(platform::IsSystemPathOnNetwork(m_strFolder));
+    const bool onNetwork = platform::IsSystemPathOnNetwork(m_strFolder);
+    reading.ioJobs = DefaultIoJobs(onNetwork);
+    reading.batched = !onNetwork;
     reading.id3v2 = false; // the list does not show it
     const std::string folder = m_strFolder;
     const std::string pattern = m_strRenamePattern;
