@@ -11,6 +11,7 @@
 #include "TextOptions.h"
 #include "ops/TagChange.h"
 #include "ops/TagFolder.h"
+#include "platform/FileSystemKind.h"
 #include "platform/Machine.h"
 #include "tag/GenreTable.h"
 #include "tag/Id3v1Tag.h"
@@ -168,7 +169,11 @@ int RunMultiTag(const CliOptions& options)
             report.Add(outcome);
             progress.Step();
         },
-        TagFolderOptions{options.Jobs(), options.followLinks, options.dryRun, journal.get()});
+        TagFolderOptions{.jobs = options.Jobs(),
+                         .followLinks = options.followLinks,
+                         .dryRun = options.dryRun,
+                         .journal = journal.get(),
+                         .batched = !platform::IsSystemPathOnNetwork(*folder)});
     report.SetCount(count);
     return report.Finish(Counted(static_cast<std::size_t>(count), "file processed", "files processed") +
                          SummaryTail(options));

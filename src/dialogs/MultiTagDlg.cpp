@@ -10,6 +10,7 @@
 #include "language/LanguageText.h"
 #include "language/TextIds.h"
 #include "ops/TagFolder.h"
+#include "platform/FileSystemKind.h"
 #include "platform/MessageBox.h"
 #include "platform/QtText.h"
 
@@ -158,6 +159,7 @@ int CMultiTagDlg::TagFolder(const std::string& folderPath, journal::CJournalEntr
     TagFolderOptions options;
     options.journal = &journal;
     options.progress = progress.Hook();
+    options.batched = !platform::IsSystemPathOnNetwork(folderPath);
     // The walk is the core's, shared with the command line.
     return ::TagFolder(
         folderPath, ChosenFields(), m_includeSubfolders,

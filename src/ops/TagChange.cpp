@@ -65,12 +65,17 @@ TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const 
     return EditOpened(tag, hold ? tag.OpenForChange(path) : tag.Open(path), path, edit);
 }
 
-TagChangeResult PrepareTagChangeIn(CId3v1Tag& tag, int folderFd, const std::string& hostName,
-                                   const std::string& path, const TagEdit& edit, bool hold)
+TagChangeResult PrepareTagChangeIn(CId3v1Tag& tag, int folderFd, const std::string& hostName, const std::string& path,
+                                   const TagEdit& edit, bool hold)
 {
-    const bool opened =
-        hold ? tag.OpenForChangeIn(folderFd, hostName, path) : tag.OpenIn(folderFd, hostName, path);
+    const bool opened = hold ? tag.OpenForChangeIn(folderFd, hostName, path) : tag.OpenIn(folderFd, hostName, path);
     return EditOpened(tag, opened, path, edit);
+}
+
+TagChangeResult PrepareTagChangeFromEnds(CId3v1Tag& tag, platform::FileEnds& ends, int folderFd,
+                                         const std::string& hostName, const std::string& path, const TagEdit& edit)
+{
+    return EditOpened(tag, tag.TakeEndsForChange(ends, folderFd, hostName, path), path, edit);
 }
 
 journal::Record TagChangeRecord(const CId3v1Tag& tag)

@@ -11,6 +11,9 @@
 #include <string>
 
 class CId3v1Tag;
+namespace platform {
+struct FileEnds;
+}
 namespace journal {
 class CJournalEntry;
 struct Record;
@@ -52,8 +55,12 @@ TagChangeResult PrepareTagChange(CId3v1Tag& tag, const std::string& path, const 
 // (the same for the entry hostName of an open folder, a descriptor the
 // caller keeps open: a walk's files open from their folder, sparing the
 // system the walk of each whole path) ...
-TagChangeResult PrepareTagChangeIn(CId3v1Tag& tag, int folderFd, const std::string& hostName,
-                                   const std::string& path, const TagEdit& edit, bool hold);
+TagChangeResult PrepareTagChangeIn(CId3v1Tag& tag, int folderFd, const std::string& hostName, const std::string& path,
+                                   const TagEdit& edit, bool hold);
+// (the same, held, for a file a platform::CFileEndsReader read and held for
+// writing in a batch: CId3v1Tag::TakeEndsForChange) ...
+TagChangeResult PrepareTagChangeFromEnds(CId3v1Tag& tag, platform::FileEnds& ends, int folderFd,
+                                         const std::string& hostName, const std::string& path, const TagEdit& edit);
 // ... the journal record of a prepared change that is due (hostPath: the
 // file's host path when the caller knows it; else it is converted) ...
 journal::Record TagChangeRecord(const CId3v1Tag& tag);

@@ -7,14 +7,18 @@
 #include "TagChange.h"
 #include "WalkProgress.h"
 #include "journal/JournalStore.h"
+#include "platform/FileEndsReader.h"
 #include "platform/SystemPathName.h"
 #include "tag/Id3v1Tag.h"
 
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <array>
 #include <future>
 #include <memory>
+#include <optional>
+#include <span>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -81,7 +85,8 @@ public:
                  CWalkProgress& progress)
         : m_fields(fields), m_jobs(std::max(options.jobs, 1u)), m_dryRun(options.dryRun),
           m_journal(options.dryRun ? nullptr : options.journal), m_sink(sink), m_progress(progress),
-          m_pace(LargestBatch(), options.progress != nullptr), m_holdable(m_dryRun ? 0 : HoldableFiles())
+          m_pace(LargestBatch(), options.progress != nullptr), m_holdable(m_dryRun ? 0 : HoldableFiles()),
+          m_batched(options.batched && m_holdable > 0), m_readers(m_jobs)
     {
     }
 
@@ -154,15 +159,66 @@ private:
     // The end of one part of the batch in hand; it begins at part * kPart.
     std::size_t PartEnd(std::size_t part) const { return std::min((part + 1) * kPart, m_items.size()); }
 
+    // Reads and changes the part's files in memory, a batch of files of one
+    // open folder at a time where they are held from read to write.
     void PreparePart(std::size_t part, std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
     {
         const std::size_t begin = part * kPart, end = PartEnd(part);
-        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
-        ForEachInParallel(end - begin, m_jobs, [&](std::size_t offset, unsigned) {
-            const std::size_t index = begin + offset;
-            if (!m_items[index].skipReason)
-                results[index] = Prepare(tags[index], m_items[index], edit, offset < m_holdable);
+        const std::size_t batch = m_batched ? platform::CFileEndsReader::kMostFiles : 1;
+        ForEachInParallel((end - begin + batch - 1) / batch, m_jobs, [&](std::size_t item, unsigned worker) {
+            const std::size_t first = begin + item * batch;
+            PrepareRange(part, first, std::min(first + batch, end), m_readers.at(worker), tags, results);
         });
+    }
+
+    // Whether the item at index is held from read to write and may be read in a batch.
+    bool Batchable(std::size_t part, std::size_t index) const
+    {
+        return m_batched && !m_items[index].skipReason && m_items[index].InOpenFolder() &&
+               index - part * kPart < m_holdable;
+    }
+
+    // Prepares the items [first, last): each run of batchable files of one folder together, the rest alone.
+    void PrepareRange(std::size_t part, std::size_t first, std::size_t last,
+                      std::optional<platform::CFileEndsReader>& reader, std::vector<CId3v1Tag>& tags,
+                      std::vector<TagChangeResult>& results)
+    {
+        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
+        while (first < last) {
+            std::size_t run = first;
+            while (run < last && Batchable(part, run) && m_items[run].folder == m_items[first].folder)
+                ++run;
+            if (run - first > 1) {
+                PrepareBatch(first, run, reader, tags, results);
+                first = run;
+                continue;
+            }
+            if (!m_items[first].skipReason)
+                results[first] = Prepare(tags[first], m_items[first], edit, first - part * kPart < m_holdable);
+            ++first;
+        }
+    }
+
+    // Opens, reads and holds the files [first, last) of one open folder in one batch.
+    void PrepareBatch(std::size_t first, std::size_t last, std::optional<platform::CFileEndsReader>& reader,
+                      std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
+    {
+        constexpr std::size_t kMost = platform::CFileEndsReader::kMostFiles;
+        std::array<const char*, kMost> names{};
+        std::array<platform::FileEnds, kMost> ends{};
+        const std::size_t count = std::min(last - first, kMost);
+        for (std::size_t i = 0; i < count; ++i)
+            names.at(i) = m_items[first + i].name.c_str();
+        const HeldFolder& folder = *m_items[first].folder;
+        if (!reader) reader.emplace();
+        reader->Read(folder.fd.Get(), std::span(names.data(), count), CId3v1Tag::kHeadSize,
+                     std::span(ends.data(), count), platform::CFileEndsReader::Mode::HoldForWriting);
+        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
+        for (std::size_t i = 0; i < count; ++i) {
+            const WalkItem& item = m_items[first + i];
+            results[first + i] =
+                PrepareTagChangeFromEnds(tags[first + i], ends.at(i), folder.fd.Get(), item.name, item.path, edit);
+        }
     }
 
     void FinishPart(std::size_t part, std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
@@ -230,6 +286,9 @@ private:
     CWalkProgress& m_progress;
     CBatchPace m_pace;
     const std::size_t m_holdable; // files of a part held open from read to write
+    const bool m_batched;
+    // One reader per thread, made when the thread first reads a batch.
+    std::vector<std::optional<platform::CFileEndsReader>> m_readers;
     std::vector<WalkItem> m_items;
     std::shared_ptr<const HeldFolder> m_folder; // of the last file added
     std::size_t m_openFolders = 0;              // folders the batch in hand holds open

@@ -46,6 +46,11 @@ struct TagFolderOptions {
     // Told after each file; stopping it ends the walk once the batch in hand
     // is written. With it, batches start small (CBatchPace), so a stop comes soon.
     ProgressHook progress = {};
+    // Open, read and lock the files of an open folder in batches
+    // (platform::CFileEndsReader). Not on a network share: there each file's
+    // status check and lock is a round trip, which in a batch would wait one
+    // after another.
+    bool batched = true;
 };
 
 int TagFolder(const std::string& folder, const TagFields& fields, bool recurse, const OutcomeSink& sink = {},

@@ -143,6 +143,16 @@ bool CFile::OpenLockedAt(int folderFd, const std::string& hostPath, const std::s
     return m_fd >= 0;
 }
 
+void CFile::Adopt(UniqueFd fd, const std::string& systemPath, std::uint64_t length, const FileIdentity& identity)
+{
+    if (m_fd >= 0) Close();
+    m_path = systemPath;
+    m_fd = fd.Release();
+    m_lastError = 0;
+    m_length = length;
+    m_identity = identity;
+}
+
 std::uint64_t CFile::GetLength() const
 {
     if (m_length) return *m_length;

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "UniqueFd.h"
+
 struct stat;
 
 namespace platform {
@@ -77,6 +79,9 @@ public:
     // the walk of the whole path for every file of a large folder: on a
     // network share each step of that walk may be a round trip.
     bool OpenIn(int folderFd, const std::string& hostName, const std::string& systemPath, unsigned flags);
+    // Takes over a descriptor opened, checked and locked as Open does
+    // (PrepareOpened); systemPath is the file's name in messages.
+    void Adopt(UniqueFd fd, const std::string& systemPath, std::uint64_t length, const FileIdentity& identity);
     int LastError() const { return m_lastError; }
     bool IsOpen() const { return m_fd >= 0; }
 

@@ -16,11 +16,16 @@ namespace {
 
 constexpr unsigned kRingEntries = 2 * CFileEndsReader::kMostFiles; // a head and a tail read per file
 
+unsigned OpenFlags(CFileEndsReader::Mode mode)
+{
+    return mode == CFileEndsReader::Mode::Read ? CFile::modeRead : CFile::modeReadWrite;
+}
+
 // The status check and the lock CFile takes; false (and the reason kept) when the file may not be read.
-bool Prepare(int fd, FileEnds& ends)
+bool Prepare(int fd, CFileEndsReader::Mode mode, FileEnds& ends)
 {
     struct stat info {};
-    ends.openError = PrepareOpened(fd, CFile::modeRead, info);
+    ends.openError = PrepareOpened(fd, OpenFlags(mode), info);
     if (ends.openError != 0) return false;
     ends.length = static_cast<std::uint64_t>(info.st_size);
     ends.identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
@@ -71,15 +76,30 @@ void KeepReads(FileEnds& ends, std::size_t headRead, int headError, bool tailRea
     ends.readError = headError != 0 ? headError : tailError;
 }
 
-void ReadPlain(int folderFd, const char* name, std::size_t headSize, FileEnds& ends)
+// Whether the file read into ends stays open: it opened, read whole, and is to be held.
+bool Holds(CFileEndsReader::Mode mode, const FileEnds& ends)
+{
+    return mode == CFileEndsReader::Mode::HoldForWriting && ends.openError == 0 && ends.readError == 0;
+}
+
+// Keeps the file open in ends when it Holds; else closes it.
+void Keep(int fd, CFileEndsReader::Mode mode, FileEnds& ends)
+{
+    if (Holds(mode, ends))
+        ends.fd = UniqueFd(fd);
+    else
+        close(fd);
+}
+
+void ReadPlain(int folderFd, const char* name, std::size_t headSize, CFileEndsReader::Mode mode, FileEnds& ends)
 {
     ends = FileEnds{};
-    const int fd = openat(folderFd, name, SystemOpenFlags(CFile::modeRead), 0);
+    const int fd = openat(folderFd, name, SystemOpenFlags(OpenFlags(mode)), 0);
     if (fd < 0) {
         ends.openError = errno;
         return;
     }
-    if (Prepare(fd, ends)) {
+    if (Prepare(fd, mode, ends)) {
         std::size_t head = 0;
         std::size_t tail = 0;
         const int headError = ReadRest(fd, ends.head.data(), headSize, 0, head);
@@ -87,7 +107,7 @@ void ReadPlain(int folderFd, const char* name, std::size_t headSize, FileEnds& e
             WantsTail(ends) ? ReadRest(fd, ends.tail.data(), FileEnds::kTail, TailOffset(ends), tail) : 0;
         KeepReads(ends, head, headError, tail == FileEnds::kTail, tailError);
     }
-    close(fd);
+    Keep(fd, mode, ends);
 }
 
 } // namespace
@@ -142,20 +162,20 @@ CFileEndsReader::CFileEndsReader(CFileEndsReader&&) noexcept = default;
 CFileEndsReader& CFileEndsReader::operator=(CFileEndsReader&&) noexcept = default;
 
 void CFileEndsReader::Read(int folderFd, std::span<const char* const> names, std::size_t headSize,
-                           std::span<FileEnds> ends)
+                           std::span<FileEnds> ends, Mode mode)
 {
     const std::size_t count = std::min({names.size(), ends.size(), kMostFiles});
     headSize = std::min(headSize, FileEnds::kMostHead);
     if (!m_ring) {
         for (std::size_t i = 0; i < count; ++i)
-            ReadPlain(folderFd, names[i], headSize, ends[i]);
+            ReadPlain(folderFd, names[i], headSize, mode, ends[i]);
         return;
     }
     std::array<int, kMostFiles> fds{};
     for (std::size_t i = 0; i < count; ++i) {
         ends[i] = FileEnds{};
         io_uring_sqe* open = m_ring->Next();
-        io_uring_prep_openat(open, folderFd, names[i], SystemOpenFlags(CFile::modeRead), 0);
+        io_uring_prep_openat(open, folderFd, names[i], SystemOpenFlags(OpenFlags(mode)), 0);
         io_uring_sqe_set_data64(open, i);
     }
     m_ring->Complete(static_cast<unsigned>(count), [&](std::uint64_t i, int result) {
@@ -172,7 +192,7 @@ void CFileEndsReader::Read(int folderFd, std::span<const char* const> names, std
         ++reads;
     };
     for (std::size_t i = 0; i < count; ++i) {
-        if (fds.at(i) < 0 || !Prepare(fds.at(i), ends[i])) continue;
+        if (fds.at(i) < 0 || !Prepare(fds.at(i), mode, ends[i])) continue;
         if (headSize > 0) queueRead(2 * i, fds.at(i), ends[i].head.data(), headSize, 0);
         if (WantsTail(ends[i]))
             queueRead(2 * i + 1, fds.at(i), ends[i].tail.data(), FileEnds::kTail, TailOffset(ends[i]));
@@ -190,6 +210,10 @@ void CFileEndsReader::Read(int folderFd, std::span<const char* const> names, std
                                                                 FileEnds::kTail, TailOffset(ends[i]), tail)
                                                      : 0;
             KeepReads(ends[i], head, headError, tail == FileEnds::kTail, tailError);
+        }
+        if (Holds(mode, ends[i])) {
+            ends[i].fd = UniqueFd(fds.at(i));
+            continue;
         }
         io_uring_prep_close(m_ring->Next(), fds.at(i));
         ++closes;

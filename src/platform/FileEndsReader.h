@@ -3,6 +3,7 @@
 #pragma once
 
 #include "File.h"
+#include "UniqueFd.h"
 
 #include <array>
 #include <cstddef>
@@ -25,6 +26,7 @@ struct FileEnds {
     bool tailRead = false;    // the last kTail bytes, read when the file is longer than that
     std::array<char, kMostHead> head{};
     std::array<char, kTail> tail{};
+    UniqueFd fd; // the file, still open and locked, when the reader holds files for writing
 };
 
 // Through io_uring where the kernel offers it: one system call opens, reads
@@ -35,6 +37,11 @@ struct FileEnds {
 class CFileEndsReader {
 public:
     enum class Calls { Batched, Plain };
+    // Read: each file opens for reading and is closed again. HoldForWriting:
+    // it opens for reading and writing (a read-only file fails with EACCES,
+    // as in CFile) and stays open in FileEnds::fd, so a change read now is
+    // written without opening it again.
+    enum class Mode { Read, HoldForWriting };
     static constexpr std::size_t kMostFiles = 32; // names per Read
 
     explicit CFileEndsReader(Calls calls = Calls::Batched);
@@ -48,9 +55,10 @@ public:
 
     // Fills ends[i] for the entry names[i] of the open folder folderFd, at most
     // kMostFiles of them, reading headSize (at most FileEnds::kMostHead) bytes
-    // at each file's start. Every file is closed again on return, and two
-    // names of one file in a batch refuse each other the lock (EWOULDBLOCK).
-    void Read(int folderFd, std::span<const char* const> names, std::size_t headSize, std::span<FileEnds> ends);
+    // at each file's start. Two names of one file in a batch refuse each
+    // other the lock (EWOULDBLOCK).
+    void Read(int folderFd, std::span<const char* const> names, std::size_t headSize, std::span<FileEnds> ends,
+              Mode mode = Mode::Read);
 
 private:
     struct Ring;

@@ -9,7 +9,8 @@ namespace platform {
 
 class UniqueFd {
 public:
-    explicit UniqueFd(int fd = -1) : m_fd(fd) {}
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
     ~UniqueFd() { Reset(); }
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
@@ -25,6 +26,8 @@ public:
 
     int Get() const { return m_fd; }
     bool IsValid() const { return m_fd >= 0; }
+    // Gives up the descriptor without closing it.
+    int Release() { return std::exchange(m_fd, -1); }
     // Closes now and reports whether close(2) succeeded.
     bool Close() { return close(std::exchange(m_fd, -1)) == 0; }
 
@@ -34,7 +37,7 @@ private:
         if (m_fd >= 0) close(std::exchange(m_fd, -1));
     }
 
-    int m_fd;
+    int m_fd = -1;
 };
 
 } // namespace platform

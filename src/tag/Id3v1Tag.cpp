@@ -98,19 +98,34 @@ bool CId3v1Tag::Open(const std::string& path, Head head)
     return ReadOpened(file, path, head);
 }
 
+template <typename OpenForReading> bool CId3v1Tag::ReadInstead(int refusal, OpenForReading openForReading)
+{
+    const bool opened = openForReading();
+    // Read though not writable: the change is known to fail before it is journalled.
+    if (opened && (refusal == EACCES || refusal == EPERM || refusal == EROFS || refusal == ETXTBSY))
+        m_nWriteRefusal = refusal;
+    return opened;
+}
+
 template <typename OpenForReading>
 bool CId3v1Tag::HoldOrRead(platform::CFile& file, const std::string& path, Head head, OpenForReading fallback)
 {
-    if (!file.IsOpen()) {
-        const int refusal = file.LastError();
-        const bool opened = fallback();
-        // Read though not writable: the change is known to fail before it is journalled.
-        if (opened && (refusal == EACCES || refusal == EPERM || refusal == EROFS || refusal == ETXTBSY))
-            m_nWriteRefusal = refusal;
-        return opened;
-    }
+    if (!file.IsOpen()) return ReadInstead(file.LastError(), fallback);
     const bool opened = ReadOpened(file, path, head);
     m_held = std::move(file);
+    return opened;
+}
+
+bool CId3v1Tag::TakeEndsForChange(platform::FileEnds& ends, int folderFd, const std::string& hostName,
+                                  const std::string& path, Head head)
+{
+    if (!ends.fd.IsValid()) {
+        // Not opened for writing (or not read whole): read on its own, as OpenForChangeIn reads it.
+        const int refusal = ends.openError;
+        return ReadInstead(refusal, [&] { return OpenIn(folderFd, hostName, path, head); });
+    }
+    const bool opened = TakeEnds(ends, path, head);
+    m_held.Adopt(std::move(ends.fd), path, ends.length, ends.identity);
     return opened;
 }
 

@@ -41,6 +41,11 @@ public:
     // system path path (with kHeadSize head bytes for Head::Check), as Open
     // would have read it; a failed read raises platform::CFileException.
     bool TakeEnds(const platform::FileEnds& ends, const std::string& path, Head head = Head::Check);
+    // OpenForChangeIn for a file a platform::CFileEndsReader held for
+    // writing: the tag takes the file over from ends. A file the reader could
+    // not hold is read as OpenForChangeIn reads it.
+    bool TakeEndsForChange(platform::FileEnds& ends, int folderFd, const std::string& hostName, const std::string& path,
+                           Head head = Head::Check);
     // As Open, but the file stays open for writing, and locked, until the next
     // Save, SaveIfUnchanged or Release: a change read now is written without
     // opening the file again. A file this user may not write opens as Open
@@ -108,6 +113,8 @@ public:
 
 private:
     bool SaveChecked(bool onlyIfUnchanged);
+    // Reads the file through openForReading after its open for writing was refused.
+    template <typename OpenForReading> bool ReadInstead(int refusal, OpenForReading openForReading);
     // Keeps file, opened for writing, until the save; or, when it did not
     // open, reads the file as fallback opens it.
     template <typename OpenForReading>

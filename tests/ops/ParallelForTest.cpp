@@ -48,9 +48,17 @@ TEST(ForEachInParallel, FirstExceptionReachesTheCallerAndStopsTheRest)
     for (const unsigned jobs : {1u, 4u}) {
         SCOPED_TRACE(jobs);
         std::atomic<std::size_t> done{0};
+        std::atomic<bool> thrown{false};
+        // Later items wait for the throw, so that a thread descheduled on a
+        // busy machine cannot let the others run through every item first.
         EXPECT_THROW(ForEachInParallel(100000, jobs,
                                        [&](std::size_t index, unsigned) {
-                                           if (index == 10) throw std::runtime_error("disk gone");
+                                           if (index == 10) {
+                                               thrown = true;
+                                               throw std::runtime_error("disk gone");
+                                           }
+                                           while (index >= 1000 && !thrown)
+                                               std::this_thread::yield();
                                            ++done;
                                        }),
                      std::runtime_error);
