@@ -84,8 +84,12 @@ void AppendTextRows(std::string& out, const FileListing& listing, const CTermina
     constexpr std::size_t kSliceRows = 512;
     const std::size_t count = listing.rows.size();
     std::vector<std::string> slices((count + kSliceRows - 1) / kSliceRows);
+    // Room for rows of a usual length, so that a slice seldom grows (and copies).
+    constexpr std::size_t kUsualRowSize = 128;
     ForEachInParallel(slices.size(), jobs, [&](std::size_t slice, unsigned) {
-        for (std::size_t index = slice * kSliceRows; index < std::min(count, (slice + 1) * kSliceRows); ++index)
+        const std::size_t end = std::min(count, (slice + 1) * kSliceRows);
+        slices[slice].reserve((end - slice * kSliceRows) * kUsualRowSize);
+        for (std::size_t index = slice * kSliceRows; index < end; ++index)
             AppendTextRow(slices[slice], listing.rows[index], terminal);
     });
     std::size_t size = out.size();
