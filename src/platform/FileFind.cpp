@@ -105,13 +105,23 @@ private:
     bool m_anyExtension;
 };
 
-// The key of an entry in the finder's order: its name's fold, which lies in
-// the listing's folds (one text for all, not a string each), and the first
-// eight bytes of it, zero-padded, as a number.
+// The key of an entry in the finder's order: the first eight bytes of its
+// name's fold, zero-padded, as a number, and the entry.
 struct SortName {
     std::uint64_t prefix;
-    std::size_t start, size; // of the fold in the folds
-    std::size_t entry;       // the index of the entry
+    std::size_t entry;
+};
+
+// The listing's folds, one text for all (not a string each), in the order of
+// the entries: entry i's fold runs from starts[i] to starts[i + 1].
+struct Folds {
+    std::string text;
+    std::vector<std::size_t> starts{0};
+
+    std::string_view Of(std::size_t entry) const
+    {
+        return std::string_view(text).substr(starts[entry], starts[entry + 1] - starts[entry]);
+    }
 };
 
 // Numbers in order are folded names in order, unless they are equal.
@@ -127,12 +137,11 @@ std::uint64_t SortPrefix(std::string_view folded)
 // order, so names that fold alike keep one place. A large folder's names are
 // mostly told apart by their prefixes, compared as numbers side by side in
 // memory, so the sort rarely has to reach the names themselves.
-void SortByName(std::vector<CFileFind::Entry>& entries, std::vector<SortName>& keys, std::string_view folds)
+void SortByName(std::vector<CFileFind::Entry>& entries, std::vector<SortName>& keys, const Folds& folds)
 {
     std::ranges::sort(keys, [&](const SortName& a, const SortName& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        if (const int order = folds.substr(a.start, a.size).compare(folds.substr(b.start, b.size)); order != 0)
-            return order < 0;
+        if (const int order = folds.Of(a.entry).compare(folds.Of(b.entry)); order != 0) return order < 0;
         return entries[a.entry].name < entries[b.entry].name;
     });
     std::vector<CFileFind::Entry> sorted;
@@ -183,7 +192,7 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
     const CFoldedWildcard matcher(wildcard);
     std::vector<CFileFind::Entry> entries;
     std::vector<SortName> keys;
-    std::string folds;
+    Folds folds;
     for (;;) {
         errno = 0; // readdir's only way to tell an error from the end
         const dirent* record = readdir(dir.get());
@@ -194,19 +203,20 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
         if (IsDotsName(hostName)) continue;
         // The name's own bytes, so that the entry addresses exactly this file.
         // Folded once, for the match and the order.
-        const std::size_t start = folds.size();
-        AppendFolded(folds, hostName);
-        const std::string_view folded = std::string_view(folds).substr(start);
+        const std::size_t start = folds.text.size();
+        AppendFolded(folds.text, hostName);
+        const std::string_view folded = std::string_view(folds.text).substr(start);
         if (!matcher.Matches(hostName, folded)) {
-            folds.resize(start);
+            folds.text.resize(start);
             continue;
         }
         if (hostName.find('\\') != std::string_view::npos) {
-            folds.resize(start);
+            folds.text.resize(start);
             uncarried.push_back(DescribeEntry(dir.get(), *record, std::string(hostName)));
             continue;
         }
-        keys.push_back({SortPrefix(folded), start, folded.size(), entries.size()});
+        keys.push_back({SortPrefix(folded), entries.size()});
+        folds.starts.push_back(folds.text.size());
         entries.push_back(DescribeEntry(dir.get(), *record, std::string(hostName)));
     }
     if (errno != 0) return std::nullopt;
