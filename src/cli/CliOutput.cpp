@@ -43,6 +43,12 @@ void AppendEscapedControl(std::string& out, unsigned char byte)
         AppendHexEscape(out, byte);
 }
 
+bool IsPrintableAscii(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x7F;
+}
+
 // The length of the character at utf8[i] when a terminal may show it as it
 // stands; 0 for a control character.
 std::size_t ShownAsIs(std::string_view utf8, std::size_t i)
@@ -154,6 +160,11 @@ void AppendTerminalText(std::string& out, std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size();) {
         std::size_t end = i;
         while (end < utf8.size()) {
+            // Printable ASCII, most of any name or tag, needs no closer look.
+            if (IsPrintableAscii(utf8[end])) {
+                ++end;
+                continue;
+            }
             const std::size_t length = ShownAsIs(utf8, end);
             if (length == 0) break;
             end += length;

@@ -8,6 +8,7 @@
 #include "JsonWriter.h"
 #include "ProgressLine.h"
 #include "RowOutput.h"
+#include "TerminalCodePage.h"
 #include "ops/FileListing.h"
 #include "ops/FolderWalk.h"
 #include "ops/ParallelFor.h"
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -62,19 +64,14 @@ std::string OptionalNumber(std::optional<std::uint64_t> number)
 }
 
 // The text columns, the file list's own, as AppendRow writes them; straight
-// from the row, as a large folder has many. scratch holds one cell at a time.
-void AppendTextRow(std::string& out, const FileRow& row, std::string& scratch)
+// from the row, as a large folder has many.
+void AppendTextRow(std::string& out, const FileRow& row, const CTerminalCodePage& terminal)
 {
-    const auto cell = [&](std::string_view system) {
-        out += '\t';
-        scratch.clear();
-        platform::AppendUtf8(scratch, system);
-        AppendTerminalText(out, scratch);
-    };
-    AppendTerminalText(out, row.name);
-    cell(row.sizeText);
+    std::array<std::string_view, 1 + kFieldCount> cells{row.sizeText};
     for (Field field : kFields)
-        cell(row.Get(field));
+        cells[1 + FieldIndex(field)] = row.Get(field);
+    AppendTerminalText(out, row.name);
+    terminal.AppendCells(out, cells);
     out += '\t';
     out += StateName(row);
     out += '\n';
@@ -82,15 +79,18 @@ void AppendTextRow(std::string& out, const FileRow& row, std::string& scratch)
 
 // The text rows of a listing, formatted in slices on the listing's threads:
 // a large folder's formatting would otherwise wait on one.
-void AppendTextRows(std::string& out, const FileListing& listing, unsigned jobs)
+void AppendTextRows(std::string& out, const FileListing& listing, const CTerminalCodePage& terminal, unsigned jobs)
 {
     constexpr std::size_t kSliceRows = 512;
     const std::size_t count = listing.rows.size();
     std::vector<std::string> slices((count + kSliceRows - 1) / kSliceRows);
+    // Room for rows of a usual length, so that a slice seldom grows (and copies).
+    constexpr std::size_t kUsualRowSize = 128;
     ForEachInParallel(slices.size(), jobs, [&](std::size_t slice, unsigned) {
-        std::string scratch;
-        for (std::size_t index = slice * kSliceRows; index < std::min(count, (slice + 1) * kSliceRows); ++index)
-            AppendTextRow(slices[slice], listing.rows[index], scratch);
+        const std::size_t end = std::min(count, (slice + 1) * kSliceRows);
+        slices[slice].reserve((end - slice * kSliceRows) * kUsualRowSize);
+        for (std::size_t index = slice * kSliceRows; index < end; ++index)
+            AppendTextRow(slices[slice], listing.rows[index], terminal);
     });
     std::size_t size = out.size();
     for (const std::string& slice : slices)
@@ -154,7 +154,10 @@ bool IsHostFolder(const std::string& hostPath)
 // Prints the rows as they come and keeps the totals of the whole walk.
 class CListPrinter {
 public:
-    CListPrinter(OutputFormat format, bool header) : m_format(format), m_header(header), m_progress("list") {}
+    CListPrinter(OutputFormat format, bool header)
+        : m_format(format), m_header(header), m_terminal(platform::CurrentMachine().codePage), m_progress("list")
+    {
+    }
 
     void BeginDocument(const std::string& hostFolder)
     {
@@ -180,7 +183,7 @@ public:
             for (const FileRow& row : listing.rows)
                 if (!row.opened) Unreadable(folder, row);
             if (withHeading && !listing.rows.empty()) text += TerminalText(hostFolder) + ":\n";
-            AppendTextRows(text, listing, jobs);
+            AppendTextRows(text, listing, m_terminal, jobs);
         } else {
             for (const FileRow& row : listing.rows) {
                 const PrintedRow printed =
@@ -245,6 +248,7 @@ private:
     bool m_failed = false;
     int m_count = 0;
     std::uint64_t m_total = 0;
+    CTerminalCodePage m_terminal;
     CJsonWriter m_writer;
     CProgressLine m_progress;
 };

@@ -3,7 +3,9 @@
 #include "platform/Machine.h"
 #include "tag/Id3v1Tag.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -32,6 +34,57 @@ constexpr std::array<char, kNameMappings.size()> kMappedCharacters = [] {
     return characters;
 }();
 
+// With no '%' in a value and no "%%" in the pattern, every '%' of the name
+// being filled comes from the pattern and keeps the character after it
+// there: no value can complete or break a placeholder, and one pass from
+// left to right fills what the passes placeholder by placeholder fill. A
+// pattern without a '%' has nothing to fill, whatever the values hold.
+bool FillsInOnePass(std::string_view pattern, const FieldArray<std::string>& values)
+{
+    if (pattern.find('%') == std::string_view::npos) return true;
+    return pattern.find("%%") == std::string_view::npos &&
+           std::ranges::none_of(values, [](const std::string& value) { return value.find('%') != std::string::npos; });
+}
+
+// The field index of the placeholder at pattern[at], a '%'; none when the
+// next character is not 1 to 6.
+std::optional<std::size_t> PlaceholderAt(std::string_view pattern, std::size_t at)
+{
+    if (at + 1 >= pattern.size()) return std::nullopt;
+    const int index = pattern[at + 1] - '1';
+    if (index < 0 || index >= static_cast<int>(kPlaceholders.size())) return std::nullopt;
+    return static_cast<std::size_t>(index);
+}
+
+// Calls take with each piece of the filled name in turn: the pattern's text
+// between placeholders, the placeholders' values and the extension.
+template <typename Take> void ForEachPiece(std::string_view pattern, const FieldArray<std::string>& values, Take take)
+{
+    std::size_t from = 0; // the first character not yet taken
+    std::size_t at = pattern.find('%');
+    while (at != std::string_view::npos) {
+        const std::optional<std::size_t> field = PlaceholderAt(pattern, at);
+        if (field) {
+            take(pattern.substr(from, at - from));
+            take(values[*field]);
+            from = at + 2;
+        }
+        at = pattern.find('%', field ? from : at + 1);
+    }
+    take(pattern.substr(from));
+    take(kExtension);
+}
+
+std::string FillInOnePass(std::string_view pattern, const FieldArray<std::string>& values)
+{
+    std::size_t size = 0;
+    ForEachPiece(pattern, values, [&size](std::string_view piece) { size += piece.size(); });
+    std::string name;
+    name.reserve(size);
+    ForEachPiece(pattern, values, [&name](std::string_view piece) { name.append(piece); });
+    return name;
+}
+
 } // namespace
 
 void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
@@ -53,6 +106,7 @@ void ReplaceAll(std::string& text, std::string_view what, std::string_view with)
 
 std::string FillPattern(std::string_view pattern, const FieldArray<std::string>& values)
 {
+    if (FillsInOnePass(pattern, values)) return FillInOnePass(pattern, values);
     std::string name(pattern);
     name += kExtension;
     for (std::size_t i = 0; i < kPlaceholders.size(); ++i)

@@ -76,26 +76,37 @@ std::string FoldCase(std::string_view utf8)
 {
     std::string folded;
     folded.reserve(utf8.size());
+    AppendFolded(folded, utf8);
+    return folded;
+}
+
+void AppendFolded(std::string& folded, std::string_view utf8)
+{
+    // Written in place: a character takes at least one byte and its fold at
+    // most the four of the longest UTF-8 sequence.
+    constexpr std::size_t kMostPerByte = 4;
+    const std::size_t start = folded.size();
+    folded.resize(start + kMostPerByte * utf8.size());
+    char* out = folded.data() + start;
     for (std::size_t at = 0; at < utf8.size();) {
-        const auto byte = static_cast<unsigned char>(utf8[at]);
-        if (byte < 0x80) { // the common case, without a look at the tables
-            folded.push_back(AsciiFold(utf8[at++]));
+        if (static_cast<unsigned char>(utf8[at]) < 0x80) { // the common case, without a look at the tables
+            *out++ = AsciiFold(utf8[at++]);
             continue;
         }
         const std::size_t length = Utf8SequenceLength(utf8, at);
         if (length == 0) {
-            folded.push_back(utf8[at++]);
+            *out++ = utf8[at++];
             continue;
         }
         const char32_t point = CodePointAt(utf8, at, length);
         const char32_t foldedPoint = FoldCase(point);
-        if (foldedPoint == point)
-            folded.append(utf8.substr(at, length)); // most characters fold to themselves
+        if (foldedPoint == point) // most characters fold to themselves
+            out = std::copy_n(utf8.data() + at, length, out);
         else
-            AppendUtf8(foldedPoint, folded);
+            out = std::ranges::copy(EncodeUtf8(foldedPoint), out).out;
         at += length;
     }
-    return folded;
+    folded.resize(static_cast<std::size_t>(out - folded.data()));
 }
 
 } // namespace platform

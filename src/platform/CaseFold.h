@@ -18,6 +18,8 @@ char32_t FoldCase(char32_t codePoint);
 // itself. Two names are one name to a case-insensitive file system exactly
 // when their folds are equal. Names of ASCII only take a fast path.
 std::string FoldCase(std::string_view utf8);
+// FoldCase(utf8) onto the end of folded, for a caller that folds many names.
+void AppendFolded(std::string& folded, std::string_view utf8);
 
 // The code points of FoldCase(utf8); an invalid byte b becomes
 // kInvalidUtf8Byte + b, so unlike bytes stay unlike.

@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <functional>
 #include <cerrno>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <ranges>
@@ -95,8 +95,8 @@ private:
     bool MatchesAny(std::basic_string_view<Char> pattern, std::basic_string_view<Char> name) const
     {
         if (MatchPlain(pattern, name, std::equal_to<>())) return true;
-        return m_anyExtension && MatchPlain(pattern.substr(0, pattern.size() - kAnyExtension.size()), name,
-                                            std::equal_to<>());
+        return m_anyExtension &&
+               MatchPlain(pattern.substr(0, pattern.size() - kAnyExtension.size()), name, std::equal_to<>());
     }
 
     std::string m_pattern;
@@ -105,19 +105,24 @@ private:
     bool m_anyExtension;
 };
 
-// A name and its fold, the key of the finder's order.
+// The key of an entry in the finder's order: the first eight bytes of its
+// name's fold, zero-padded, as a number, and the entry.
 struct SortName {
-    std::string folded;
-    std::uint64_t prefix; // the first eight bytes of folded, zero-padded
+    std::uint64_t prefix;
+    std::size_t entry;
 };
 
-// Folded names, then bytes: a total order, so names that fold alike keep one place.
-bool NameLess(const SortName& a, const std::string& aName, const SortName& b, const std::string& bName)
-{
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    if (const int order = a.folded.compare(b.folded); order != 0) return order < 0;
-    return aName < bName;
-}
+// The listing's folds, one text for all (not a string each), in the order of
+// the entries: entry i's fold runs from starts[i] to starts[i + 1].
+struct Folds {
+    std::string text;
+    std::vector<std::size_t> starts{0};
+
+    std::string_view Of(std::size_t entry) const
+    {
+        return std::string_view(text).substr(starts[entry], starts[entry + 1] - starts[entry]);
+    }
+};
 
 // Numbers in order are folded names in order, unless they are equal.
 std::uint64_t SortPrefix(std::string_view folded)
@@ -128,30 +133,23 @@ std::uint64_t SortPrefix(std::string_view folded)
     return prefix;
 }
 
-SortName SortKey(std::string folded)
+// Sorts the entries by their folded names, then by their bytes: a total
+// order, so names that fold alike keep one place. A large folder's names are
+// mostly told apart by their prefixes, compared as numbers side by side in
+// memory, so the sort rarely has to reach the names themselves.
+void SortByName(std::vector<CFileFind::Entry>& entries, std::vector<SortName>& keys, const Folds& folds)
 {
-    const std::uint64_t prefix = SortPrefix(folded);
-    return {std::move(folded), prefix};
-}
-
-// Sorts by NameLess, keys[i] being the key of entries[i]. A large folder's
-// names are mostly told apart by their prefixes, compared as numbers side by
-// side in memory, so the sort rarely has to reach the names themselves.
-void SortByName(std::vector<CFileFind::Entry>& entries, const std::vector<SortName>& keys)
-{
-    std::vector<std::size_t> order(entries.size());
-    for (std::size_t index = 0; index < order.size(); ++index)
-        order[index] = index;
-    std::ranges::sort(order, [&](std::size_t a, std::size_t b) {
-        return NameLess(keys[a], entries[a].name, keys[b], entries[b].name);
+    std::ranges::sort(keys, [&](const SortName& a, const SortName& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        if (const int order = folds.Of(a.entry).compare(folds.Of(b.entry)); order != 0) return order < 0;
+        return entries[a.entry].name < entries[b.entry].name;
     });
     std::vector<CFileFind::Entry> sorted;
     sorted.reserve(entries.size());
-    for (const std::size_t index : order)
-        sorted.push_back(std::move(entries[index]));
+    for (const SortName& key : keys)
+        sorted.push_back(std::move(entries[key.entry]));
     entries = std::move(sorted);
 }
-
 
 std::uint64_t RegularLength(const struct stat& info)
 {
@@ -194,6 +192,7 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
     const CFoldedWildcard matcher(wildcard);
     std::vector<CFileFind::Entry> entries;
     std::vector<SortName> keys;
+    Folds folds;
     for (;;) {
         errno = 0; // readdir's only way to tell an error from the end
         const dirent* record = readdir(dir.get());
@@ -204,18 +203,24 @@ std::optional<std::vector<CFileFind::Entry>> ListMatching(const std::string& hos
         if (IsDotsName(hostName)) continue;
         // The name's own bytes, so that the entry addresses exactly this file.
         // Folded once, for the match and the order.
-        std::string folded = FoldCase(hostName);
-        if (!matcher.Matches(hostName, folded)) continue;
-        std::string name(hostName);
-        if (hostName.find('\\') != std::string_view::npos) {
-            uncarried.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
+        const std::size_t start = folds.text.size();
+        AppendFolded(folds.text, hostName);
+        const std::string_view folded = std::string_view(folds.text).substr(start);
+        if (!matcher.Matches(hostName, folded)) {
+            folds.text.resize(start);
             continue;
         }
-        entries.push_back(DescribeEntry(dir.get(), *record, std::move(name)));
-        keys.push_back(SortKey(std::move(folded)));
+        if (hostName.find('\\') != std::string_view::npos) {
+            folds.text.resize(start);
+            uncarried.push_back(DescribeEntry(dir.get(), *record, std::string(hostName)));
+            continue;
+        }
+        keys.push_back({SortPrefix(folded), entries.size()});
+        folds.starts.push_back(folds.text.size());
+        entries.push_back(DescribeEntry(dir.get(), *record, std::string(hostName)));
     }
     if (errno != 0) return std::nullopt;
-    SortByName(entries, keys);
+    SortByName(entries, keys, folds);
     return entries;
 }
 

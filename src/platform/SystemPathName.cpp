@@ -42,7 +42,9 @@ std::string JoinSystemPath(std::string_view folder, std::string_view name)
     path.reserve(folder.size() + 1 + name.size());
     path.append(folder);
     if (!path.empty() && path.back() != kSeparator) path += kSeparator;
-    return path.append(name);
+    // Returned by name, not as append's reference, which would be copied.
+    path.append(name);
+    return path;
 }
 
 std::string JoinHostPath(std::string_view folder, std::string_view name)
@@ -50,7 +52,8 @@ std::string JoinHostPath(std::string_view folder, std::string_view name)
     std::string path;
     path.reserve(folder.size() + 1 + name.size());
     if (folder != "/") path.append(folder);
-    return path.append(1, '/').append(name);
+    path.append(1, '/').append(name);
+    return path;
 }
 
 } // namespace platform

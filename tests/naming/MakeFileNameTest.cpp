@@ -119,3 +119,43 @@ TEST(ReplaceAll, ScansLeftToRightWithoutOverlapOrRescan)
 }
 
 } // namespace
+
+namespace {
+
+// Most names are filled in one pass; a '%' in a value or a "%%" in the
+// pattern takes the passes placeholder by placeholder, where a value can
+// complete a placeholder. Both ways side by side, and the edges between.
+TEST(FillPattern, OnePassAndPlaceholderByPlaceholderAgree)
+{
+    const struct {
+        const char* pattern;
+        FieldArray<std::string> values;
+        const char* expected;
+    } cases[] = {
+        {"%1 - %2", {"A", "T", "", "", "", ""}, "A - T.mp3"},
+        {"%6%5%4%3%2%1", {"1", "2", "3", "4", "5", "6"}, "654321.mp3"},
+        {"%0%7%a% %", {"A", "", "", "", "", ""}, "%0%7%a% %.mp3"},
+        {"%", {"A", "", "", "", "", ""}, "%.mp3"},
+        {"x%1%", {"A", "", "", "", "", ""}, "xA%.mp3"},
+        {"%1%2%1", {"", "", "", "", "", ""}, ".mp3"},
+        {"%11%22", {"A", "T", "", "", "", ""}, "A1T2.mp3"},
+        // A "%%" lets the value after it complete a placeholder.
+        {"%%1", {"2Pac", "T", "", "", "", ""}, "TPac.mp3"},
+        {"%%1", {"Pac", "T", "", "", "", ""}, "%Pac.mp3"},
+        {"%%%1", {"1", "T", "", "", "", ""}, "%%1.mp3"},
+        // A value's '%' completes a placeholder with what follows it.
+        {"%13", {"a%", "", "Alb", "", "", ""}, "aAlb.mp3"},
+        {"%1", {"x%2", "T", "", "", "", ""}, "xT.mp3"},
+        {"%3 %1", {"%3", "", "Alb", "", "", ""}, "Alb Alb.mp3"},
+        {"%2", {"", "100%", "", "", "", ""}, "100%.mp3"},
+        // Without a '%' in the pattern there is nothing to fill.
+        {"", {"%2", "T", "", "", "", ""}, ".mp3"},
+        {"plain 1", {"%1", "%", "", "", "", ""}, "plain 1.mp3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern);
+        EXPECT_EQ(FillPattern(c.pattern, c.values), c.expected);
+    }
+}
+
+} // namespace

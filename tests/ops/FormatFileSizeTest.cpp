@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -22,6 +23,8 @@ TEST(FormatFileSize, ThresholdsAndRounding)
         {1073741824, "1.00 GB"},
         {1000000000000, "931.32 GB"},
         {5368709120, "5.00 GB"},
+        {999999999999999, "931322.57 GB"},
+        {UINT64_MAX, "17179869184.00 GB"},
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(FormatFileSize(bytes), text) << bytes;
@@ -30,7 +33,7 @@ TEST(FormatFileSize, ThresholdsAndRounding)
 TEST(FormatFileSize, DecimalsRoundAsPrintfDoes)
 {
     // Sizes from 1 MB to 1 GB in steps of 3 KB, against the C library.
-    for (std::uint64_t kilo = 1024; kilo < 1024 * 1024; kilo += 3) {
+    for (std::uint64_t kilo = 1024; kilo < std::uint64_t{1024} * 1024; kilo += 3) {
         char expected[32];
         std::snprintf(expected, sizeof expected, "%.2f MB", static_cast<double>(kilo) / 1024);
         ASSERT_EQ(FormatFileSize(kilo * 1024), expected) << kilo;

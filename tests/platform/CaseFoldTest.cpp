@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+using platform::AppendFolded;
+using platform::EncodeUtf8;
 using platform::FoldCase;
 using platform::FoldedCodePoints;
 using platform::FoldsTo;
+using platform::kInvalidUtf8Byte;
 
 // Pairs from Unicode's CaseFolding.txt (status C and S); the last ones have
 // no simple folding and stay.
@@ -70,3 +73,49 @@ TEST(CaseFold, UnlikeInvalidBytesStayUnlikeAsCodePoints)
     EXPECT_NE(a[1], b[1]);
     EXPECT_EQ(FoldedCodePoints("\xC3\x84\xCE\xA9"), U"\u00E4\u03C9");
 }
+
+namespace {
+
+// The fold as FoldedCodePoints has it, character by character: each code
+// point in UTF-8, each invalid byte as itself.
+std::string FoldOfEachCharacter(std::string_view utf8)
+{
+    std::string folded;
+    for (const char32_t point : FoldedCodePoints(utf8)) {
+        if (point >= kInvalidUtf8Byte)
+            folded += static_cast<char>(point - kInvalidUtf8Byte);
+        else
+            folded += EncodeUtf8(point);
+    }
+    return folded;
+}
+
+// ASCII is folded without the tables; these texts put it against every
+// other kind of character, at the start, the end and in between, with
+// folds shorter and longer than their characters.
+TEST(CaseFold, AsciiBesideOtherCharactersFoldsAsEachCharacterAlone)
+{
+    const std::string texts[] = {
+        "A",
+        "\xC3\x84",
+        "A\xC3\x84Z",
+        std::string("\xC3\x84") + "AZ\xC3\x96",
+        "@[`{AZaz09 .-_~\x7F",
+        std::string("N\0L", 3),
+        std::string("\xE2\x84\xAA") + "K\xE2\x84\xAA", // Kelvin sign: a shorter fold
+        "X\xC8\xBAY",                                  // U+023A: a longer fold
+        std::string("\xFF") + "A\x80" + "B\xE2\x82",   // invalid bytes, a cut-off sequence
+        "\xCE\xA3\xCE\xA3S\xCF\x82s",
+        "\xF0\x90\x90\x80Q\xF0\x9F\x8E\xB5",
+        "",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(FoldCase(text), FoldOfEachCharacter(text));
+        std::string folded = "Kept";
+        AppendFolded(folded, text);
+        EXPECT_EQ(folded, "Kept" + FoldOfEachCharacter(text));
+    }
+}
+
+} // namespace
