@@ -183,14 +183,16 @@ std::vector<FileListing> ListFolders(const std::vector<std::string>& folders, co
     std::vector<RowReader> readers(threads);
     const std::size_t batch = BatchFiles(reading, threads);
     std::vector<char> done(files.size(), 0);
-    ForEachWaitingInParallel(
-        (files.size() + batch - 1) / batch, jobs, reading.ioJobs, [&](std::size_t item, unsigned worker) {
-            if (reading.Stopped()) return;
-            const std::size_t first = item * batch;
-            const std::size_t count = std::min(batch, files.size() - first);
-            ReadFiles(std::span(files).subspan(first, count), readers[worker], listed, pattern, reading);
-            std::fill_n(done.begin() + static_cast<std::ptrdiff_t>(first), count, 1);
-        });
+    ForEachWaitingInParallel((files.size() + batch - 1) / batch, jobs, reading.ioJobs,
+                             [&](std::size_t item, unsigned worker) {
+                                 if (reading.Stopped()) return;
+                                 const std::size_t first = item * batch;
+                                 const std::size_t count = std::min(batch, files.size() - first);
+                                 ReadFiles(std::span(files).subspan(first, count), readers[worker], listed, pattern,
+                                           reading);
+                                 std::fill_n(done.begin() + static_cast<std::ptrdiff_t>(first), count, 1);
+                             },
+                             batch);
     // Two names of one file (hard links) read at once, on two threads or in
     // one batch, refuse each other the lock; read alone, as one thread
     // reading one file at a time would have, a refused file opens.

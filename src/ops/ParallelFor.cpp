@@ -14,44 +14,65 @@
 
 namespace {
 
-// A call this long that also slept waited on the device rather than on the
-// processor: warm-cache reads take a few microseconds.
-constexpr std::chrono::microseconds kWaitingCall{100};
+// A call this long for each item it does, which its thread spent that long
+// asleep, waited on the device rather than on the processor: warm-cache
+// reads take a few microseconds. A thread that was only preempted (a busy
+// machine) did not sleep and does not count.
+constexpr std::chrono::microseconds kWaitingItem{100};
 
-long VoluntarySwitches()
+// What the system counts for the calling thread: its voluntary switches and
+// its processor time.
+struct ThreadTimes {
+    long switches = 0;
+    std::chrono::microseconds cpu{0};
+};
+
+ThreadTimes TimesOfThisThread()
 {
     rusage usage{};
     getrusage(RUSAGE_THREAD, &usage);
-    return usage.ru_nvcsw;
+    const auto micro = [](const timeval& time) {
+        return std::chrono::seconds(time.tv_sec) + std::chrono::microseconds(time.tv_usec);
+    };
+    return {usage.ru_nvcsw, micro(usage.ru_utime) + micro(usage.ru_stime)};
 }
 
-// Tells whether a thread's calls wait on the device; asks the system only
-// after a long call, so a warm run makes no extra system call per item.
+// Tells whether a thread's calls wait on the device: one system call a call,
+// which is why a warm listing makes its calls a batch of files each.
 class CWaitDetector {
 public:
-    explicit CWaitDetector(bool active) : m_active(active), m_switches(active ? VoluntarySwitches() : 0) {}
+    struct Mark {
+        std::chrono::steady_clock::time_point time;
+        ThreadTimes times;
+    };
 
-    std::chrono::steady_clock::time_point Start() const
+    CWaitDetector(bool active, std::size_t itemsPerCall)
+        : m_active(active), m_waitingCall(kWaitingItem * std::max<std::size_t>(itemsPerCall, 1))
     {
-        return m_active ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
     }
 
-    bool Waited(std::chrono::steady_clock::time_point start)
+    Mark Start() const { return m_active ? Mark{std::chrono::steady_clock::now(), TimesOfThisThread()} : Mark{}; }
+
+    bool Waited(const Mark& start) const
     {
-        if (!m_active || std::chrono::steady_clock::now() - start < kWaitingCall) return false;
-        const long switches = std::exchange(m_switches, VoluntarySwitches());
-        return m_switches > switches;
+        if (!m_active) return false;
+        const auto wall = std::chrono::steady_clock::now() - start.time;
+        if (wall < m_waitingCall) return false;
+        const ThreadTimes now = TimesOfThisThread();
+        const auto asleep = wall - (now.cpu - start.times.cpu);
+        return now.switches > start.times.switches && asleep >= m_waitingCall;
     }
 
 private:
     const bool m_active;
-    long m_switches;
+    const std::chrono::microseconds m_waitingCall;
 };
 
 class CSharedItems {
 public:
-    CSharedItems(std::size_t count, unsigned maxThreads, const std::function<void(std::size_t, unsigned)>& work)
-        : m_count(count), m_maxThreads(maxThreads), m_work(work)
+    CSharedItems(std::size_t count, unsigned maxThreads, const std::function<void(std::size_t, unsigned)>& work,
+                 std::size_t itemsPerCall = 1)
+        : m_count(count), m_maxThreads(maxThreads), m_work(work), m_itemsPerCall(itemsPerCall)
     {
     }
 
@@ -82,11 +103,11 @@ public:
 private:
     void Drain(unsigned worker)
     {
-        CWaitDetector detector(m_grows);
+        CWaitDetector detector(m_grows, m_itemsPerCall);
         for (;;) {
             const std::size_t index = m_next.fetch_add(1, std::memory_order_relaxed);
             if (index >= m_count) return;
-            const auto start = detector.Start();
+            const CWaitDetector::Mark start = detector.Start();
             try {
                 m_work(index, worker);
             } catch (...) {
@@ -124,6 +145,7 @@ private:
     const std::size_t m_count;
     unsigned m_maxThreads;
     const std::function<void(std::size_t, unsigned)>& m_work;
+    const std::size_t m_itemsPerCall;
     bool m_grows = false;
     std::atomic<std::size_t> m_next{0};
     std::mutex m_errorMutex;
@@ -150,11 +172,11 @@ void ForEachInParallel(std::size_t count, unsigned jobs, const std::function<voi
 }
 
 void ForEachWaitingInParallel(std::size_t count, unsigned jobs, unsigned ioJobs,
-                              const std::function<void(std::size_t, unsigned)>& work)
+                              const std::function<void(std::size_t, unsigned)>& work, std::size_t itemsPerCall)
 {
     const unsigned threads = ThreadsFor(count, jobs, kMaxIoJobs);
     const unsigned most = threads == 1 ? 1 : ThreadsFor(count, std::max(jobs, ioJobs), kMaxIoJobs);
-    CSharedItems items(count, most, work);
+    CSharedItems items(count, most, work, itemsPerCall);
     items.Run(threads, true);
     items.RethrowFirstError();
 }

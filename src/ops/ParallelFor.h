@@ -17,8 +17,10 @@ void ForEachInParallel(std::size_t count, unsigned jobs, const std::function<voi
 // ioJobs, so that a cold disk or a network share gets many requests in flight
 // while a warm cache keeps the few threads it needs. worker is below
 // max(jobs, ioJobs), capped at kMaxIoJobs. With jobs = 1 no thread is added.
+// itemsPerCall: the files one call reads, which a call may take as long
+// for as one file alone before it counts as waiting.
 void ForEachWaitingInParallel(std::size_t count, unsigned jobs, unsigned ioJobs,
-                              const std::function<void(std::size_t, unsigned)>& work);
+                              const std::function<void(std::size_t, unsigned)>& work, std::size_t itemsPerCall = 1);
 
 // Twice the machine's hardware threads, from 1 to kMaxJobs: file system
 // calls wait on locks and the journal, and a spare thread per processor
