@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -77,8 +78,10 @@ TEST(ForEachWaitingInParallel, AddsThreadsWhileCallsWaitUpToIoJobs)
         std::atomic<bool> workerInRange{true};
         ForEachWaitingInParallel(kCount, jobs, ioJobs, [&](std::size_t index, unsigned worker) {
             ++calls[index];
-            if (worker >= std::min(ioJobs, kMaxIoJobs)) workerInRange = false;
-            else workerSeen[worker] = true;
+            if (worker >= std::min(ioJobs, kMaxIoJobs))
+                workerInRange = false;
+            else
+                workerSeen[worker] = true;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
         for (std::size_t i = 0; i < kCount; ++i)
@@ -92,10 +95,39 @@ TEST(ForEachWaitingInParallel, AddsThreadsWhileCallsWaitUpToIoJobs)
     }
 }
 
-TEST(ForEachWaitingInParallel, QuickCallsKeepTheThreadsTheyStartedWith)
+// Calls that never wait on a device keep the threads they started with: quick
+// ones, long ones that keep the processor busy (a thread preempted on a busy
+// machine is not waiting), and batches that sleep less than their files'
+// share of time each.
+TEST(ForEachWaitingInParallel, CallsThatDoNotWaitKeepTheThreadsTheyStartedWith)
 {
-    std::vector<std::atomic<bool>> workerSeen(kMaxIoJobs);
-    ForEachWaitingInParallel(20000, 2, kMaxIoJobs, [&](std::size_t, unsigned worker) { workerSeen[worker] = true; });
-    for (unsigned worker = 2; worker < kMaxIoJobs; ++worker)
-        EXPECT_FALSE(workerSeen[worker]) << "worker " << worker << " started for calls that never waited";
+    const auto spin = [](std::chrono::microseconds time) {
+        const auto end = std::chrono::steady_clock::now() + time;
+        while (std::chrono::steady_clock::now() < end) {
+        }
+    };
+    struct Case {
+        const char* what;
+        std::size_t count;
+        std::size_t itemsPerCall;
+        std::function<void()> call;
+    };
+    const Case cases[] = {
+        {"quick", 20000, 1, [] {}},
+        {"busy for 300 us", 300, 1, [&] { spin(std::chrono::microseconds(300)); }},
+        {"a batch of 32 asleep for 1 ms", 100, 32, [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::atomic<bool>> workerSeen(kMaxIoJobs);
+        ForEachWaitingInParallel(
+            c.count, 2, kMaxIoJobs,
+            [&](std::size_t, unsigned worker) {
+                workerSeen[worker] = true;
+                c.call();
+            },
+            c.itemsPerCall);
+        for (unsigned worker = 2; worker < kMaxIoJobs; ++worker)
+            EXPECT_FALSE(workerSeen[worker]) << "worker " << worker << " started for calls that never waited";
+    }
 }
