@@ -91,6 +91,17 @@ void Keep(int fd, CFileEndsReader::Mode mode, FileEnds& ends)
         close(fd);
 }
 
+// Takes the ring's results of one file's head and tail reads.
+void TakeReads(int fd, std::size_t headSize, int headResult, int tailResult, FileEnds& ends)
+{
+    std::size_t head = 0;
+    std::size_t tail = 0;
+    const int headError = headSize > 0 ? TakeRead(fd, headResult, ends.head.data(), headSize, 0, head) : 0;
+    const int tailError =
+        WantsTail(ends) ? TakeRead(fd, tailResult, ends.tail.data(), FileEnds::kTail, TailOffset(ends), tail) : 0;
+    KeepReads(ends, head, headError, tail == FileEnds::kTail, tailError);
+}
+
 void ReadPlain(int folderFd, const char* name, std::size_t headSize, CFileEndsReader::Mode mode, FileEnds& ends)
 {
     ends = FileEnds{};
@@ -171,54 +182,61 @@ void CFileEndsReader::Read(int folderFd, std::span<const char* const> names, std
             ReadPlain(folderFd, names[i], headSize, mode, ends[i]);
         return;
     }
-    std::array<int, kMostFiles> fds{};
+    // Closed here should the ring fail half-way; handed on to ends or the ring's close otherwise.
+    std::array<UniqueFd, kMostFiles> fds{};
+    const std::span<UniqueFd> opened(fds.data(), count);
+    OpenBatch(folderFd, names.first(count), mode, opened, ends);
+    std::array<int, 2 * kMostFiles> results{}; // user data 2i: file i's head, 2i + 1: its tail
+    ReadBatch(opened, headSize, mode, ends, results);
+    std::size_t closes = 0;
     for (std::size_t i = 0; i < count; ++i) {
+        if (!fds.at(i).IsValid()) continue;
+        if (ends[i].openError == 0)
+            TakeReads(fds.at(i).Get(), headSize, results.at(2 * i), results.at(2 * i + 1), ends[i]);
+        if (Holds(mode, ends[i])) {
+            ends[i].fd = std::move(fds.at(i));
+            continue;
+        }
+        io_uring_prep_close(m_ring->Next(), fds.at(i).Release());
+        ++closes;
+    }
+    m_ring->Complete(static_cast<unsigned>(closes), [](std::uint64_t, int) {});
+}
+
+void CFileEndsReader::OpenBatch(int folderFd, std::span<const char* const> names, Mode mode, std::span<UniqueFd> fds,
+                                std::span<FileEnds> ends)
+{
+    for (std::size_t i = 0; i < names.size(); ++i) {
         ends[i] = FileEnds{};
         io_uring_sqe* open = m_ring->Next();
         io_uring_prep_openat(open, folderFd, names[i], SystemOpenFlags(OpenFlags(mode)), 0);
         io_uring_sqe_set_data64(open, i);
     }
-    m_ring->Complete(static_cast<unsigned>(count), [&](std::uint64_t i, int result) {
-        fds.at(i) = result;
-        if (result < 0) ends[i].openError = -result;
+    m_ring->Complete(static_cast<unsigned>(names.size()), [&](std::uint64_t i, int result) {
+        if (result < 0)
+            ends[i].openError = -result;
+        else
+            fds[i] = UniqueFd(result);
     });
-    // Each file's two reads: user data 2i for the head, 2i + 1 for the tail.
-    std::array<int, kRingEntries> results{};
+}
+
+void CFileEndsReader::ReadBatch(std::span<const UniqueFd> fds, std::size_t headSize, Mode mode,
+                                std::span<FileEnds> ends, std::span<int> results)
+{
     unsigned reads = 0;
-    auto queueRead = [&](std::size_t tag, int fd, char* buffer, std::size_t size, std::uint64_t offset) {
+    const auto queueRead = [&](std::size_t tag, int fd, char* buffer, std::size_t size, std::uint64_t offset) {
         io_uring_sqe* read = m_ring->Next();
         io_uring_prep_read(read, fd, buffer, static_cast<unsigned>(size), offset);
         io_uring_sqe_set_data64(read, tag);
         ++reads;
     };
-    for (std::size_t i = 0; i < count; ++i) {
-        if (fds.at(i) < 0 || !Prepare(fds.at(i), mode, ends[i])) continue;
-        if (headSize > 0) queueRead(2 * i, fds.at(i), ends[i].head.data(), headSize, 0);
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+        if (!fds[i].IsValid() || !Prepare(fds[i].Get(), mode, ends[i])) continue;
+        if (headSize > 0) queueRead(2 * i, fds[i].Get(), ends[i].head.data(), headSize, 0);
         if (WantsTail(ends[i]))
-            queueRead(2 * i + 1, fds.at(i), ends[i].tail.data(), FileEnds::kTail, TailOffset(ends[i]));
+            queueRead(2 * i + 1, fds[i].Get(), ends[i].tail.data(), FileEnds::kTail, TailOffset(ends[i]));
     }
-    m_ring->Complete(reads, [&](std::uint64_t tag, int result) { results.at(tag) = result; });
-    unsigned closes = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (fds.at(i) < 0) continue;
-        if (ends[i].openError == 0) {
-            std::size_t head = 0;
-            std::size_t tail = 0;
-            const int headError =
-                headSize > 0 ? TakeRead(fds.at(i), results.at(2 * i), ends[i].head.data(), headSize, 0, head) : 0;
-            const int tailError = WantsTail(ends[i]) ? TakeRead(fds.at(i), results.at(2 * i + 1), ends[i].tail.data(),
-                                                                FileEnds::kTail, TailOffset(ends[i]), tail)
-                                                     : 0;
-            KeepReads(ends[i], head, headError, tail == FileEnds::kTail, tailError);
-        }
-        if (Holds(mode, ends[i])) {
-            ends[i].fd = UniqueFd(fds.at(i));
-            continue;
-        }
-        io_uring_prep_close(m_ring->Next(), fds.at(i));
-        ++closes;
-    }
-    m_ring->Complete(closes, [](std::uint64_t, int) {});
+    m_ring->Complete(reads, [&](std::uint64_t tag, int result) { results[tag] = result; });
 }
 
 } // namespace platform

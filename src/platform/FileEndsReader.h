@@ -62,6 +62,13 @@ public:
 
 private:
     struct Ring;
+    // The ring's steps of a batch: open every name (fds[i] receives file i),
+    // then check, lock and read each file that opened.
+    void OpenBatch(int folderFd, std::span<const char* const> names, Mode mode, std::span<UniqueFd> fds,
+                   std::span<FileEnds> ends);
+    void ReadBatch(std::span<const UniqueFd> fds, std::size_t headSize, Mode mode, std::span<FileEnds> ends,
+                   std::span<int> results);
+
     std::unique_ptr<Ring> m_ring;
 };
 
