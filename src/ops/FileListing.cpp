@@ -76,15 +76,10 @@ struct RowReader {
 void ReadRowBatch(std::span<FileRow* const> rows, RowReader& reader, const HeldFolder& folder,
                   const std::string& pattern, bool id3v2)
 {
-    constexpr std::size_t kMost = platform::CFileEndsReader::kMostFiles;
-    std::array<const char*, kMost> names{};
-    std::array<platform::FileEnds, kMost> ends{};
-    const std::size_t count = std::min(rows.size(), kMost);
-    for (std::size_t i = 0; i < count; ++i)
-        names.at(i) = rows[i]->name.c_str();
+    const std::size_t count = std::min(rows.size(), platform::CFileEndsReader::kMostFiles);
     if (!reader.ends) reader.ends.emplace();
-    reader.ends->Read(folder.fd.Get(), std::span(names.data(), count), id3v2 ? CId3v1Tag::kHeadSize : 0,
-                      std::span(ends.data(), count));
+    std::array<platform::FileEnds, platform::CFileEndsReader::kMostFiles> ends = reader.ends->ReadNamed(
+        folder.fd.Get(), count, [&](std::size_t i) { return rows[i]->name.c_str(); }, id3v2 ? CId3v1Tag::kHeadSize : 0);
     for (std::size_t i = 0; i < count; ++i) {
         FileRow& row = *rows[i];
         row.opened = reader.tag.TakeEnds(ends.at(i), platform::JoinSystemPath(folder.path, row.name), HeadFor(id3v2));

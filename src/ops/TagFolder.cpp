@@ -203,16 +203,12 @@ private:
     void PrepareBatch(std::size_t first, std::size_t last, std::optional<platform::CFileEndsReader>& reader,
                       std::vector<CId3v1Tag>& tags, std::vector<TagChangeResult>& results)
     {
-        constexpr std::size_t kMost = platform::CFileEndsReader::kMostFiles;
-        std::array<const char*, kMost> names{};
-        std::array<platform::FileEnds, kMost> ends{};
-        const std::size_t count = std::min(last - first, kMost);
-        for (std::size_t i = 0; i < count; ++i)
-            names.at(i) = m_items[first + i].name.c_str();
+        const std::size_t count = std::min(last - first, platform::CFileEndsReader::kMostFiles);
         const HeldFolder& folder = *m_items[first].folder;
         if (!reader) reader.emplace();
-        reader->Read(folder.fd.Get(), std::span(names.data(), count), CId3v1Tag::kHeadSize,
-                     std::span(ends.data(), count), platform::CFileEndsReader::Mode::HoldForWriting);
+        std::array<platform::FileEnds, platform::CFileEndsReader::kMostFiles> ends = reader->ReadNamed(
+            folder.fd.Get(), count, [&](std::size_t i) { return m_items[first + i].name.c_str(); },
+            CId3v1Tag::kHeadSize, platform::CFileEndsReader::Mode::HoldForWriting);
         const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
         for (std::size_t i = 0; i < count; ++i) {
             const WalkItem& item = m_items[first + i];

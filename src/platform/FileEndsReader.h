@@ -5,6 +5,7 @@
 #include "File.h"
 #include "UniqueFd.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -59,6 +60,20 @@ public:
     // other the lock (EWOULDBLOCK).
     void Read(int folderFd, std::span<const char* const> names, std::size_t headSize, std::span<FileEnds> ends,
               Mode mode = Mode::Read);
+    // Read for the names nameOf(0) to nameOf(count - 1), count at most
+    // kMostFiles; the ends in the same order.
+    template <typename NameOf>
+    std::array<FileEnds, kMostFiles> ReadNamed(int folderFd, std::size_t count, NameOf nameOf, std::size_t headSize,
+                                               Mode mode = Mode::Read)
+    {
+        std::array<const char*, kMostFiles> names{};
+        count = std::min(count, kMostFiles);
+        for (std::size_t i = 0; i < count; ++i)
+            names.at(i) = nameOf(i);
+        std::array<FileEnds, kMostFiles> ends{};
+        Read(folderFd, std::span(names.data(), count), headSize, ends, mode);
+        return ends;
+    }
 
 private:
     struct Ring;

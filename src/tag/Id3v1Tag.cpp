@@ -199,7 +199,11 @@ void CId3v1Tag::Keep(const platform::FileIdentity& identity, bool id3v2, const R
                    tail ? std::string(tail->begin(), tail->end()) : std::string()};
     const std::optional<CId3v1Record> record = tail ? CId3v1Record::Parse(*tail) : std::nullopt;
     m_bHasTag = m_bTagOnDisk = record.has_value();
-    m_record = record.value_or(CId3v1Record());
+    // The empty record is made only for a file without one: a listing keeps many.
+    if (record)
+        m_record = *record;
+    else
+        m_record = CId3v1Record();
 }
 
 void CId3v1Tag::Save()
