@@ -88,9 +88,11 @@ warm_rows() {
     j=$(default_jobs)
     echo "== warm cache, 10,000 files" >&2
     r=$(interleave "floor1=$BIN/floor read $d" "list1=$SONADEX_CLI list -j1 $d" \
-                   "floorN=$BIN/floor read -t $j $d" "list=$SONADEX_CLI list $d")
+                   "floorN=$BIN/floor read -t $j $d" "list=$SONADEX_CLI list $d" \
+                   "lock1=$BIN/floor readlock $d")
     row "list -j1 / one-thread read floor" "$(value "$r" list1)" "$(value "$r" floor1)" 1.3
     row "list / read floor on $j threads" "$(value "$r" list)" "$(value "$r" floorN)" 1.3
+    ROWS+=("| the one-thread read floor taking the lock every read keeps: $(value "$r" lock1) ms, $(python3 -c "import json,sys; d=json.loads(sys.argv[1]); print('%.2fx' % (d['lock1'] / d['floor1']))" "$r") the floor | | | | | |")
     r=$(interleave "floor1=$BIN/floor write $w" "tag1=$SONADEX_CLI multitag -j1 --comment Speed $w" \
                    "floorN=$BIN/floor write -t $j $w" "tag=$SONADEX_CLI multitag --comment Speed $w")
     row "multitag -j1 (journal) / one-thread write floor" "$(value "$r" tag1)" "$(value "$r" floor1)" 1.3
