@@ -141,7 +141,7 @@ TEST_F(FileListingTest, ThreadsAndBatchesGiveTheRowsOfOneFileAtATime)
         ASSERT_TRUE(i % 2 == 0 || hardLink(name, "m/" + number + ".b.mp3"));
     }
     machine.WriteFile("m/sub/A - T1.mp3", TaggedFile({"T1", "A", "", "", "", 1}));
-    machine.WriteFile("m/sub/v2.mp3", "ID3" + TaggedFile({"T2", "A", "", "", "", 1}));
+    machine.WriteFile("m/sub/v2.mp3", std::string("ID3").append(TaggedFile({"T2", "A", "", "", "", 1})));
     machine.WriteFile("m/sub/short.mp3", "ID");
     machine.MakeDir("m/folder.mp3");
     platform::CFile holder;

@@ -51,9 +51,10 @@ protected:
         m_machine.MakeDir("f");
         m_machine.WriteFile("f/tagged.mp3", tag);
         m_machine.WriteFile("f/untagged.mp3", SilentFrames(2));
-        m_machine.WriteFile("f/v2.mp3", "ID3\x04" + tag);
+        // Put together by appends: GCC 12 at -O3 warns falsely on "literal" + string.
+        m_machine.WriteFile("f/v2.mp3", std::string("ID3\x04").append(tag));
         m_machine.WriteFile("f/exactly128.mp3", tag.substr(tag.size() - 128));
-        m_machine.WriteFile("f/just129.mp3", "x" + tag.substr(tag.size() - 128));
+        m_machine.WriteFile("f/just129.mp3", std::string("x").append(tag, tag.size() - 128));
         m_machine.WriteFile("f/empty.mp3", "");
         m_machine.WriteFile("f/id.mp3", "ID");
         m_machine.WriteFile("f/pair.mp3", tag);
