@@ -25,9 +25,10 @@
 
 namespace {
 
-// Files are read, journalled and written a part at a time: while the
-// journal syncs one part, the next one is read, so a batch of several parts
-// waits for the journal once, and at most two parts are held open at once.
+// Files are read, journalled and written a part at a time: while one part's
+// records are written to the journal and synced, the part before is written
+// and the next one read, so the files wait for the journal only where it
+// outlasts both; at most two parts are held open at once.
 constexpr std::size_t kPart = 1024;
 // With several threads (or a journal), files are taken a batch at a time,
 // so that the reports keep the walk's order and memory stays bounded on any tree.
@@ -119,15 +120,17 @@ public:
         const std::size_t parts = (m_items.size() + kPart - 1) / kPart;
         std::size_t written = 0; // parts written
         try {
-            std::future<void> synced;
+            std::future<void> pending; // the records of the part journalled last, written and synced
             for (std::size_t part = 0; part <= parts; ++part) {
                 if (part < parts) PreparePart(part, tags, results);
+                if (pending.valid()) pending.get(); // the part before may now be written
+                std::future<void> journalled;
+                if (part < parts) journalled = JournalPart(part, tags, results);
                 if (part > 0) {
-                    if (synced.valid()) synced.get();
                     FinishPart(part - 1, tags, results);
                     written = part;
                 }
-                if (part < parts) synced = JournalPart(part, part + 1 == parts, tags, results);
+                pending = std::move(journalled);
             }
         } catch (const journal::JournalError&) {
             // The parts written are told as they went; no file is tried again
@@ -227,29 +230,28 @@ private:
         });
     }
 
-    // Writes the part's records to the journal; the sync runs on a thread of
-    // its own while the next part is read, except after the batch's last part.
-    std::future<void> JournalPart(std::size_t part, bool last, const std::vector<CId3v1Tag>& tags,
+    // Writes the part's records to the journal and syncs them, on a thread of
+    // its own while the part before is written and the next one read; one
+    // part's records at a time, in the parts' order.
+    std::future<void> JournalPart(std::size_t part, const std::vector<CId3v1Tag>& tags,
                                   const std::vector<TagChangeResult>& results)
     {
         if (!m_journal) return {};
-        const std::size_t begin = part * kPart, end = PartEnd(part);
-        for (std::size_t index = begin; index < end; ++index) {
-            if (!results[index].written) continue;
-            const WalkItem& item = m_items[index];
-            const bool known = item.folder && !item.folder->hostPath.empty();
-            m_journal->Add(known ? TagChangeRecord(tags[index], item.folder->HostPathOf(item.name))
-                                 : TagChangeRecord(tags[index]));
-        }
-        m_journal->WriteAdded();
-        if (last) {
+        const auto journal = [this, part, &tags, &results] {
+            for (std::size_t index = part * kPart; index < PartEnd(part); ++index) {
+                if (!results[index].written) continue;
+                const WalkItem& item = m_items[index];
+                const bool known = item.folder && !item.folder->hostPath.empty();
+                m_journal->Add(known ? TagChangeRecord(tags[index], item.folder->HostPathOf(item.name))
+                                     : TagChangeRecord(tags[index]));
+            }
+            m_journal->WriteAdded();
             m_journal->Sync();
-            return {};
-        }
+        };
         try {
-            return std::async(std::launch::async, [journal = m_journal] { journal->Sync(); });
+            return std::async(std::launch::async, journal);
         } catch (const std::system_error&) {
-            m_journal->Sync(); // no thread to spare: the sync is waited for here
+            journal(); // no thread to spare: the part is journalled here
             return {};
         }
     }

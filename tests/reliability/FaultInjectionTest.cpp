@@ -213,6 +213,74 @@ TEST_P(FaultInjection, EveryFailingCallLeavesEachFileAsBeforeOrAsIntended)
 INSTANTIATE_TEST_SUITE_P(Operations, FaultInjection, ::testing::ValuesIn(kScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A folder of more files than one journal part (1,024) is journalled part by
+// part, each part's sync running while the part before is written. A journal
+// that fails at any of its writes or syncs stops the run with the files
+// changed all in the journal: undo then brings every file back.
+TEST(FaultInjectionOverParts, AFailingJournalLeavesOnlyJournalledFilesChanged)
+{
+    constexpr std::size_t kFiles = 1100, kPart = 1024;
+    const auto prepare = [](const TempMachine& m) {
+        for (std::size_t i = 0; i < kFiles; ++i) {
+            // Appends: GCC 12 at -O3 warns falsely on "literal" + string.
+            const std::string name = std::string("f").append(std::to_string(i));
+            m.WriteFile(std::string("m/").append(name).append(".mp3"), i % 3 == 0 ? Audio(name) : Tagged(name, "Old"));
+        }
+    };
+    const Scenario scenario{"MultiTagOverParts", prepare,
+                            [](const TempMachine& m) {
+                                return Cli({"multitag", "-j1", "--artist", "New", m.Host("m")});
+                            },
+                            true, "fsync"};
+    const FileSnapshot intended = IntendedResult(scenario);
+    // The journal's own calls come first: its head, the last id and the
+    // folder's sync; then each part's records and sync. Every sync is tried, and
+    // the writes up to the first part's records (later ones meet the files'
+    // writes, which take turns with the journal's).
+    std::vector<std::string> faults;
+    for (int position = 1; position <= 8; ++position)
+        faults.push_back("fsync:" + std::to_string(position) + ":EIO");
+    for (int position = 1; position <= 3; ++position) {
+        faults.push_back("write:" + std::to_string(position) + ":ENOSPC");
+        faults.push_back("write:" + std::to_string(position) + ":EIO:short");
+    }
+    int stopped = 0;
+    for (const std::string& fault : faults) {
+        SCOPED_TRACE(fault);
+        Stage stage(scenario);
+        const FileSnapshot before = stage.Snapshot();
+        const std::string log = stage.base + ".fault";
+        const ChildResult result =
+            RunChild(SONADEX_CLI_PATH, {"multitag", "-j1", "--artist", "New", stage.machine.Host("m")},
+                     ChildOptions{FaultEnvironment(fault, log), false});
+        const bool fired = fs::exists(log);
+        fs::remove(log);
+        const std::vector<std::string> notIntended = ExpectBeforeOrIntended(before, intended, stage.Snapshot());
+        if (result.status == 0) {
+            // A call the journal can do without (the last id, the folder's sync), or none at all.
+            EXPECT_TRUE(notIntended.empty()) << "reported success, but " << notIntended.front() << " is not as intended";
+            continue;
+        }
+        ASSERT_TRUE(fired) << result.err;
+        ++stopped;
+        EXPECT_EQ(result.status, 1) << result.err;
+        EXPECT_EQ(LinesNaming(result.err, "undo journal cannot be written"), 1u) << result.err;
+        // Whole parts are written, each only once its records are synced: the
+        // first part's sync (the third) failing leaves every file as it was.
+        const std::size_t changed = kFiles - notIntended.size();
+        EXPECT_EQ(changed % kPart, 0u) << changed << " files changed";
+        if (fault == "fsync:3:EIO") {
+            EXPECT_EQ(changed, 0u);
+        }
+
+        RunChild(SONADEX_CLI_PATH, {"undo"});
+        const std::vector<std::string> notBack = ExpectBeforeOrIntended(before, before, stage.Snapshot());
+        EXPECT_TRUE(notBack.empty()) << notBack.front() << " was changed and not undone";
+    }
+    // The head's write and sync, the first part's records and both parts' syncs each stop the run.
+    EXPECT_GE(stopped, 5);
+}
+
 // The shim itself must fail the call it is told to, or the tests above prove nothing.
 TEST(FaultShim, FailsTheChosenCallOfEachKind)
 {
