@@ -136,7 +136,7 @@ std::vector<FileRow> FoundRows(const std::string& folder, const ListReading& rea
     rows.reserve(finder.EntryCount());
     while (more && !reading.Stopped()) {
         more = finder.FindNextFile();
-        rows.emplace_back().name = finder.GetFileName();
+        rows.emplace_back().name = finder.TakeFileName();
         if (reading.found) ++*reading.found;
     }
     return rows;

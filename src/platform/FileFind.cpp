@@ -281,6 +281,11 @@ std::string CFileFind::GetFileName() const
     return Current().name;
 }
 
+std::string CFileFind::TakeFileName()
+{
+    return m_next == 0 ? std::string() : std::move(m_entries[m_next - 1].name);
+}
+
 std::string CFileFind::GetFilePath() const
 {
     return JoinSystemPath(m_folder, Current().name);

@@ -41,6 +41,9 @@ public:
     void Close();
 
     std::string GetFileName() const;
+    // The current entry's name, moved out for a caller that keeps every
+    // name; the entry's other facts stay, its name is empty afterwards.
+    std::string TakeFileName();
     std::string GetFilePath() const; // folder, backslash, name
     std::string GetRoot() const;     // the folder part of the pattern
     bool IsDirectory() const;
