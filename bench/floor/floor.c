@@ -3,11 +3,12 @@
  * last 128 bytes, close; to write, also pwrite of 128 bytes (over the tag, or
  * appended). With -t N the files are spread over N threads (one thread: no
  * thread is started); many threads keep many requests in flight, which is
- * what hides the latency of a cold disk or a network share. readlock reads
- * as read does, also taking the lock sonadex-cli takes on every file
- * (flock, exclusive, not waiting): what that lock alone costs.
+ * what hides the latency of a cold disk or a network share. readlock and
+ * writelock read and write as read and write do, also taking the lock
+ * sonadex-cli takes on every file (flock, exclusive, not waiting): what that
+ * lock alone costs.
  *
- *   floor read|readlock|write [-t THREADS] FOLDER
+ *   floor read|readlock|write|writelock [-t THREADS] FOLDER
  *
  * Prints the number of files and of tagged files. */
 #define _GNU_SOURCE
@@ -93,13 +94,15 @@ int main(int argc, char** argv)
 {
     int threads = 1;
     if (argc >= 5 && strcmp(argv[2], "-t") == 0) threads = atoi(argv[3]);
+    const char* mode = argc >= 2 ? argv[1] : "";
     if (argc < 3 || threads < 1 ||
-        (strcmp(argv[1], "read") != 0 && strcmp(argv[1], "readlock") != 0 && strcmp(argv[1], "write") != 0)) {
-        fprintf(stderr, "usage: floor read|readlock|write [-t THREADS] FOLDER\n");
+        (strcmp(mode, "read") != 0 && strcmp(mode, "readlock") != 0 && strcmp(mode, "write") != 0 &&
+         strcmp(mode, "writelock") != 0)) {
+        fprintf(stderr, "usage: floor read|readlock|write|writelock [-t THREADS] FOLDER\n");
         return 2;
     }
-    writing = strcmp(argv[1], "write") == 0;
-    locking = strcmp(argv[1], "readlock") == 0;
+    writing = strncmp(mode, "write", 5) == 0;
+    locking = strcmp(mode + strlen(mode) - 4, "lock") == 0;
     folder_fd = open(argv[argc - 1], O_RDONLY | O_DIRECTORY);
     if (folder_fd < 0) {
         perror(argv[argc - 1]);

@@ -94,9 +94,11 @@ warm_rows() {
     row "list / read floor on $j threads" "$(value "$r" list)" "$(value "$r" floorN)" 1.3
     ROWS+=("| the one-thread read floor taking the lock every read keeps: $(value "$r" lock1) ms, $(python3 -c "import json,sys; d=json.loads(sys.argv[1]); print('%.2fx' % (d['lock1'] / d['floor1']))" "$r") the floor | | | | | |")
     r=$(interleave "floor1=$BIN/floor write $w" "tag1=$SONADEX_CLI multitag -j1 --comment Speed $w" \
-                   "floorN=$BIN/floor write -t $j $w" "tag=$SONADEX_CLI multitag --comment Speed $w")
+                   "floorN=$BIN/floor write -t $j $w" "tag=$SONADEX_CLI multitag --comment Speed $w" \
+                   "lock1=$BIN/floor writelock $w")
     row "multitag -j1 (journal) / one-thread write floor" "$(value "$r" tag1)" "$(value "$r" floor1)" 1.3
     row "multitag (journal) / write floor on $j threads" "$(value "$r" tag)" "$(value "$r" floorN)" 1.3
+    ROWS+=("| the one-thread write floor taking the same lock: $(value "$r" lock1) ms, $(python3 -c "import json,sys; d=json.loads(sys.argv[1]); print('%.2fx' % (d['lock1'] / d['floor1']))" "$r") the floor | | | | | |")
 }
 
 cold_rows() {

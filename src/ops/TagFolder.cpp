@@ -248,6 +248,11 @@ private:
             m_journal->WriteAdded();
             m_journal->Sync();
         };
+        // A batch of one part has no other part to overlap it with.
+        if (m_items.size() <= kPart) {
+            journal();
+            return {};
+        }
         try {
             return std::async(std::launch::async, journal);
         } catch (const std::system_error&) {
