@@ -53,7 +53,19 @@ public:
 
     Mark Start() const { return m_active ? Mark{std::chrono::steady_clock::now(), TimesOfThisThread()} : Mark{}; }
 
-    bool Waited(const Mark& start) const
+    // Whether the thread waited on the device: the call that began at start
+    // and the one before it both did. One wake-up that a busy processor held
+    // back looks like a wait; a slow device makes every call wait.
+    bool Waited(const Mark& start)
+    {
+        const bool waited = CallWaited(start);
+        const bool again = waited && m_lastWaited;
+        m_lastWaited = waited;
+        return again;
+    }
+
+private:
+    bool CallWaited(const Mark& start) const
     {
         if (!m_active) return false;
         const auto wall = std::chrono::steady_clock::now() - start.time;
@@ -63,9 +75,9 @@ public:
         return now.switches > start.times.switches && asleep >= m_waitingCall;
     }
 
-private:
     const bool m_active;
     const std::chrono::microseconds m_waitingCall;
+    bool m_lastWaited = false;
 };
 
 class CSharedItems {

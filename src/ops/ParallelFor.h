@@ -12,9 +12,9 @@
 // threads have stopped taking items.
 void ForEachInParallel(std::size_t count, unsigned jobs, const std::function<void(std::size_t, unsigned)>& work);
 
-// As ForEachInParallel, starting on jobs threads; each call that waited on
-// the device (it took long and its thread slept) adds a thread, up to
-// ioJobs, so that a cold disk or a network share gets many requests in flight
+// As ForEachInParallel, starting on jobs threads; a thread whose calls wait
+// on the device (two in a row took long while the thread slept) adds a
+// thread, up to ioJobs, so that a cold disk or a network share gets many requests in flight
 // while a warm cache keeps the few threads it needs. worker is below
 // max(jobs, ioJobs), capped at kMaxIoJobs. With jobs = 1 no thread is added.
 // itemsPerCall: the files one call reads, which a call may take as long
