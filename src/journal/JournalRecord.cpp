@@ -1,6 +1,8 @@
 #include "JournalRecord.h"
 
+#include <array>
 #include <charconv>
+#include <cstring>
 #include <vector>
 
 namespace journal {
@@ -43,20 +45,28 @@ void AppendNumber(std::string& line, std::uint64_t value)
     line.append(digits, std::to_chars(std::begin(digits), std::end(digits), value).ptr);
 }
 
+// Each byte's two digits at once: a tag change's record is mostly hex (its
+// path and the 128 bytes before and after), written for every file changed.
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+    constexpr std::string_view kDigits = "0123456789abcdef";
+    std::array<std::array<char, 2>, 256> pairs{};
+    for (std::size_t value = 0; value < pairs.size(); ++value)
+        pairs[value] = {kDigits[value >> 4], kDigits[value & 15]};
+    return pairs;
+}();
+
 void AppendHex(std::string& line, std::string_view bytes)
 {
     if (bytes.empty()) {
         line += '-';
         return;
     }
-    static constexpr char kDigits[] = "0123456789abcdef";
     const std::size_t start = line.size();
     line.resize(start + bytes.size() * 2);
     char* hex = line.data() + start;
     for (const char byte : bytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        *hex++ = kDigits[value >> 4];
-        *hex++ = kDigits[value & 15];
+        std::memcpy(hex, kHexPairs[static_cast<unsigned char>(byte)].data(), 2);
+        hex += 2;
     }
 }
 
