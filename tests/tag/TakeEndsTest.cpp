@@ -90,9 +90,9 @@ void ExpectSameTag(const CId3v1Tag& taken, const CId3v1Tag& opened)
 
 TEST_P(TakeEndsTest, ABatchReadsEachFileAsOpenReadsIt)
 {
+    // Where the kernel refuses io_uring a batched reader falls back to plain
+    // calls, and must then read every file just as well.
     CFileEndsReader reader(GetParam());
-    if (GetParam() == CFileEndsReader::Calls::Batched && !reader.IsBatched())
-        GTEST_SKIP() << "this kernel or sandbox refuses io_uring";
     std::vector<const char*> names;
     for (const EndsCase& c : kCases)
         names.push_back(c.name);
