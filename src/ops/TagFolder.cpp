@@ -8,14 +8,14 @@
 #include "WalkProgress.h"
 #include "journal/JournalStore.h"
 #include "platform/FileEndsReader.h"
+#include "platform/OpenFileRoom.h"
 #include "platform/SystemPathName.h"
 #include "tag/Id3v1Tag.h"
-
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <array>
 #include <future>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -44,10 +44,9 @@ constexpr std::size_t kOpenFolders = 64;
 // opened again to be written.
 std::size_t HoldableFiles()
 {
-    rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
-    if (limit.rlim_cur == RLIM_INFINITY) return kPart;
-    return static_cast<std::size_t>(limit.rlim_cur / 4);
+    const unsigned long limit = platform::OpenFileLimit();
+    if (limit == std::numeric_limits<unsigned long>::max()) return kPart; // no limit
+    return static_cast<std::size_t>(limit / 4);
 }
 
 void Report(const OutcomeSink& sink, const FileOutcome& outcome)
@@ -67,14 +66,6 @@ struct WalkItem {
     bool InOpenFolder() const { return folder && folder->IsOpen(); }
 };
 
-// Writes the fields into one file on its own; a dry run only opens it for writing.
-TagChangeResult TagOneFile(CId3v1Tag& tag, const std::string& path, const TagFields& fields, bool dryRun,
-                           journal::CJournalEntry* journal)
-{
-    return ChangeTag(
-        tag, path, [&](CId3v1Tag& opened) { return fields.ApplyTo(opened); }, dryRun, journal);
-}
-
 // Files go a batch at a time, and a batch a part at a time: a part's files
 // are read and changed in memory, their states go to the journal in one
 // commit, and only then are they written; the reports follow when the whole
@@ -84,7 +75,8 @@ class CBatchTagger {
 public:
     CBatchTagger(const TagFields& fields, const TagFolderOptions& options, const OutcomeSink& sink,
                  CWalkProgress& progress)
-        : m_fields(fields), m_jobs(std::max(options.jobs, 1u)), m_dryRun(options.dryRun),
+        : m_fields(fields), m_edit([this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); }),
+          m_jobs(std::max(options.jobs, 1u)), m_dryRun(options.dryRun),
           m_journal(options.dryRun ? nullptr : options.journal), m_sink(sink), m_progress(progress),
           m_pace(LargestBatch(), options.progress != nullptr), m_holdable(m_dryRun ? 0 : HoldableFiles()),
           m_batched(options.batched && m_holdable > 0), m_readers(m_jobs)
@@ -186,7 +178,6 @@ private:
                       std::optional<platform::CFileEndsReader>& reader, std::vector<CId3v1Tag>& tags,
                       std::vector<TagChangeResult>& results)
     {
-        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
         while (first < last) {
             std::size_t run = first;
             while (run < last && Batchable(part, run) && m_items[run].folder == m_items[first].folder)
@@ -197,7 +188,7 @@ private:
                 continue;
             }
             if (!m_items[first].skipReason)
-                results[first] = Prepare(tags[first], m_items[first], edit, first - part * kPart < m_holdable);
+                results[first] = Prepare(tags[first], m_items[first], m_edit, first - part * kPart < m_holdable);
             ++first;
         }
     }
@@ -212,11 +203,10 @@ private:
         std::array<platform::FileEnds, platform::CFileEndsReader::kMostFiles> ends = reader->ReadNamed(
             folder.fd.Get(), count, [&](std::size_t i) { return m_items[first + i].name.c_str(); },
             CId3v1Tag::kHeadSize, platform::CFileEndsReader::Mode::HoldForWriting);
-        const auto edit = [this](CId3v1Tag& opened) { return m_fields.ApplyTo(opened); };
         for (std::size_t i = 0; i < count; ++i) {
             const WalkItem& item = m_items[first + i];
             results[first + i] =
-                PrepareTagChangeFromEnds(tags[first + i], ends.at(i), folder.fd.Get(), item.name, item.path, edit);
+                PrepareTagChangeFromEnds(tags[first + i], ends.at(i), folder.fd.Get(), item.name, item.path, m_edit);
         }
     }
 
@@ -275,13 +265,14 @@ private:
         // batch, or another program) is read again and written alone.
         const bool retry = mayRetry && !result.outcome.ok &&
                            (m_jobs > 1 || m_holdable > 0 || result.outcome.reason == kChangedMeanwhileReason);
-        if (retry) result = TagOneFile(tag, item.path, m_fields, m_dryRun, m_journal);
+        if (retry) result = ChangeTag(tag, item.path, m_edit, m_dryRun, m_journal);
         if (result.opened) ++m_count;
         Report(m_sink, result.outcome);
         m_progress.Done();
     }
 
     const TagFields& m_fields;
+    const TagEdit m_edit; // writes m_fields into a tag
     const unsigned m_jobs;
     const bool m_dryRun;
     journal::CJournalEntry* const m_journal;

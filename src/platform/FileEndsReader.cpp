@@ -56,6 +56,9 @@ int ReadRest(int fd, char* buffer, std::size_t want, std::uint64_t offset, std::
     return 0;
 }
 
+// A read's result that stands for none made yet: TakeRead then reads with plain calls.
+constexpr int kNotRead = -EAGAIN;
+
 // Takes one read's result from the ring (bytes or -errno) and finishes a
 // short or refused read with plain calls. Returns 0 or an errno value.
 int TakeRead(int fd, int result, char* buffer, std::size_t want, std::uint64_t offset, std::size_t& got)
@@ -67,13 +70,6 @@ int TakeRead(int fd, int result, char* buffer, std::size_t want, std::uint64_t o
     else if (result != -EAGAIN && result != -EINTR) // EAGAIN: pages not at hand for a non-blocking descriptor
         return -result;
     return ReadRest(fd, buffer, want, offset, got);
-}
-
-void KeepReads(FileEnds& ends, std::size_t headRead, int headError, bool tailRead, int tailError)
-{
-    ends.headRead = headRead;
-    ends.tailRead = tailRead;
-    ends.readError = headError != 0 ? headError : tailError;
 }
 
 // Whether the file read into ends stays open: it opened, read whole, and is to be held.
@@ -91,7 +87,7 @@ void Keep(int fd, CFileEndsReader::Mode mode, FileEnds& ends)
         close(fd);
 }
 
-// Takes the ring's results of one file's head and tail reads.
+// Takes the ring's results of one file's head and tail reads (kNotRead: read them now).
 void TakeReads(int fd, std::size_t headSize, int headResult, int tailResult, FileEnds& ends)
 {
     std::size_t head = 0;
@@ -99,7 +95,9 @@ void TakeReads(int fd, std::size_t headSize, int headResult, int tailResult, Fil
     const int headError = headSize > 0 ? TakeRead(fd, headResult, ends.head.data(), headSize, 0, head) : 0;
     const int tailError =
         WantsTail(ends) ? TakeRead(fd, tailResult, ends.tail.data(), FileEnds::kTail, TailOffset(ends), tail) : 0;
-    KeepReads(ends, head, headError, tail == FileEnds::kTail, tailError);
+    ends.headRead = head;
+    ends.tailRead = tail == FileEnds::kTail;
+    ends.readError = headError != 0 ? headError : tailError;
 }
 
 void ReadPlain(int folderFd, const char* name, std::size_t headSize, CFileEndsReader::Mode mode, FileEnds& ends)
@@ -110,14 +108,7 @@ void ReadPlain(int folderFd, const char* name, std::size_t headSize, CFileEndsRe
         ends.openError = errno;
         return;
     }
-    if (Prepare(fd, mode, ends)) {
-        std::size_t head = 0;
-        std::size_t tail = 0;
-        const int headError = ReadRest(fd, ends.head.data(), headSize, 0, head);
-        const int tailError =
-            WantsTail(ends) ? ReadRest(fd, ends.tail.data(), FileEnds::kTail, TailOffset(ends), tail) : 0;
-        KeepReads(ends, head, headError, tail == FileEnds::kTail, tailError);
-    }
+    if (Prepare(fd, mode, ends)) TakeReads(fd, headSize, kNotRead, kNotRead, ends);
     Keep(fd, mode, ends);
 }
 
